@@ -1,0 +1,36 @@
+# Unit tests live beside the code (src/*/*_test.cc) and link the same core
+# library as the program; whole-program tests live in tests/.
+file(GLOB ORVPRINT_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*/*_test.cc)
+if(WIN32)
+  list(FILTER ORVPRINT_UNIT_TESTS EXCLUDE REGEX "-posix_test\\.cc$")
+else()
+  list(FILTER ORVPRINT_UNIT_TESTS EXCLUDE REGEX "-win32_test\\.cc$")
+endif()
+file(GLOB ORVPRINT_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/testing/*.cc)
+
+add_executable(orvprint_tests ${ORVPRINT_UNIT_TESTS} ${ORVPRINT_TEST_SUPPORT})
+target_link_libraries(orvprint_tests PRIVATE orvcore GTest::gtest GTest::gtest_main)
+target_compile_options(orvprint_tests PRIVATE ${ORVPRINT_WARNINGS})
+target_compile_definitions(orvprint_tests PRIVATE
+  ORVPRINT_TEST_HELPER_PATH="$<TARGET_FILE:orvtest_helper>")
+if(MINGW)
+  target_link_options(orvprint_tests PRIVATE -static)
+endif()
+
+# A stand-in program that the process tests start: it records its command line.
+add_executable(orvtest_helper tests/helper/record_args.cc)
+if(MINGW)
+  target_link_options(orvtest_helper PRIVATE -static)
+endif()
+add_dependencies(orvprint_tests orvtest_helper)
+
+if(CMAKE_CROSSCOMPILING)
+  # Each Wine start costs a second; the binary runs as one test.
+  add_test(NAME orvprint_tests COMMAND orvprint_tests)
+else()
+  gtest_discover_tests(orvprint_tests DISCOVERY_MODE PRE_TEST)
+endif()
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/CMakeLists.txt)
+  add_subdirectory(tests)
+endif()

@@ -1,0 +1,77 @@
+// Number reading and 16-bit storage of numbers.
+#include "common/number.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 99;
+}
+
+double ReadBasedDigits(const std::string& text, size_t i, int base) {
+  double value = 0;
+  for (; i < text.size() && DigitValue(text[i]) < base; ++i) value = value * base + DigitValue(text[i]);
+  return value;
+}
+
+}  // namespace
+
+double ReadNumber(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+  if (i < text.size() && text[i] == '&') {
+    ++i;
+    if (i >= text.size()) return 0;
+    switch (text[i]) {
+      case 'H': case 'h': return ReadBasedDigits(text, i + 1, 16);
+      case 'O': case 'o': case 'Q': case 'q': return ReadBasedDigits(text, i + 1, 8);
+      case 'B': case 'b': return ReadBasedDigits(text, i + 1, 2);
+      default: return ReadBasedDigits(text, i, 8);
+    }
+  }
+
+  // Copy the matched number into a plain C form for strtod: no hex floats,
+  // infinities or locale surprises can get through.
+  std::string number;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+  size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) number += text[i++], ++digits;
+  if (i < text.size() && text[i] == '.') {
+    number += text[i++];
+    while (i < text.size() && IsDigit(text[i])) number += text[i++], ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+    size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+    size_t exponentDigits = 0;
+    while (j < text.size() && IsDigit(text[j])) exponent += text[j++], ++exponentDigits;
+    if (exponentDigits > 0) number += exponent;
+  }
+  return std::strtod(number.c_str(), nullptr);
+}
+
+int16_t StoreInt16(double value) {
+  if (std::isnan(value)) return 0;
+  double rounded = std::nearbyint(value);  // the default rounding mode sends halves to even
+  if (rounded >= 32767) return 32767;
+  if (rounded <= -32768) return -32768;
+  return static_cast<int16_t>(rounded);
+}
+
+int16_t ReadInt16(const std::string& text) { return StoreInt16(ReadNumber(text)); }
+
+int16_t AddClamped(int16_t value, int delta) {
+  long sum = static_cast<long>(value) + delta;
+  if (sum > 32767) return 32767;
+  if (sum < -32768) return -32768;
+  return static_cast<int16_t>(sum);
+}

@@ -1,0 +1,60 @@
+// Blanks, trimming and upper-case folding of code page byte strings.
+#include "common/text.h"
+
+#include <cstring>
+
+ByteString TrimLeadingBlanks(const ByteString& text) {
+  size_t first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  return text.substr(first);
+}
+
+ByteString TrimTrailingBlanks(const ByteString& text) {
+  size_t end = text.size();
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  return text.substr(0, end);
+}
+
+ByteString TrimBlanks(const ByteString& text) { return TrimLeadingBlanks(TrimTrailingBlanks(text)); }
+
+bool IsBlankOnly(const ByteString& text) {
+  for (char c : text)
+    if (!IsBlank(c)) return false;
+  return true;
+}
+
+char FoldUpper(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  if (b >= 'a' && b <= 'z') return static_cast<char>(b - ('a' - 'A'));
+  switch (b) {
+    case 132: return static_cast<char>(142);  // a diaeresis
+    case 148: return static_cast<char>(153);  // o diaeresis
+    case 129: return static_cast<char>(154);  // u diaeresis
+    case 130: return static_cast<char>(144);  // e acute
+    case 164: return static_cast<char>(165);  // n tilde
+    case 134: return static_cast<char>(143);  // a ring
+    case 135: return static_cast<char>(128);  // c cedilla
+    default: return c;
+  }
+}
+
+ByteString FoldUpper(const ByteString& text) {
+  ByteString folded(text);
+  for (char& c : folded) c = FoldUpper(c);
+  return folded;
+}
+
+bool StartsWith(const ByteString& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+bool EndsInSeparator(const ByteString& directory, bool slashCounts) {
+  if (directory.empty()) return false;
+  char last = directory.back();
+  return last == ':' || last == '\\' || (slashCounts && last == '/');
+}
+
+ByteString WithSeparator(const ByteString& directory, bool slashCounts) {
+  if (directory.empty() || EndsInSeparator(directory, slashCounts)) return directory;
+  return directory + '\\';
+}

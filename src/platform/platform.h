@@ -1,0 +1,96 @@
+// Everything the core needs from the operating system, in task-shaped
+// operations that absorb soft errors: files by small file numbers,
+// directories, attributes, environment, clock and processes. Paths,
+// environment values and command lines are byte strings in the suite's
+// DOS code page; each implementation converts them at the boundary.
+// Implemented by platform-win32.cc and platform-posix.cc.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+/// A file number: a small positive number naming an open file; 0 names none.
+using FileNumber = int;
+
+/// Selects the OEM code page for every conversion between byte strings and
+/// the system's text. Called once, before anything is read.
+void SelectOemCodePage();
+
+/// Opens an existing file for reading, shared for reading and writing with
+/// other processes. Returns the next free file number, or 0 on failure.
+FileNumber OpenExistingForReading(const std::string& path);
+
+/// Opens a file for reading and writing, shared, creating it when missing.
+/// Returns the next free file number, or 0 on failure.
+FileNumber OpenOrCreateForUpdate(const std::string& path);
+
+/// Opens a file for writing, shared, creating it when missing and emptying
+/// it when it exists. Returns the next free file number, or 0 on failure.
+FileNumber CreateOrEmptyForWriting(const std::string& path);
+
+/// Reads up to `size` bytes at the file's position. Returns the number of
+/// bytes read: 0 at the end of the file, on failure or for file number 0.
+size_t ReadBytes(FileNumber file, char* buffer, size_t size);
+
+/// Writes `size` bytes at the file's position. False when not all were written.
+bool WriteBytes(FileNumber file, const char* data, size_t size);
+
+/// Moves the file's position to `offset` bytes from its start. False on failure.
+bool SeekFile(FileNumber file, int64_t offset);
+
+/// The file's size in bytes, or -1 on failure.
+int64_t FileSize(FileNumber file);
+
+/// True while `file` names an open file.
+bool IsOpen(FileNumber file);
+
+/// Closes the file; its number becomes free. Closing 0 or a closed number does nothing.
+void CloseFile(FileNumber file);
+
+/// Closes every file still open.
+void CloseAllFiles();
+
+/// Deletes a file. False on failure.
+bool RemoveFile(const std::string& path);
+
+/// Creates one directory level. False on failure (it may exist already).
+bool MakeDirectory(const std::string& path);
+
+/// Directory entry attributes, as the suite's file system knows them.
+enum Attribute : unsigned {
+  kReadOnly = 1,
+  kHidden = 2,
+  kSystem = 4,
+  kVolumeLabel = 8,
+  kDirectory = 16,
+  kArchive = 32,
+};
+
+/// Finds the first directory entry matching `path` (read-only, hidden and
+/// system entries and directories included) and stores the attributes of
+/// that entry. False when there is none or the query fails.
+bool FindEntryAttributes(const std::string& path, unsigned* attributes);
+
+/// The value of an environment variable; empty when unset.
+std::string GetEnvironment(const std::string& name);
+
+/// The local clock, not converted to any other zone.
+struct LocalTime {
+  int year, month, day;            // 2026, 1..12, 1..31
+  int hour, minute, second, millisecond;
+};
+LocalTime GetLocalTime();
+
+/// A number that differs between processes running at the same time.
+uint32_t ProcessId();
+
+/// Starts a program from a command line (the first word names it; the
+/// system's program search applies), with its window shown normally, no
+/// handles inherited and normal priority, and waits for it without a time
+/// limit. Its exit code is not consulted. False when it could not be started.
+bool RunAndWait(const std::string& commandLine);
+
+}  // namespace platform

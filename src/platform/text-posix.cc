@@ -1,0 +1,64 @@
+// UTF-8 to code page conversion and command-line splitting for POSIX.
+#include "platform/text-posix.h"
+
+#include <array>
+#include <cstdint>
+
+#include "text/charset.h"
+
+namespace platform {
+namespace {
+
+// The code page byte of a code point, or '?' when the code page lacks it.
+char CodePageByte(uint32_t codePoint) {
+  if (codePoint < 128) return static_cast<char>(codePoint);
+  for (int b = 128; b < 256; ++b)
+    if (UnicodeOfByte(static_cast<unsigned char>(b)) == codePoint) return static_cast<char>(b);
+  return '?';
+}
+
+}  // namespace
+
+std::string CodePageFromUtf8(const std::string& utf8) {
+  std::string out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    uint32_t codePoint = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+    bool valid = length > 0 && i + length <= utf8.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+      unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next >> 6) == 2;
+      codePoint = (codePoint << 6) | (next & 0x3Fu);
+    }
+    static const std::array<uint32_t, 5> kShortest = {0, 0, 0x80, 0x800, 0x10000};
+    if (valid && codePoint < kShortest[length]) valid = false;  // overlong forms
+    out += valid ? CodePageByte(codePoint) : '?';
+    i += valid ? length : 1;
+  }
+  return out;
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : commandLine) {
+    if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+// OEM code page conversions for the Windows platform.
+#include "platform/text-win32.h"
+
+#include <windows.h>
+
+namespace platform {
+
+std::wstring WideFromOem(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_OEMCP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_OEMCP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+std::string OemFromWide(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_OEMCP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_OEMCP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace platform
