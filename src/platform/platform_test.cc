@@ -1,0 +1,155 @@
+// The platform's file operations, run against whichever implementation the
+// build selected (natively, and under Wine for the Windows build).
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "testing/temp_folder.h"
+
+namespace {
+
+class PlatformFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override { platform::CloseAllFiles(); }
+  std::string Path(const std::string& name) { return folder_ / name; }
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    platform::FileNumber f = platform::CreateOrEmptyForWriting(path);
+    ASSERT_NE(f, 0) << path;
+    ASSERT_TRUE(platform::WriteBytes(f, bytes.data(), bytes.size()));
+    platform::CloseFile(f);
+  }
+  std::string ReadFile(const std::string& path) {
+    platform::FileNumber f = platform::OpenExistingForReading(path);
+    std::string bytes;
+    char buffer[7];  // small on purpose: reads must continue where they stopped
+    for (size_t n; (n = platform::ReadBytes(f, buffer, sizeof buffer)) > 0;) bytes.append(buffer, n);
+    platform::CloseFile(f);
+    return bytes;
+  }
+  TempFolder folder_;
+};
+
+TEST_F(PlatformFileTest, FileNumbersAreTheNextFreeOnes) {
+  WriteFile(Path("a"), "a");
+  platform::FileNumber first = platform::OpenExistingForReading(Path("a"));
+  platform::FileNumber second = platform::OpenExistingForReading(Path("a"));
+  platform::FileNumber third = platform::OpenOrCreateForUpdate(Path("b"));
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 2);
+  EXPECT_EQ(third, 3);
+  platform::CloseFile(second);
+  EXPECT_FALSE(platform::IsOpen(second));
+  EXPECT_EQ(platform::OpenExistingForReading(Path("a")), 2);
+  platform::CloseAllFiles();
+  EXPECT_FALSE(platform::IsOpen(first));
+  EXPECT_FALSE(platform::IsOpen(third));
+  EXPECT_EQ(platform::OpenExistingForReading(Path("a")), 1);
+}
+
+TEST_F(PlatformFileTest, OperationsOnNoFileDoNothing) {
+  char buffer[4];
+  for (platform::FileNumber f : {0, -1, 5, 1000}) {
+    EXPECT_EQ(platform::ReadBytes(f, buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(platform::WriteBytes(f, "x", 1));
+    EXPECT_FALSE(platform::SeekFile(f, 0));
+    EXPECT_EQ(platform::FileSize(f), -1);
+    platform::CloseFile(f);
+  }
+  EXPECT_EQ(platform::OpenExistingForReading(Path("missing")), 0);
+  EXPECT_EQ(platform::CreateOrEmptyForWriting(Path("no\\such\\folder")), 0);
+  EXPECT_FALSE(platform::RemoveFile(Path("missing")));
+}
+
+TEST_F(PlatformFileTest, CreateOrEmptyEmptiesAnExistingFile) {
+  WriteFile(Path("doc.htm"), "a long first version");
+  WriteFile(Path("doc.htm"), "short");
+  EXPECT_EQ(ReadFile(Path("doc.htm")), "short");
+}
+
+TEST_F(PlatformFileTest, UpdateReadsWritesSeeksAndKeepsContents) {
+  WriteFile(Path("stack"), "0123456789");
+  platform::FileNumber f = platform::OpenOrCreateForUpdate(Path("stack"));
+  ASSERT_NE(f, 0);
+  EXPECT_EQ(platform::FileSize(f), 10);
+  ASSERT_TRUE(platform::SeekFile(f, 4));
+  ASSERT_TRUE(platform::WriteBytes(f, "ab", 2));
+  char buffer[3] = {};
+  EXPECT_EQ(platform::ReadBytes(f, buffer, 3), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "678");
+  ASSERT_TRUE(platform::SeekFile(f, 12));
+  ASSERT_TRUE(platform::WriteBytes(f, "Z", 1));
+  EXPECT_EQ(platform::FileSize(f), 13);
+  platform::CloseFile(f);
+  EXPECT_EQ(ReadFile(Path("stack")), std::string("0123ab6789\0\0Z", 13));
+
+  platform::FileNumber fresh = platform::OpenOrCreateForUpdate(Path("new"));
+  EXPECT_NE(fresh, 0);
+  EXPECT_EQ(platform::FileSize(fresh), 0);
+}
+
+TEST_F(PlatformFileTest, ReadingIsSharedWithAWriter) {
+  platform::FileNumber writer = platform::CreateOrEmptyForWriting(Path("shared"));
+  ASSERT_NE(writer, 0);
+  ASSERT_TRUE(platform::WriteBytes(writer, "abc", 3));
+  platform::FileNumber reader = platform::OpenExistingForReading(Path("shared"));
+  ASSERT_NE(reader, 0);
+  platform::FileNumber updater = platform::OpenOrCreateForUpdate(Path("shared"));
+  EXPECT_NE(updater, 0);
+}
+
+TEST_F(PlatformFileTest, AllByteValuesSurviveAWriteAndARead) {
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+  bytes += "\r\n\x1a\r";
+  WriteFile(Path("bytes"), bytes);
+  EXPECT_EQ(ReadFile(Path("bytes")), bytes);
+}
+
+TEST_F(PlatformFileTest, DirectoriesAndAttributes) {
+  EXPECT_TRUE(platform::MakeDirectory(Path("sub")));
+  EXPECT_FALSE(platform::MakeDirectory(Path("sub")));
+  EXPECT_TRUE(platform::MakeDirectory(Path("sub\\inner")));
+  unsigned attributes = 0;
+  ASSERT_TRUE(platform::FindEntryAttributes(Path("sub"), &attributes));
+  EXPECT_TRUE(attributes & platform::kDirectory);
+
+  WriteFile(Path("plain.htm"), "x");
+  ASSERT_TRUE(platform::FindEntryAttributes(Path("plain.htm"), &attributes));
+  EXPECT_FALSE(attributes & platform::kDirectory);
+  EXPECT_FALSE(attributes & (platform::kReadOnly | platform::kHidden | platform::kSystem));
+
+  EXPECT_FALSE(platform::FindEntryAttributes(Path("absent.htm"), &attributes));
+  EXPECT_TRUE(platform::RemoveFile(Path("plain.htm")));
+  EXPECT_FALSE(platform::FindEntryAttributes(Path("plain.htm"), &attributes));
+}
+
+TEST_F(PlatformFileTest, FileNamesInAnyLetterCaseNameOneFile) {
+  WriteFile(Path("OrvPrint.ini"), "[Opcions]");
+  EXPECT_EQ(ReadFile(Path("ORVPRINT.INI")), "[Opcions]");
+  EXPECT_EQ(ReadFile(Path("orvprint.ini")), "[Opcions]");
+  unsigned attributes = 0;
+  EXPECT_TRUE(platform::FindEntryAttributes(Path("ORVPRINT.ini"), &attributes));
+}
+
+TEST(PlatformTest, ClockAndEnvironment) {
+  platform::LocalTime now = platform::GetLocalTime();
+  EXPECT_GE(now.year, 2000);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12);
+  EXPECT_TRUE(now.day >= 1 && now.day <= 31);
+  EXPECT_TRUE(now.hour >= 0 && now.hour <= 23);
+  EXPECT_TRUE(now.minute >= 0 && now.minute <= 59);
+  EXPECT_TRUE(now.second >= 0 && now.second <= 60);
+  EXPECT_TRUE(now.millisecond >= 0 && now.millisecond <= 999);
+  EXPECT_EQ(platform::GetEnvironment("ORVPRINT_SURELY_UNSET_VARIABLE"), "");
+  EXPECT_NE(platform::ProcessId(), 0u);
+}
+
+TEST(PlatformTest, AProgramThatCannotStartIsReported) {
+  EXPECT_FALSE(platform::RunAndWait(""));
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
+  EXPECT_FALSE(platform::RunAndWait("C:\\no\\such\\folder\\ORVEML"));
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+// Test folders under the system's temporary directory. Process ids repeat
+// under Wine, so names come from a random device and a counter.
+#include "testing/temp_folder.h"
+
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+TempFolder::TempFolder() {
+  static std::random_device random;
+  static unsigned counter = 0;
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (;;) {
+    std::filesystem::path candidate = base / ("orvtest_" + std::to_string(random()) + "_" + std::to_string(++counter));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code error;
+  std::filesystem::remove_all(path_, error);
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing (Debian), then configures, builds
+# and runs the native tests, the sanitizer tests and the Windows tests under
+# Wine. Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")"
+
+need=()
+for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine64 locales tmux; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  echo "== installing: ${need[*]}"
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+# Wine takes its OEM code page (850) from this locale.
+if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo sed -i 's/^# *ca_ES.UTF-8 UTF-8/ca_ES.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ca_ES.UTF-8 UTF-8' /etc/locale.gen || echo 'ca_ES.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi
+
+status=0
+summaries=()
+run() {  # run PRESET: configure, build and test one preset
+  local preset=$1
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
+    summaries+=("$preset: BUILD FAILED"); status=1; return
+  fi
+  echo "== $preset: test"
+  local log
+  log=$(mktemp)
+  ctest --preset "$preset" -j2 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  summaries+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -1)")
+  rm -f "$log"
+  [ "$rc" -eq 0 ] || status=1
+}
+
+run linux
+run sanitize
+run windows
+
+echo "== summary"
+printf '  %s\n' "${summaries[@]}"
+exit $status
