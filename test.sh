@@ -6,14 +6,14 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 need=()
-for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine64 locales tmux; do
+for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
   echo "== installing: ${need[*]}"
   sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 # Wine takes its OEM code page (850) from this locale.
 if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then
