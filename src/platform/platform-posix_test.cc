@@ -99,7 +99,7 @@ TEST_F(PosixFolderTest, RunAndWaitPassesTheWordsAndWaits) {
   std::string helper = ORVPRINT_TEST_HELPER_PATH;
   ASSERT_TRUE(platform::RunAndWait(helper + " /C USTART \"C:\\My Docs\\R.htm\" Jos\x82"));
   // The helper has ended and written its record before RunAndWait returned.
-  EXPECT_EQ(Slurp(record), "[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n");
+  EXPECT_EQ(Slurp(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n");
 
   // A program folder written with backslashes names the same program.
   std::string dir = helper.substr(0, helper.rfind('/'));
@@ -108,7 +108,7 @@ TEST_F(PosixFolderTest, RunAndWaitPassesTheWordsAndWaits) {
   EXPECT_TRUE(platform::RunAndWait(dir + "\\" + name));
   unsetenv("ORVTEST_EXIT");
   unsetenv("ORVTEST_RECORD");
-  EXPECT_EQ(Slurp(record), "[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n--\n");
+  EXPECT_EQ(Slurp(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n<orvtest_helper>\n--\n");
 }
 
 }  // namespace

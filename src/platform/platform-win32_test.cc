@@ -68,7 +68,7 @@ TEST(Win32PlatformTest, RunAndWaitPassesTheCommandLineAndWaits) {
   SetEnvironmentVariableA("ORVTEST_RECORD", record.c_str());
   std::string helper = WindowsPath(ORVPRINT_TEST_HELPER_PATH);
   ASSERT_TRUE(platform::RunAndWait(helper + " /C USTART \"C:\\My Docs\\R.htm\""));
-  EXPECT_EQ(Slurp(record), "[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n--\n");
+  EXPECT_EQ(Slurp(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n--\n");
   SetEnvironmentVariableA("ORVTEST_RECORD", nullptr);
   DeleteFileA(record.c_str());
 }

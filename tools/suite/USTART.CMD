@@ -1,0 +1,3 @@
+@echo off
+rem The suite's viewer command: opens the document with its default program.
+start "" %1
