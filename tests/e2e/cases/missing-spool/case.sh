@@ -1,0 +1,1 @@
+# No INI file and no spool file at all.
