@@ -22,8 +22,7 @@ void WriteToDocument(DocumentState& doc, const std::string& bytes) { WriteToDocu
 void WriteRepeated(DocumentState& doc, char c, long long count) {
   if (!doc.documentOpen) return;
   while (count > 0) {
-    size_t room = kDocumentFlushSize - std::min(doc.pendingOutput.size(), kDocumentFlushSize);
-    size_t n = static_cast<size_t>(std::min<long long>(count, static_cast<long long>(room == 0 ? 1 : room)));
+    size_t n = static_cast<size_t>(std::min<long long>(count, static_cast<long long>(kDocumentFlushSize)));
     doc.pendingOutput.append(n, c);
     count -= static_cast<long long>(n);
     if (doc.pendingOutput.size() >= kDocumentFlushSize) FlushDocument(doc);

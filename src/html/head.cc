@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 #include "text/charset.h"
 
@@ -31,6 +32,11 @@ void FifteenDigits(double value, std::string& digits, int& exponent) {
   // digits after the 16th cannot sway the rounding.
   char buffer[1100];
   std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 800);
+  if (r.ec != std::errc()) {
+    digits = std::string(15, '0');
+    exponent = 0;
+    return;
+  }
   std::string text(buffer, r.ptr);
   size_t e = text.find('e');
   exponent = std::atoi(text.c_str() + e + 1);
