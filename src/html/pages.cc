@@ -13,9 +13,9 @@ void BeginPage(DocumentState& doc) {
   doc.outColumn = 0;
 }
 
-ByteString HandOffCommandLine(const ByteString& comspec, const ByteString& path) {
+ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path) {
   bool quote = path.find_first_of(" &|<>^()") != ByteString::npos;
-  return comspec + " /C USTART " + (quote ? "\"" + path + "\"" : path);
+  return interpreter + " /C USTART " + (quote ? "\"" + path + "\"" : path);
 }
 
 bool CanHandOffPath(const ByteString& path) {

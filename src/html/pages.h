@@ -22,11 +22,11 @@ void WritePageBreak(DocumentState& doc);
 /// CanHandOffPath). Failures are not reported.
 void EndDocument(DocumentState& doc, const PrintOptions& options);
 
-/// The command line that hands `path` to the viewer: `comspec`, " /C USTART "
+/// The command line that hands `path` to the viewer: `interpreter`, " /C USTART "
 /// and the path, the path in double quotes when it holds a blank or one of
 /// & | < > ^ ( ), which the command interpreter would otherwise split at or
 /// act on. Never cut short.
-ByteString HandOffCommandLine(const ByteString& comspec, const ByteString& path);
+ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path);
 
 /// False when the path holds a double quote or a control byte: neither can
 /// stand in a file name, and a double quote would end the quoting early and

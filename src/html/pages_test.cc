@@ -147,7 +147,7 @@ TEST(EndDocumentTest, AClosedDocumentNeverWritesThroughAReusedFileNumber) {
 }
 
 struct CommandCase {
-  const char* comspec;
+  const char* interpreter;
   const char* path;
   const char* line;
 };
@@ -170,7 +170,7 @@ TEST(HandOffCommandLineTest, QuotesOnlyPathsTheInterpreterWouldSplitOrActOn) {
       {"", "C:\\TMP\\REPORT.htm", " /C USTART C:\\TMP\\REPORT.htm"},
       {"cmd.exe", "", "cmd.exe /C USTART "},
   };
-  for (const CommandCase& c : cases) EXPECT_EQ(HandOffCommandLine(c.comspec, c.path), c.line) << c.path;
+  for (const CommandCase& c : cases) EXPECT_EQ(HandOffCommandLine(c.interpreter, c.path), c.line) << c.path;
   EXPECT_EQ(HandOffCommandLine("cmd.exe", longPath), "cmd.exe /C USTART " + longPath);  // never cut
 }
 
@@ -215,7 +215,7 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
   for (const HandOffCase& c : cases) {
     TempFolder folder("handoff");
     const std::string record = folder.NativePath("record.txt");
-    ScopedEnvVar comspec("COMSPEC", HelperPath());
+    ScopedEnvVar interpreter("COMSPEC", HelperPath());
     ScopedEnvVar recordFile("ORVTEST_RECORD", record);
 
     DocumentState doc;
@@ -233,8 +233,8 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
 }
 
 TEST(EndDocumentTest, AMissingCommandInterpreterIsNotAnError) {
-  TempFolder folder("nocomspec");
-  ScopedEnvVar comspec("COMSPEC", "");
+  TempFolder folder("nointerpreter");
+  ScopedEnvVar interpreter("COMSPEC", "");
   UnsetEnvVar("COMSPEC");
   DocumentState doc;
   doc.htmlPath = folder.Path("REPORT.htm");
