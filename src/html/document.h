@@ -1,0 +1,74 @@
+// The state of the HTML document being written, shared by the head, the
+// attribute tags, the page breaks and the body-line writer, and the buffered
+// output to the document file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/text.h"
+#include "platform/platform.h"
+
+/// Everything the document writers share. One value lives for a whole print
+/// run; BeginDocument resets the per-document part of it.
+struct DocumentState {
+  ByteString htmlPath;                // full path of the document; set before BeginDocument
+  platform::FileNumber htmlFile = 0;  // number the document was opened under, 0 when creating it failed;
+                                      // kept after the close
+  double printMargin = 0.5;           // left margin of the print style sheet, inches
+  int16_t currentPitch = 10;          // characters per inch of the text now printed
+  int16_t pageCount = 0;              // pages begun in this document
+  int16_t pageLineCount = 0;          // line ends written on the current page
+  int16_t outColumn = 0;              // character cells already written on the current output line
+
+  // The pending leader fill: set by the print run, consumed by the next body text.
+  int16_t fillColumn = 0;
+  ByteString fillText;
+
+  // Emphasis elements left open. Not reset between documents: a tag left
+  // open in one document is closed by the next code, wherever it comes.
+  bool boldOn = false;
+  bool underlineOn = false;
+  bool italicOn = false;
+
+  // Set by every BeginDocument, never cleared: a run that began no document
+  // has no file to hand to the viewer.
+  bool documentBegunInRun = false;
+
+  // Entries of the body writer's saved-text stack; empty between calls.
+  ByteString savedTextStack;
+
+  // True from a successful open until the close: writes reach the file only
+  // then, so a closed document's number, once reused for another file, is
+  // never written through.
+  bool documentOpen = false;
+  std::string pendingOutput;  // bytes written but not yet passed to the file
+};
+
+/// Size at which the buffered output is passed to the file.
+constexpr size_t kDocumentFlushSize = 64 * 1024;
+
+/// Ends the output to a document still open (its buffered bytes are written
+/// and the file closed, with no tail), then creates `htmlPath` or empties
+/// it, shared for reading and writing. `htmlFile` gets the new file number,
+/// or 0 when the file could not be created; later writes are then dropped.
+void OpenDocumentFile(DocumentState& doc);
+
+/// Appends bytes to the document. Dropped silently when no document is open;
+/// a failed write to the file is skipped the same way.
+void WriteToDocument(DocumentState& doc, const char* data, size_t size);
+void WriteToDocument(DocumentState& doc, const std::string& bytes);
+
+/// Appends `count` copies of `c` (nothing when `count` is 0 or negative).
+void WriteRepeated(DocumentState& doc, char c, long long count);
+
+/// Appends the bytes and a line end (CR LF).
+void WriteLineToDocument(DocumentState& doc, const std::string& bytes);
+
+/// Passes the buffered bytes to the file. Bytes the file refuses are dropped.
+void FlushDocument(DocumentState& doc);
+
+/// Flushes and closes the document file. `htmlFile` keeps its number.
+/// Does nothing when no document is open.
+void CloseDocumentFile(DocumentState& doc);

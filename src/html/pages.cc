@@ -1,0 +1,38 @@
+// Page-break blocks, the document tail and the viewer hand-off.
+#include "html/pages.h"
+
+#include "common/number.h"
+#include "platform/platform.h"
+
+void WritePageBreak(DocumentState& doc) { WriteLineToDocument(doc, "<DIV CLASS='salt'>&nbsp;</DIV>"); }
+
+void BeginPage(DocumentState& doc) {
+  if (doc.pageLineCount > 0) WritePageBreak(doc);
+  doc.pageCount = AddClamped(doc.pageCount, 1);
+  doc.pageLineCount = 0;
+  doc.outColumn = 0;
+}
+
+ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path) {
+  bool quote = path.find_first_of(" &|<>^()") != ByteString::npos;
+  return interpreter + " /C USTART " + (quote ? "\"" + path + "\"" : path);
+}
+
+bool CanHandOffPath(const ByteString& path) {
+  for (char c : path) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (c == '"' || b < 32) return false;
+  }
+  return true;
+}
+
+void EndDocument(DocumentState& doc, const PrintOptions& options) {
+  WriteLineToDocument(doc, "</PRE></BODY>");
+  WriteLineToDocument(doc, "");
+  WriteLineToDocument(doc, "</HTML>");
+  CloseDocumentFile(doc);
+
+  if (!options.showDocument || doc.pageCount <= 0 || !doc.documentBegunInRun) return;
+  if (!CanHandOffPath(doc.htmlPath)) return;
+  platform::RunAndWait(HandOffCommandLine(platform::GetEnvironment("COMSPEC"), doc.htmlPath));
+}

@@ -1,0 +1,34 @@
+// Page breaks, the end of a document and its hand-off to the viewer
+// command through the command interpreter.
+#pragma once
+
+#include "common/settings.h"
+#include "common/text.h"
+#include "html/document.h"
+
+/// Ends the current page and begins the next: a page-break block when at
+/// least one line end was written on the page, then one more page counted
+/// (stopping at 32767) and the line and column counters back to 0.
+void BeginPage(DocumentState& doc);
+
+/// Writes the page-break block, "<DIV CLASS='salt'>&nbsp;</DIV>" and a line end.
+void WritePageBreak(DocumentState& doc);
+
+/// Writes the tail ("</PRE></BODY>", an empty line, "</HTML>"), closes the
+/// file, and, when `showDocument` is set, at least one page was counted and
+/// a document was begun in this run, runs the hand-off command line and
+/// waits for it to end. A document that could not be created is still
+/// handed off. No hand-off for a path that cannot name a file (see
+/// CanHandOffPath). Failures are not reported.
+void EndDocument(DocumentState& doc, const PrintOptions& options);
+
+/// The command line that hands `path` to the viewer: `interpreter`, " /C USTART "
+/// and the path, the path in double quotes when it holds a blank or one of
+/// & | < > ^ ( ), which the command interpreter would otherwise split at or
+/// act on. Never cut short.
+ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path);
+
+/// False when the path holds a double quote or a control byte: neither can
+/// stand in a file name, and a double quote would end the quoting early and
+/// let the rest of the path be read as commands.
+bool CanHandOffPath(const ByteString& path);

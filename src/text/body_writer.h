@@ -1,0 +1,33 @@
+// The body-line writer: printed text placed at its column in the document's
+// preformatted body, with leader fills, box-drawing rules, UTF-8 conversion
+// and the first web address made a link.
+#pragma once
+
+#include "common/text.h"
+#include "html/document.h"
+
+/// Writes one piece of printed text that begins at `column` (1-based) and
+/// is followed by `newlines` line ends:
+///  - control bytes (0-31, 127, 255) in `text` become spaces, in the
+///    caller's variable too; on return `text` holds that cleaned text;
+///  - spaces up to `column` unless the output line is already there (it
+///    never moves back);
+///  - a pending fill: spaces, then copies of the fill text ending at the
+///    fill column; the fill is consumed;
+///  - a text of only dashes and blanks holding "--" becomes a light rule,
+///    every "=" of a text holding "==" a double rule;
+///  - the text converted to UTF-8, its first "http://" address (any letter
+///    case) made a link, written with no escaping;
+///  - CR LF `newlines` times, adding them to the page's line count and
+///    starting a new output line; with `newlines` 0 the output column grows
+///    by the text's cells (after fill and rules, one per code page byte).
+/// `column` and `newlines` are taken within -32768..32767; counters stop at
+/// the ends of that range. Texts of any length are written whole. With no
+/// document open nothing is written and the counters move all the same.
+void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines);
+
+/// Pushes a text onto the saved-text stack.
+void PushSavedText(DocumentState& doc, const ByteString& text);
+
+/// Pops the most recently pushed text; the empty text when the stack is empty.
+ByteString PopSavedText(DocumentState& doc);

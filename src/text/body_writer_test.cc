@@ -1,0 +1,322 @@
+// The body-line writer: columns, fills, rules, conversion, links, counters
+// and the caller's text, checked on the bytes of the document.
+#include "text/body_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "html/document_test_util.h"
+
+namespace {
+
+const std::string kLight = "\xE2\x94\x80";   // the light horizontal line in UTF-8
+const std::string kDouble = "\xE2\x95\x90";  // the double horizontal line in UTF-8
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+struct Call {
+  int column;
+  std::string text;
+  int newlines;
+  std::string fillText = "";  // a fill set just before this call
+  int fillColumn = 0;
+};
+
+struct BodyCase {
+  const char* name;
+  std::vector<Call> calls;
+  std::string written;
+  int outColumn;
+  int pageLineCount;
+};
+
+void RunCalls(DocumentState& doc, const std::vector<Call>& calls) {
+  for (const Call& c : calls) {
+    if (!c.fillText.empty()) {
+      doc.fillText = c.fillText;
+      doc.fillColumn = static_cast<int16_t>(c.fillColumn);
+    }
+    std::string text = c.text;
+    WriteBodyText(doc, c.column, text, c.newlines);
+  }
+}
+
+void ExpectCases(const std::vector<BodyCase>& cases) {
+  for (const BodyCase& c : cases) {
+    BodyDocument body;
+    RunCalls(body.doc, c.calls);
+    EXPECT_EQ(body.Close(), c.written) << c.name;
+    EXPECT_EQ(body.doc.outColumn, c.outColumn) << c.name;
+    EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
+    EXPECT_TRUE(body.doc.fillText.empty()) << c.name;
+    EXPECT_EQ(body.doc.fillColumn, 0) << c.name;
+    EXPECT_TRUE(body.doc.savedTextStack.empty()) << c.name;
+  }
+}
+
+TEST(WriteBodyTextTest, PlacesTextAtItsColumnAndNeverMovesBack) {
+  ExpectCases({
+      {"column 1 with a line end", {{1, "Hello", 1}}, "Hello\r\n", 0, 1},
+      {"column 5 pads with four spaces", {{5, "Hello", 0}}, "    Hello", 9, 0},
+      {"empty text with two line ends", {{1, "", 2}}, "\r\n\r\n", 0, 2},
+      {"empty text with no line end", {{1, "", 0}}, "", 0, 0},
+      {"empty text at a column still pads", {{4, "", 0}}, "   ", 3, 0},
+      {"column 0 and negative columns pad nothing", {{0, "a", 0}, {-5, "b", 1}}, "ab\r\n", 0, 1},
+      {"second call counts from the first",
+       {{1, "abc", 0}, {10, "X", 1}},
+       "abc      X\r\n",
+       0,
+       1},
+      {"a column at or before the position follows directly",
+       {{1, "abcdefghij", 0}, {5, "X", 0}, {13, "Y", 0}, {14, "Z", 1}},
+       "abcdefghijX YZ\r\n",
+       0,
+       1},
+      {"line ends start a new output line",
+       {{5, "a", 1}, {3, "b", 3}},
+       "    a\r\n  b\r\n\r\n\r\n",
+       0,
+       4},
+      {"a column far beyond the 16-bit range stops at 32767",
+       {{100000, "", 0}},
+       std::string(32766, ' '),
+       32766,
+       0},
+  });
+}
+
+TEST(WriteBodyTextTest, ExpandsTheLeaderFillOnce) {
+  ExpectCases({
+      {"one dot up to column 20", {{1, "Total", 1, ".", 20}}, "Total" + std::string(15, '.') + "\r\n", 0, 1},
+      {"two characters with 15 free cells", {{1, "Total", 0, ". ", 20}}, "Total " + Repeat(". ", 7), 20, 0},
+      {"no free cells", {{1, "Total", 0, ".", 5}}, "Total", 5, 0},
+      {"negative total of -3 with two characters leaves one space",
+       {{1, "Totalxyz", 0, "ab", 5}},
+       "Totalxyz ",
+       9,
+       0},
+      {"negative total with one character adds nothing", {{1, "Totalxyz", 0, ".", 5}}, "Totalxyz", 8, 0},
+      {"negative total of -4 with two characters adds nothing", {{1, "Totalxyz", 0, "ab", 4}}, "Totalxyz", 8, 0},
+      {"negative fill column: total -13, two spaces", {{1, "ab", 0, "xyz", -11}}, "ab  ", 4, 0},
+      {"three characters, 10 free cells: one space and three copies",
+       {{1, "A", 0, "abc", 11}},
+       "A abcabcabc",
+       11,
+       0},
+      {"fill counts the cells already on the line",
+       {{1, "Name", 0, ".", 10}, {15, "X", 1}},
+       "Name......    X\r\n",
+       0,
+       1},
+      {"fill after padding to a column", {{4, "ab", 0, ".", 10}}, "   ab.....", 10, 0},
+      {"the fill applies to the next text only",
+       {{1, "a", 0, ".", 5}, {1, "b", 1}},
+       "a....b\r\n",
+       0,
+       1},
+      {"cells are code page bytes, not UTF-8 bytes",
+       {{1, "\x82t\x82", 0, ".", 10}},
+       "\xC3\xA9t\xC3\xA9.......",
+       10,
+       0},
+      {"a fill of dashes alone becomes a rule", {{1, "", 1, "-", 6}}, Repeat(kLight, 6) + "\r\n", 0, 1},
+      {"a fill of dashes after a label stays dashes", {{1, "Sum", 1, "-", 6}}, "Sum---\r\n", 0, 1},
+  });
+}
+
+TEST(WriteBodyTextTest, TurnsDashAndEqualsLinesIntoRules) {
+  ExpectCases({
+      {"dashes and blanks", {{1, "  ----  -- ", 0}}, "  " + Repeat(kLight, 4) + "  " + Repeat(kLight, 2) + " ", 11, 0},
+      {"two dashes", {{1, "--", 1}}, Repeat(kLight, 2) + "\r\n", 0, 1},
+      {"a lone dash is kept", {{1, "-", 1}}, "-\r\n", 0, 1},
+      {"dashes never adjacent are kept", {{1, "- - -", 1}}, "- - -\r\n", 0, 1},
+      {"a label before the dashes keeps them", {{1, "Total ----", 1}}, "Total ----\r\n", 0, 1},
+      {"a tab among dashes is a blank by then", {{1, "--\t--", 1}}, Repeat(kLight, 2) + " " + Repeat(kLight, 2) + "\r\n", 0, 1},
+      {"every equals sign of a text holding two",
+       {{1, "a == b = c", 1}},
+       "a " + Repeat(kDouble, 2) + " b " + kDouble + " c\r\n",
+       0,
+       1},
+      {"lone equals signs are kept", {{1, "a=b=c", 1}}, "a=b=c\r\n", 0, 1},
+      {"dashes beside a double rule stay dashes", {{1, "--==", 1}}, "--" + Repeat(kDouble, 2) + "\r\n", 0, 1},
+      {"rules count one cell per sign", {{1, "==", 0}, {5, "x", 0}}, Repeat(kDouble, 2) + "  x", 5, 0},
+  });
+}
+
+TEST(WriteBodyTextTest, LinksTheFirstAddressOnly) {
+  auto link = [](const std::string& a) { return "<A HREF=" + a + ">" + a + "</A>"; };
+  ExpectCases({
+      {"address ends at a blank", {{1, "see http://a.b/c ok", 1}}, "see " + link("http://a.b/c") + " ok\r\n", 0, 1},
+      {"a comma right after belongs to it", {{1, "http://a.b/c, ok", 1}}, link("http://a.b/c,") + " ok\r\n", 0, 1},
+      {"only the first of two", {{1, "http://a http://b", 1}}, link("http://a") + " http://b\r\n", 0, 1},
+      {"capitals keep their case", {{1, "HTTP://X.Y end", 1}}, link("HTTP://X.Y") + " end\r\n", 0, 1},
+      {"mixed case", {{1, "hTtP://x", 1}}, link("hTtP://x") + "\r\n", 0, 1},
+      {"a non-ASCII letter ends it",
+       {{1, "http://caf\x82 x", 1}},
+       link("http://caf") + "\xC3\xA9 x\r\n",
+       0,
+       1},
+      {"angle brackets end it", {{1, "<http://x.y>", 1}}, "<" + link("http://x.y") + ">\r\n", 0, 1},
+      {"a double quote ends it", {{1, "\"http://x\"", 1}}, "\"" + link("http://x") + "\"\r\n", 0, 1},
+      {"reserved marks and percent are part of it",
+       {{1, "http://h/p?a=1&b=%20#f[1]@!$'()*+;~_-.", 1}},
+       link("http://h/p?a=1&b=%20#f[1]@!$'()*+;~_-.") + "\r\n",
+       0,
+       1},
+      {"braces, bar, backslash, caret and grave end it",
+       {{1, "http://a{ http://b", 1}},
+       link("http://a") + "{ http://b\r\n",
+       0,
+       1},
+      {"the scheme alone", {{1, "http://", 1}}, link("http://") + "\r\n", 0, 1},
+      {"inside a word", {{1, "xhttp://a", 1}}, "x" + link("http://a") + "\r\n", 0, 1},
+      {"an incomplete scheme", {{1, "http:/a https://b", 1}}, "http:/a https://b\r\n", 0, 1},
+      {"the scheme at the very end, cut short", {{1, "see http:", 1}}, "see http:\r\n", 0, 1},
+      {"a double rule after the address is not part of it",
+       {{1, "http://x/==", 1}},
+       link("http://x/") + Repeat(kDouble, 2) + "\r\n",
+       0,
+       1},
+      {"the markup takes no cells", {{1, "http://a", 0}, {12, "x", 0}}, link("http://a") + "   x", 12, 0},
+  });
+}
+
+TEST(WriteBodyTextTest, WritesMarkupCharactersUnchanged) {
+  ExpectCases({
+      {"less-than and ampersand", {{1, "a < b & c > \"d\" 'e'", 1}}, "a < b & c > \"d\" 'e'\r\n", 0, 1},
+      {"an entity-looking text", {{1, "&amp;<B>", 1}}, "&amp;<B>\r\n", 0, 1},
+  });
+}
+
+struct CleanCase {
+  const char* name;
+  std::string text;
+  std::string cleaned;
+  std::string written;
+};
+
+TEST(WriteBodyTextTest, TurnsControlBytesIntoOneSpaceEachAndGivesTheCleanTextBack) {
+  const std::vector<CleanCase> cases = {
+      {"tab", "a\tb", "a b", "a b"},
+      {"form feed", "a\x0C" "b", "a b", "a b"},
+      {"byte 255", "a\xFF" "b", "a b", "a b"},
+      {"delete", "a\x7F" "b", "a b", "a b"},
+      {"nul, CR, LF and escape", std::string("\0\r\n\x1B", 4), "    ", "    "},
+      {"byte 254 is printable", "\xFE", "\xFE", "\xE2\x96\xA0"},
+      {"Ctrl-Z", "\x1A", " ", " "},
+  };
+  for (const CleanCase& c : cases) {
+    BodyDocument body;
+    std::string text = c.text;
+    WriteBodyText(body.doc, 1, text, 0);
+    EXPECT_EQ(text, c.cleaned) << c.name;
+    EXPECT_EQ(body.Close(), c.written) << c.name;
+    EXPECT_EQ(body.doc.outColumn, static_cast<int>(c.cleaned.size())) << c.name;
+  }
+}
+
+TEST(WriteBodyTextTest, GivesBackTheCleanTextWithoutFillRulesOrLinks) {
+  BodyDocument body;
+  body.doc.fillText = "-";
+  body.doc.fillColumn = 30;
+  std::string text = "--\t--";
+  WriteBodyText(body.doc, 3, text, 1);
+  EXPECT_EQ(text, "-- --");
+
+  std::string linked = "go http://x==y";
+  WriteBodyText(body.doc, 1, linked, 1);
+  EXPECT_EQ(linked, "go http://x==y");
+  EXPECT_TRUE(body.doc.savedTextStack.empty());
+}
+
+TEST(WriteBodyTextTest, WritesLongTextsWhole) {
+  BodyDocument body;
+  std::string ascii(40000, 'a');
+  ascii += " http://end";
+  WriteBodyText(body.doc, 1, ascii, 1);
+  std::string accented(20000, '\x82');  // beyond what a 16-bit position could convert
+  WriteBodyText(body.doc, 1, accented, 0);
+  EXPECT_EQ(body.doc.outColumn, 20000);
+  std::string more(20000, 'b');
+  WriteBodyText(body.doc, 1, more, 0);
+  EXPECT_EQ(body.doc.outColumn, 32767);  // stops instead of wrapping negative
+
+  std::string expected = std::string(40000, 'a') + " <A HREF=http://end>http://end</A>\r\n" +
+                         Repeat("\xC3\xA9", 20000) + std::string(20000, 'b');
+  EXPECT_EQ(body.Close(), expected);
+  EXPECT_EQ(ascii, std::string(40000, 'a') + " http://end");
+  EXPECT_EQ(accented.size(), 20000u);
+}
+
+TEST(WriteBodyTextTest, LineCountStopsAt32767) {
+  BodyDocument body;
+  body.doc.pageLineCount = 32760;
+  std::string text = "x";
+  WriteBodyText(body.doc, 1, text, 10);
+  EXPECT_EQ(body.doc.pageLineCount, 32767);
+  WriteBodyText(body.doc, 1, text, 1);
+  EXPECT_EQ(body.doc.pageLineCount, 32767);
+  EXPECT_EQ(body.Close(), "x" + Repeat("\r\n", 10) + "x\r\n");
+}
+
+TEST(WriteBodyTextTest, HostileBytesNeverBreakTheWriter) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  BodyDocument body;
+  body.doc.fillText = std::string(1000, '\xFF');
+  body.doc.fillColumn = 32767;
+  std::string text = all + all;
+  WriteBodyText(body.doc, 32767, text, 32767);
+  EXPECT_EQ(text.size(), 512u);
+  for (char c : text) {
+    unsigned char b = static_cast<unsigned char>(c);
+    EXPECT_TRUE(b >= 32 && b != 127 && b != 255);
+  }
+  EXPECT_EQ(body.doc.pageLineCount, 32767);
+  EXPECT_EQ(body.doc.outColumn, 0);
+  std::string written = body.Close();
+  EXPECT_EQ(written.substr(0, 32766), std::string(32766, ' '));
+  EXPECT_EQ(written.substr(written.size() - 2 * 32767), Repeat("\r\n", 32767));
+}
+
+TEST(WriteBodyTextTest, WithNoDocumentOpenCountersAndFillStillMove) {
+  DocumentState doc;  // no file was ever opened
+  doc.fillText = ".";
+  doc.fillColumn = 10;
+  std::string text = "ab\tc";
+  WriteBodyText(doc, 3, text, 0);
+  EXPECT_EQ(doc.outColumn, 10);
+  EXPECT_TRUE(doc.fillText.empty());
+  EXPECT_EQ(text, "ab c");
+  WriteBodyText(doc, 1, text, 2);
+  EXPECT_EQ(doc.pageLineCount, 2);
+  EXPECT_EQ(doc.outColumn, 0);
+  EXPECT_TRUE(doc.pendingOutput.empty());
+}
+
+TEST(SavedTextStackTest, PopsInReverseOrderWhateverTheLengths) {
+  DocumentState doc;
+  const std::vector<std::string> texts = {"first", "", std::string("\0\x01\xFF", 3), std::string(70000, 'z'), "last"};
+  for (const std::string& t : texts) PushSavedText(doc, t);
+  for (size_t i = texts.size(); i-- > 0;) EXPECT_EQ(PopSavedText(doc), texts[i]) << i;
+  EXPECT_TRUE(doc.savedTextStack.empty());
+}
+
+TEST(SavedTextStackTest, PopOnEmptyOrDamagedStackGivesEmptyText) {
+  DocumentState doc;
+  EXPECT_EQ(PopSavedText(doc), "");
+  doc.savedTextStack = "abc";  // shorter than a length field
+  EXPECT_EQ(PopSavedText(doc), "");
+  EXPECT_TRUE(doc.savedTextStack.empty());
+  doc.savedTextStack = std::string("xy") + std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 8);  // length too large
+  EXPECT_EQ(PopSavedText(doc), "xy");
+  EXPECT_TRUE(doc.savedTextStack.empty());
+}
+
+}  // namespace
