@@ -227,7 +227,7 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
     EndDocument(doc, options);
 
     // EndDocument returns only after the command has ended, so its record is complete.
-    std::string expected = c.handedOff ? "[/C]\n[USTART]\n[" + doc.htmlPath + "]\n--\n" : "";
+    std::string expected = c.handedOff ? "<orvtest_helper>\n[/C]\n[USTART]\n[" + doc.htmlPath + "]\n--\n" : "";
     EXPECT_EQ(ReadFileBytes(record), expected) << c.name;
   }
 }

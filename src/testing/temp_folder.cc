@@ -6,12 +6,15 @@
 #include <random>
 #include <system_error>
 
-TempFolder::TempFolder() {
+#include "platform/platform.h"
+
+TempFolder::TempFolder(const std::string& tag) {
   static std::random_device random;
   static unsigned counter = 0;
   std::filesystem::path base = std::filesystem::temp_directory_path();
   for (;;) {
-    std::filesystem::path candidate = base / ("orvtest_" + std::to_string(random()) + "_" + std::to_string(++counter));
+    std::filesystem::path candidate =
+        base / ("orvtest_" + tag + (tag.empty() ? "" : "_") + std::to_string(random()) + "_" + std::to_string(++counter));
     std::error_code error;
     if (std::filesystem::create_directory(candidate, error)) {
       path_ = candidate.string();
@@ -21,6 +24,13 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+  platform::CloseAllFiles();
   std::error_code error;
   std::filesystem::remove_all(path_, error);
+}
+
+std::string TempFolder::NativePath(const std::string& file) const {
+
+
+  return (std::filesystem::path(path_) / std::filesystem::path(file).make_preferred()).string();
 }

@@ -1,11 +1,12 @@
-// A fresh folder for one test, removed with everything in it afterwards.
+// A fresh folder for one test, removed with everything in it afterwards
+// (every file the platform still holds open is closed first).
 #pragma once
 
 #include <string>
 
 class TempFolder {
  public:
-  TempFolder();
+  explicit TempFolder(const std::string& tag = "");
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -13,8 +14,12 @@ class TempFolder {
   /// The folder as the core names paths (no final separator).
   const std::string& path() const { return path_; }
 
-  /// `name` inside the folder, joined with a backslash as the core joins paths.
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+  /// A file in the folder, joined with a backslash as the core joins paths.
+  std::string Path(const std::string& file) const { return path_ + "\\" + file; }
+  std::string operator/(const std::string& file) const { return Path(file); }
+
+  /// The same file as the test's own library names it.
+  std::string NativePath(const std::string& file) const;
 
  private:
   std::string path_;
