@@ -30,7 +30,5 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::NativePath(const std::string& file) const {
-
-
   return (std::filesystem::path(path_) / std::filesystem::path(file).make_preferred()).string();
 }
