@@ -67,7 +67,20 @@ struct Record {
   ByteString cells;    // character and attribute byte per cell
 };
 
-bool ReadTopRecord(platform::FileNumber file, int64_t fileSize, int64_t stackTop, Record& record) {
+// The file holds the last two digits of each position; when the record is
+// the one this program pushed, its positions are taken in full.
+void TakeOwnPositions(const ConsoleState& state, Record& record) {
+  for (const PushedWindow& pushed : state.pushedWindows) {
+    if (pushed.recordStart != record.start) continue;
+    for (int i = 0; i < kFieldCount; ++i)
+      if (ZeroPad(pushed.fields[i], 2) != ZeroPad(record.fields[i], 2)) return;
+    for (int i = 0; i < kFieldCount; ++i) record.fields[i] = pushed.fields[i];
+    return;
+  }
+}
+
+bool ReadTopRecord(const ConsoleState& state, platform::FileNumber file, int64_t fileSize, int64_t stackTop,
+                   Record& record) {
   // The length digits must lie after the header and inside the file.
   if (stackTop < kEmptyStackTop + 5 || stackTop - 1 > fileSize) return false;
   char digits[5];
@@ -81,23 +94,11 @@ bool ReadTopRecord(platform::FileNumber file, int64_t fileSize, int64_t stackTop
   std::string body(static_cast<size_t>(record.length - 5), '\0');
   if (!ReadAt(file, record.start - 1, &body[0], body.size())) return false;
   for (int i = 0; i < kFieldCount; ++i) record.fields[i] = ReadInt16(body.substr(2 * i, 2));
+  TakeOwnPositions(state, record);
   const int16_t* area = record.fields + 6;
   if (CellCount(area[0], area[1], area[2], area[3]) * 2 != record.length - kFixedLength) return false;
   record.cells = body.substr(2 * kFieldCount);
   return true;
-}
-
-// The file holds the last two digits of each position; when the record is
-// the one this program pushed, its positions are taken in full.
-void TakeOwnPositions(ConsoleState& state, Record& record) {
-  std::vector<PushedWindow>& own = state.pushedWindows;
-  while (!own.empty() && own.back().recordStart > record.start) own.pop_back();
-  if (own.empty() || own.back().recordStart != record.start) return;
-  const PushedWindow pushed = own.back();
-  own.pop_back();
-  for (int i = 0; i < kFieldCount; ++i)
-    if (ZeroPad(pushed.fields[i], 2) != ZeroPad(record.fields[i], 2)) return;
-  for (int i = 0; i < kFieldCount; ++i) record.fields[i] = pushed.fields[i];
 }
 
 }  // namespace
@@ -194,11 +195,10 @@ void PopWindow(ConsoleState& state) {
   int64_t stackTop = kEmptyStackTop;
   if (fileSize >= 4) {
     Record record;
-    if (!ReadHeader(file, stackTop) || !ReadTopRecord(file, fileSize, stackTop, record)) {
+    if (!ReadHeader(file, stackTop) || !ReadTopRecord(state, file, fileSize, stackTop, record)) {
       platform::CloseFile(file);
       return;
     }
-    TakeOwnPositions(state, record);
     const int16_t* f = record.fields;
     if (state.console) {
       size_t cell = 0;
@@ -214,6 +214,9 @@ void PopWindow(ConsoleState& state) {
       }
       state.console->SetCursor(f[0], f[1]);
     }
+    // Records of ours from where this one started on are off the stack now.
+    while (!state.pushedWindows.empty() && state.pushedWindows.back().recordStart >= record.start)
+      state.pushedWindows.pop_back();
     state.windowTop = f[2];
     state.windowLeft = f[3];
     state.windowBottom = f[4];
