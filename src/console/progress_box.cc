@@ -85,8 +85,10 @@ void DrawFrame(ConsoleState& state, int16_t style) {
 }
 
 void LocateInWindow(ConsoleState& state, int16_t row, int16_t column) {
-  if (state.windowDepth != 0) MoveTo(state, state.windowTop + row, state.windowLeft + column);
-  else MoveTo(state, row, column);
+  if (state.windowDepth != 0)
+    MoveTo(state, state.windowTop + row, state.windowLeft + column);
+  else
+    MoveTo(state, row, column);
 }
 
 void OpenProgressBox(ConsoleState& state) {

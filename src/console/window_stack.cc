@@ -64,7 +64,7 @@ struct Record {
   int64_t start = 0;   // 1-based position of its first byte
   int64_t length = 0;  // its length, the 5 digits at its end
   int16_t fields[kFieldCount] = {};
-  ByteString cells;    // character and attribute byte per cell
+  ByteString cells;  // character and attribute byte per cell
 };
 
 // The file holds the last two digits of each position; when the record is
@@ -144,9 +144,15 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   if (ok) {
     int cursorRow = 1, cursorColumn = 1;
     state.console->GetCursor(cursorRow, cursorColumn);
-    const int16_t fields[kFieldCount] = {Clamp16(cursorRow), Clamp16(cursorColumn), state.windowTop,
-                                         state.windowLeft,   state.windowBottom,    state.windowRight,
-                                         top,                left,                  bottom,
+    const int16_t fields[kFieldCount] = {Clamp16(cursorRow),
+                                         Clamp16(cursorColumn),
+                                         state.windowTop,
+                                         state.windowLeft,
+                                         state.windowBottom,
+                                         state.windowRight,
+                                         top,
+                                         left,
+                                         bottom,
                                          right};
     ByteString head;
     for (int i = 0; i < kFieldCount; ++i) {

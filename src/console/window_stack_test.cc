@@ -42,9 +42,9 @@ TEST(ZeroPadTest, KeepsTheLastDigitsOfThePaddedNumber) {
     int value, width;
     const char* padded;
   } const cases[] = {
-      {5, 2, "05"},  {0, 2, "00"},       {99, 2, "99"},       {100, 2, "00"}, {123, 2, "23"},
-      {115, 5, "00115"}, {99999, 5, "99999"}, {123456, 5, "23456"}, {7, 1, "7"},   {7, 0, ""},
-      {7, -3, ""},   {-5, 2, "05"},      {-32768, 5, "32768"}, {32767, 7, "0032767"},
+      {5, 2, "05"},      {0, 2, "00"},        {99, 2, "99"},        {100, 2, "00"},        {123, 2, "23"},
+      {115, 5, "00115"}, {99999, 5, "99999"}, {123456, 5, "23456"}, {7, 1, "7"},           {7, 0, ""},
+      {7, -3, ""},       {-5, 2, "05"},       {-32768, 5, "32768"}, {32767, 7, "0032767"},
   };
   for (const Case& c : cases) EXPECT_EQ(ZeroPad(c.value, c.width), c.padded) << c.value << " width " << c.width;
 }
@@ -75,7 +75,8 @@ TEST(PushWindowTest, BoxOnAnEmptyStackWritesOneRecordOf115Bytes) {
 
   ByteString file;
   ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
-  const ByteString expected = Header(120) + "0703" + "00000000" + "23342548" + AreaCells(console, 23, 34, 25, 48) + "00115";
+  const ByteString expected =
+      Header(120) + "0703" + "00000000" + "23342548" + AreaCells(console, 23, 34, 25, 48) + "00115";
   EXPECT_EQ(file.size(), 119u);
   EXPECT_EQ(file, expected);
   EXPECT_EQ(file.substr(114), "00115");
@@ -287,12 +288,9 @@ TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAlone) {
     const char* what;
     ByteString bytes;
   } const cases[] = {
-      {"header past the end", Header(500) + record},
-      {"header just past the end", Header(121) + record},
-      {"header inside the header", Header(4) + record},
-      {"header zero", Header(0) + record},
-      {"header negative", Header(0xFFFFFFFFu) + record},
-      {"header huge", Header(0x7FFFFFFFu) + record},
+      {"header past the end", Header(500) + record},     {"header just past the end", Header(121) + record},
+      {"header inside the header", Header(4) + record},  {"header zero", Header(0) + record},
+      {"header negative", Header(0xFFFFFFFFu) + record}, {"header huge", Header(0x7FFFFFFFu) + record},
   };
   for (const Case& c : cases) {
     TempFolder folder;
@@ -315,7 +313,9 @@ TEST(PushWindowTest, AppendsRightAfterAHeaderThatPointsAtTheEnd) {
   PushWindow(state, 1, 1, 1, 1);
   ByteString file;
   ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
-  EXPECT_EQ(file, Header(32) + "01010000000001010101 \x07" "00027");
+  EXPECT_EQ(file, Header(32) +
+                      "01010000000001010101 \x07"
+                      "00027");
 }
 
 TEST(PushWindowTest, IsRefusedWhenTheFolderDoesNotExist) {

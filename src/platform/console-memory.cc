@@ -5,7 +5,8 @@
 namespace platform {
 
 MemoryConsole::MemoryConsole(int rows, int columns)
-    : rows_(rows > 0 && columns > 0 ? rows : 0), columns_(rows > 0 && columns > 0 ? columns : 0),
+    : rows_(rows > 0 && columns > 0 ? rows : 0),
+      columns_(rows > 0 && columns > 0 ? columns : 0),
       cells_(static_cast<size_t>(rows_)) {}
 
 bool MemoryConsole::Inside(int row, int column) const {
@@ -51,8 +52,10 @@ void MemoryConsole::Write(const ByteString& text) {
       }
     }
     RowCells(row_)[static_cast<size_t>(column_ - 1)] = Cell{c, static_cast<unsigned char>(attribute_)};
-    if (column_ < columns_) ++column_;
-    else wrapPending_ = true;
+    if (column_ < columns_)
+      ++column_;
+    else
+      wrapPending_ = true;
   }
 }
 

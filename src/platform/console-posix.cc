@@ -25,10 +25,10 @@ namespace platform {
 namespace {
 
 // What a DOS screen shows for the control bytes 0 to 31.
-const uint16_t kControlGlyphs[32] = {
-    0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9,
-    0x2642, 0x2640, 0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7,
-    0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
+const uint16_t kControlGlyphs[32] = {0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
+                                     0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C,
+                                     0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8,
+                                     0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
 
 // ANSI colour numbers put red in bit 0 and blue in bit 2, console colours the other way.
 int AnsiColour(int consoleColour) {
@@ -66,8 +66,7 @@ bool ReadCursorReport(int fd, int replyMilliseconds, int& row, int& column) {
   std::string received;
   const int64_t deadline = NowMilliseconds() + replyMilliseconds;
   for (;;) {
-    for (size_t start = received.find("\x1b["); start != std::string::npos;
-         start = received.find("\x1b[", start + 1)) {
+    for (size_t start = received.find("\x1b["); start != std::string::npos; start = received.find("\x1b[", start + 1)) {
       size_t i = start + 2;
       int values[2] = {0, 0};
       bool complete = false;
@@ -76,9 +75,12 @@ bool ReadCursorReport(int fd, int replyMilliseconds, int& row, int& column) {
         while (i < received.size() && received[i] >= '0' && received[i] <= '9' && i - first < 5)
           values[k] = values[k] * 10 + (received[i++] - '0');
         if (i == first || i >= received.size()) break;
-        if (k == 0 && received[i] == ';') ++i;
-        else if (k == 1 && received[i] == 'R') complete = true;
-        else break;
+        if (k == 0 && received[i] == ';')
+          ++i;
+        else if (k == 1 && received[i] == 'R')
+          complete = true;
+        else
+          break;
       }
       if (complete) {
         row = values[0];

@@ -4,6 +4,7 @@
 #include "platform/console-posix.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -11,17 +12,15 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "console/console_test_support.h"
 #include "console/progress_box.h"
 #include "console/window_stack.h"
-#include "console/console_test_support.h"
 #include "text/charset.h"
 
 namespace {
@@ -167,9 +166,9 @@ TEST(TerminalConsoleTest, SendsCursorColoursAndUtf8AndKeepsACopyOfTheCells) {
     int attribute;
     const char* sequence;
   } colours[] = {
-      {0x07, "\x1b[0m"},          {0x0F, "\x1b[0;97;40m"},   {0x70, "\x1b[0;30;47m"}, {0x01, "\x1b[0;34;40m"},
-      {0x04, "\x1b[0;31;40m"},    {0x06, "\x1b[0;33;40m"},   {0x53, "\x1b[0;36;45m"}, {0xF8, "\x1b[0;90;107m"},
-      {0x9C, "\x1b[0;91;104m"},   {0x00, "\x1b[0;30;40m"},   {0x107, "\x1b[0m"},
+      {0x07, "\x1b[0m"},        {0x0F, "\x1b[0;97;40m"}, {0x70, "\x1b[0;30;47m"}, {0x01, "\x1b[0;34;40m"},
+      {0x04, "\x1b[0;31;40m"},  {0x06, "\x1b[0;33;40m"}, {0x53, "\x1b[0;36;45m"}, {0xF8, "\x1b[0;90;107m"},
+      {0x9C, "\x1b[0;91;104m"}, {0x00, "\x1b[0;30;40m"}, {0x107, "\x1b[0m"},
   };
   std::string expected = "\x1b[6n\x1b[2;5H\x1b[0;93;44mA\xE2\x94\x80\xE2\x82\xAC";
   for (const auto& c : colours) {
@@ -249,7 +248,8 @@ TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
   settings.sessionDir = folder.Dir();
   ConsoleState state = MakeConsoleState(*console, settings);
   const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
-  for (int slot = 0; slot < 5; ++slot) state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
+  for (int slot = 0; slot < 5; ++slot)
+    state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
 
   OpenProgressBox(state);
   ShowProgress(state, 3, 12);

@@ -3,11 +3,11 @@
 // While the console exists its input is raw, its output processed and
 // wrapping, and Ctrl+C, Ctrl+Break and closing the window are swallowed;
 // its destruction restores the modes.
-#include "platform/console.h"
-
 #include <windows.h>
 
 #include <string>
+
+#include "platform/console.h"
 
 namespace platform {
 namespace {
@@ -23,8 +23,8 @@ HANDLE ConsoleHandle(DWORD standard, const wchar_t* device, bool& opened) {
   HANDLE handle = GetStdHandle(standard);
   DWORD mode;
   if (handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) return handle;
-  handle = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, 0, nullptr);
+  handle = CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   opened = true;
   return handle;

@@ -1,9 +1,8 @@
 // The Windows console, run in a real console: the progress box gives back
 // every cell, colour and the cursor; the console modes are set up and
 // restored; redirected output still reaches the console.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <vector>
 
@@ -160,7 +159,8 @@ TEST(WindowsConsoleTest, ReachesTheConsoleWhenOutputIsRedirected) {
   reference.reset();
   if (rows == 0) GTEST_SKIP() << "no console";
   HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE nul =
+      CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(nul, INVALID_HANDLE_VALUE);
   SetStdHandle(STD_OUTPUT_HANDLE, nul);
   {
