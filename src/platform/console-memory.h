@@ -1,5 +1,5 @@
-// A console held in memory: any size, every cell, the cursor and the
-// attribute open to inspection. Tests draw on it; the POSIX console keeps
+// A console held in memory: any size, and every cell, the cursor and the
+// attribute can be looked at. Tests draw on it; the POSIX console keeps
 // its copy of the terminal's cells in one.
 #pragma once
 

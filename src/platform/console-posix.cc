@@ -12,10 +12,10 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
 
 #include "platform/console-memory.h"
@@ -55,9 +55,8 @@ void TerminalSize(int fd, int& rows, int& columns) {
 }
 
 int64_t NowMilliseconds() {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 // Reads the answer to a cursor position report, ESC [ row ; column R, out
