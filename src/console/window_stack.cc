@@ -144,6 +144,7 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   if (ok) {
     int cursorRow = 1, cursorColumn = 1;
     state.console->GetCursor(cursorRow, cursorColumn);
+    // The cursor, the window before this one, the saved area.
     const int16_t fields[kFieldCount] = {Clamp16(cursorRow),
                                          Clamp16(cursorColumn),
                                          state.windowTop,
@@ -153,7 +154,7 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
                                          top,
                                          left,
                                          bottom,
-                                         right};
+                                         right};  // the saved area
     ByteString head;
     for (int i = 0; i < kFieldCount; ++i) {
       pushed.fields[i] = fields[i];
