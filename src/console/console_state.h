@@ -1,0 +1,44 @@
+// The console state of a run: the console drawn on, the window this program
+// has pushed over it and the colour slots it has applied. Owned by the
+// window stack and the progress box; one value per run, no globals.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/settings.h"
+#include "common/text.h"
+#include "platform/console.h"
+
+/// A window record this program wrote to the window stack file, with the
+/// ten positions in full: the file keeps only the last two digits of each.
+struct PushedWindow {
+  int64_t recordStart = 0;  // 1-based file position of the record's first byte
+  int16_t fields[10] = {};  // cursor row, column, previous window, saved area, in file order
+};
+
+struct ConsoleState {
+  platform::Console* console = nullptr;  // null acts as a console of 0 rows and 0 columns
+  ByteString sessionDir;                 // where "WinPush.tmp" lives
+  int16_t screenColours[5][2] = {};      // slot 0..4 by {foreground, background}
+
+  // The current window; windowDepth counts the windows pushed and not popped.
+  int16_t windowDepth = 0;
+  int16_t windowTop = 0;
+  int16_t windowLeft = 0;
+  int16_t windowBottom = 0;
+  int16_t windowRight = 0;
+
+  int16_t currentColourSlot = 0;  // the slot last applied
+  ByteString colourSlotStack;     // saved slot numbers, one byte each, the most recent last
+
+  std::vector<PushedWindow> pushedWindows;  // this program's records on the stack, oldest first
+
+  bool progressBoxPushed = false;  // the progress box saved the screen under it
+  bool progressShown = false;      // progressText is on the screen
+  ByteString progressText;         // the counters last written into the box
+};
+
+/// A fresh console state drawing on `console`, with the session's window
+/// stack folder and colour table.
+ConsoleState MakeConsoleState(platform::Console& console, const SessionSettings& settings);

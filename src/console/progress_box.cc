@@ -1,0 +1,126 @@
+// The progress box: a single-line frame at rows 23 to 25, columns 34 to 48,
+// titled "  PAG / LIN" over its top border, with the page and line counters
+// on its middle row. The screen under it is saved on the window stack.
+#include "console/progress_box.h"
+
+#include <string>
+
+#include "console/window_stack.h"
+
+namespace {
+
+constexpr int16_t kBoxTop = 23, kBoxLeft = 34, kBoxBottom = 25, kBoxRight = 48;
+
+// Frame bytes of the code page by style: top-left, top-right, bottom-left,
+// bottom-right, horizontal, vertical.
+const char kSingleFrame[] = "\xDA\xBF\xC0\xD9\xC4\xB3";
+const char kDoubleFrame[] = "\xC9\xBB\xC8\xBC\xCD\xBA";
+const char kBlankFrame[] = "      ";
+
+void Put(ConsoleState& state, const ByteString& text) {
+  if (state.console) state.console->Write(text);
+}
+
+void MoveTo(ConsoleState& state, int row, int column) {
+  if (state.console) state.console->SetCursor(row, column);
+}
+
+ByteString RightAligned(int value, size_t width) {
+  ByteString digits = std::to_string(value);
+  return digits.size() < width ? ByteString(width - digits.size(), ' ') + digits : digits;
+}
+
+}  // namespace
+
+bool IsAllChar(const ByteString& text, int code) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) != code) return false;
+  return true;
+}
+
+void SetScreenColour(ConsoleState& state, const ByteString& mode) {
+  const ByteString letters = FoldUpper(mode);
+  if (IsAllChar(letters, ' ')) return;
+  auto holds = [&letters](char c) { return letters.find(c) != ByteString::npos; };
+
+  if (holds('+')) state.colourSlotStack += static_cast<char>(state.currentColourSlot);
+  int slot;
+  if (holds('-')) {
+    slot = 0;
+    if (!state.colourSlotStack.empty()) {
+      slot = static_cast<unsigned char>(state.colourSlotStack.back());
+      state.colourSlotStack.pop_back();
+    }
+  } else if (holds('U')) {
+    slot = 4;
+  } else {
+    slot = (holds('R') ? 2 : 0) + (holds('N') ? 1 : 0);
+  }
+  if (slot > 4) slot = 0;  // only slot numbers are ever saved; a stray byte means the plain slot
+
+  if (state.console) {
+    int attribute = state.console->Attribute();
+    const int foreground = state.screenColours[slot][0], background = state.screenColours[slot][1];
+    if (foreground >= 0 && foreground <= 15) attribute = (attribute & ~0x0F) | foreground;
+    if (background >= 0 && background <= 15) attribute = (attribute & ~0xF0) | (background << 4);
+    state.console->SetAttribute(attribute);
+  }
+  state.currentColourSlot = static_cast<int16_t>(slot);
+}
+
+void DrawFrame(ConsoleState& state, int16_t style) {
+  if (state.windowDepth == 0) return;
+  const char* frame = style == 1 ? kSingleFrame : style == 2 ? kDoubleFrame : kBlankFrame;
+  const int inside = state.windowRight - state.windowLeft - 1;
+  const size_t width = inside > 0 ? static_cast<size_t>(inside) : 0;
+
+  MoveTo(state, state.windowTop, state.windowLeft);
+  Put(state, frame[0] + ByteString(width, frame[4]) + frame[1]);
+  for (int row = state.windowTop + 1; row <= state.windowBottom - 1; ++row) {
+    MoveTo(state, row, state.windowLeft);
+    Put(state, frame[5] + ByteString(width, ' ') + frame[5]);
+  }
+  MoveTo(state, state.windowBottom, state.windowLeft);
+  Put(state, frame[2] + ByteString(width, frame[4]) + frame[3]);
+}
+
+void LocateInWindow(ConsoleState& state, int16_t row, int16_t column) {
+  if (state.windowDepth != 0)
+    MoveTo(state, state.windowTop + row, state.windowLeft + column);
+  else
+    MoveTo(state, row, column);
+}
+
+void OpenProgressBox(ConsoleState& state) {
+  const size_t pushedBefore = state.pushedWindows.size();
+  PushWindow(state, kBoxTop, kBoxLeft, kBoxBottom, kBoxRight);
+  state.progressBoxPushed = state.pushedWindows.size() > pushedBefore;
+  state.progressShown = false;
+  SetScreenColour(state, "+rn");
+  DrawFrame(state, 1);
+  LocateInWindow(state, 0, 2);
+  Put(state, "  PAG / LIN");
+  SetScreenColour(state, "-");
+}
+
+ByteString ProgressText(int pageCount, int pageLineCount) {
+  return RightAligned(pageCount, 5) + " / " + RightAligned(pageLineCount, 3);
+}
+
+void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
+  const ByteString text = ProgressText(pageCount, pageLineCount);
+  // The print run reports after every line; the counters change far less often.
+  if (state.progressShown && text == state.progressText) return;
+  LocateInWindow(state, 1, 2);
+  Put(state, text);
+  state.progressText = text;
+  state.progressShown = true;
+}
+
+void CloseProgressBox(ConsoleState& state) {
+  state.progressShown = false;
+  // Without a record of ours on the stack, a pop would take the host's.
+  if (!state.progressBoxPushed) return;
+  state.progressBoxPushed = false;
+  PopWindow(state);
+}

@@ -1,0 +1,45 @@
+// The progress box of a print run, drawn over the bottom of the host's
+// console, and the small console routines it is drawn with: colour slots,
+// frames and cursor placement inside the current window.
+#pragma once
+
+#include <cstdint>
+
+#include "common/text.h"
+#include "console/console_state.h"
+
+/// True when every byte of text is `code`; true for the empty text.
+bool IsAllChar(const ByteString& text, int code);
+
+/// Applies a colour slot chosen by the letters of mode (any case): "+"
+/// first saves the current slot; "-" goes back to the last saved slot (0
+/// when none is saved) and ignores the other letters; otherwise "U" gives
+/// slot 4, else "R" counts 2 and "N" 1. A mode that is empty or blank does
+/// nothing. A colour outside 0..15 leaves that half of the attribute as it was.
+void SetScreenColour(ConsoleState& state, const ByteString& mode);
+
+/// Draws a frame on the border of the current window in the current
+/// colour, clearing its inside: style 1 single lines, 2 double lines, any
+/// other style blanks. Nothing is drawn when no window is current.
+void DrawFrame(ConsoleState& state, int16_t style);
+
+/// Moves the cursor to row and column relative to the current window's
+/// top-left corner, or to the screen position row, column when no window
+/// is current. A coordinate outside the visible window stays as it was.
+void LocateInWindow(ConsoleState& state, int16_t row, int16_t column);
+
+/// Saves the screen under rows 23 to 25, columns 34 to 48, and draws the
+/// box there with its title. On a console too small for it, nothing is
+/// saved and the title is written at column 2 of the cursor's row.
+void OpenProgressBox(ConsoleState& state);
+
+/// Writes the counters into the box as "##### / ###" (wider numbers are
+/// written in full); skipped when the box already shows the same text.
+void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
+
+/// Gives back the screen and the cursor saved by OpenProgressBox. Does
+/// nothing, and leaves the window stack file alone, when nothing was saved.
+void CloseProgressBox(ConsoleState& state);
+
+/// The counter text of ShowProgress.
+ByteString ProgressText(int pageCount, int pageLineCount);

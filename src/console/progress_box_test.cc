@@ -1,0 +1,378 @@
+// The progress box on an in-memory console: its exact cells and colours,
+// the counters, the colour slots, and consoles too small for the box.
+#include "console/progress_box.h"
+
+#include <gtest/gtest.h>
+
+#include "console/console_test_support.h"
+#include "console/window_stack.h"
+#include "platform/console-memory.h"
+
+namespace {
+
+using console_test::AreaCells;
+using console_test::FileExists;
+using console_test::FillScreen;
+using console_test::Header;
+using console_test::ReadWholeFile;
+using console_test::Snap;
+using console_test::Snapshot;
+using console_test::TempFolder;
+using console_test::WriteWholeFile;
+using platform::MemoryConsole;
+
+// The colour table of a colour string such as "15000700000700070007".
+void LoadColours(ConsoleState& state, const char* colours) {
+  ByteString text = colours;
+  for (int slot = 0; slot < 5; ++slot)
+    for (int half = 0; half < 2; ++half)
+      state.screenColours[slot][half] = static_cast<int16_t>(text.size() >= static_cast<size_t>(4 * slot + 2 * half + 2)
+                                                                 ? std::stoi(text.substr(4 * slot + 2 * half, 2))
+                                                                 : 0);
+}
+
+ConsoleState StateFor(MemoryConsole& console, const TempFolder& folder, const char* colours = "15000700000700070007") {
+  SessionSettings settings;
+  settings.sessionDir = folder.Dir();
+  ConsoleState state = MakeConsoleState(console, settings);
+  LoadColours(state, colours);
+  return state;
+}
+
+TEST(ProgressBoxTest, DrawsTheFrameAndTitleInSlotThree) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  FillScreen(console);
+  console.SetCursor(7, 3);
+  ConsoleState state = StateFor(console, folder);
+  const Snapshot before = Snap(console);
+  const ByteString saved = AreaCells(console, 23, 34, 25, 48);
+
+  OpenProgressBox(state);
+
+  EXPECT_EQ(console.Text(23, 34, 48), "\xDA\xC4  PAG / LIN\xC4\xBF");
+  EXPECT_EQ(console.Text(24, 34, 48), "\xB3" + ByteString(13, ' ') + "\xB3") << "no counters before the first report";
+  EXPECT_EQ(console.Text(25, 34, 48), "\xC0" + ByteString(13, '\xC4') + "\xD9");
+  const Snapshot after = Snap(console);
+  for (int row = 1; row <= 25; ++row) {
+    for (int column = 1; column <= 80; ++column) {
+      const size_t i = static_cast<size_t>((row - 1) * 80 + column - 1);
+      if (row >= 23 && column >= 34 && column <= 48) {
+        EXPECT_EQ(after.attributes[i], 0x70) << row << "," << column;
+      } else {
+        EXPECT_EQ(after.characters[i], before.characters[i]) << row << "," << column;
+        EXPECT_EQ(after.attributes[i], before.attributes[i]) << row << "," << column;
+      }
+    }
+  }
+  EXPECT_EQ(console.Attribute(), 0x0F) << "back to slot 0: bright white on black";
+  EXPECT_EQ(state.currentColourSlot, 0);
+  EXPECT_TRUE(state.colourSlotStack.empty());
+  EXPECT_EQ(state.windowDepth, 1);
+  ByteString file;
+  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  EXPECT_EQ(file, Header(120) + "07030000000023342548" + saved + "00115");
+}
+
+TEST(ProgressBoxTest, ShowsTheCountersRightAlignedInBrightWhite) {
+  struct Case {
+    int pages, lines;
+    const char* row24;  // columns 34 to 48; from 36 the counters
+  } const cases[] = {
+      {3, 12, "\xB3     3 /  12 \xB3"}, {0, 0, "\xB3     0 /   0 \xB3"},     {0, 1000, "\xB3     0 / 1000\xB3"},
+      {1, 10000, "\xB3     1 / 10000"}, {12345, 1, "\xB3 12345 /   1 \xB3"}, {32767, 32767, "\xB3 32767 / 32767"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(25, 80);
+    FillScreen(console);
+    ConsoleState state = StateFor(console, folder);
+    const unsigned char beyond = console.AttributeAt(24, 49);
+    OpenProgressBox(state);
+    ShowProgress(state, c.pages, c.lines);
+    EXPECT_EQ(console.Text(24, 34, 48), c.row24) << c.pages << " / " << c.lines;
+    const size_t length = ProgressText(c.pages, c.lines).size();
+    for (int column = 36; column < 36 + static_cast<int>(length); ++column)
+      EXPECT_EQ(console.AttributeAt(24, column), 0x0F) << column;
+    EXPECT_EQ(console.AttributeAt(24, 35), 0x70);
+    EXPECT_EQ(console.AttributeAt(24, 49), beyond) << "never past the border";
+  }
+}
+
+TEST(ProgressBoxTest, SkipsARedrawOfTheSameCounters) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  ConsoleState state = StateFor(console, folder);
+  OpenProgressBox(state);
+  const int drawn = console.WriteCount();
+  ShowProgress(state, 1, 5);
+  EXPECT_EQ(console.WriteCount(), drawn + 1);
+  ShowProgress(state, 1, 5);
+  ShowProgress(state, 1, 5);
+  EXPECT_EQ(console.WriteCount(), drawn + 1);
+  ShowProgress(state, 1, 6);
+  EXPECT_EQ(console.WriteCount(), drawn + 2);
+  EXPECT_EQ(console.Text(24, 36, 46), "    1 /   6");
+  CloseProgressBox(state);
+
+  // A new box shows its counters again, even the same ones.
+  OpenProgressBox(state);
+  ShowProgress(state, 1, 6);
+  EXPECT_EQ(console.Text(24, 36, 46), "    1 /   6");
+  CloseProgressBox(state);
+}
+
+TEST(ProgressBoxTest, ClosingGivesBackTheScreenAndTheCursor) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  FillScreen(console);
+  console.SetCursor(12, 70);
+  console.SetAttribute(0x1E);
+  ConsoleState state = StateFor(console, folder);
+  const Snapshot before = Snap(console);
+
+  OpenProgressBox(state);
+  for (int line = 1; line <= 120; ++line) ShowProgress(state, line / 60, line % 60);
+  CloseProgressBox(state);
+
+  Snapshot after = Snap(console);
+  EXPECT_EQ(after.attribute, (25 * 16 + 48) & 0xFF) << "the colour of the bottom-right cell";
+  after.attribute = before.attribute;
+  EXPECT_TRUE(after == before);
+  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_EQ(state.windowDepth, 0);
+  CloseProgressBox(state);  // a second close has nothing to give back
+  EXPECT_FALSE(FileExists(folder.StackFile()));
+}
+
+TEST(ProgressBoxTest, FitsAConsoleOfExactly25By48) {
+  TempFolder folder;
+  MemoryConsole console(25, 48);
+  FillScreen(console);
+  ConsoleState state = StateFor(console, folder);
+  const Snapshot before = Snap(console);
+  OpenProgressBox(state);
+  EXPECT_EQ(console.Text(25, 34, 48), "\xC0" + ByteString(13, '\xC4') + "\xD9");
+  EXPECT_EQ(console.Text(1, 1, 48), ByteString(before.characters.begin(), before.characters.begin() + 48))
+      << "writing the bottom-right cell does not scroll";
+  CloseProgressBox(state);
+  Snapshot after = Snap(console);
+  after.attribute = before.attribute;
+  EXPECT_TRUE(after == before);
+}
+
+TEST(ProgressBoxTest, OnASmallConsoleWritesTitleAndCountersWithoutABox) {
+  struct Case {
+    int rows, columns;
+  } const cases[] = {{24, 80}, {25, 47}, {10, 20}};
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(c.rows, c.columns);
+    console.SetCursor(7, 3);
+    ConsoleState state = StateFor(console, folder);
+    OpenProgressBox(state);
+    EXPECT_EQ(state.windowDepth, 0);
+    EXPECT_FALSE(FileExists(folder.StackFile()));
+    EXPECT_EQ(console.Text(7, 2, 12), "  PAG / LIN") << c.rows << "x" << c.columns;
+    EXPECT_EQ(console.AttributeAt(7, 2), 0x70);
+    ShowProgress(state, 3, 12);
+    EXPECT_EQ(console.Text(1, 2, 12), "    3 /  12");
+    EXPECT_EQ(console.AttributeAt(1, 12), 0x0F);
+    const Snapshot shown = Snap(console);
+    CloseProgressBox(state);
+    EXPECT_TRUE(Snap(console) == shown) << "nothing to give back";
+    EXPECT_FALSE(FileExists(folder.StackFile()));
+  }
+  TempFolder folder;
+  MemoryConsole none(0, 0);
+  ConsoleState state = StateFor(none, folder);
+  OpenProgressBox(state);
+  ShowProgress(state, 1, 1);
+  CloseProgressBox(state);
+  EXPECT_FALSE(FileExists(folder.StackFile()));
+  ConsoleState detached;
+  OpenProgressBox(detached);
+  ShowProgress(detached, 1, 1);
+  CloseProgressBox(detached);
+}
+
+TEST(ProgressBoxTest, AfterARefusedPushTheHostsStackIsLeftAlone) {
+  const ByteString hostStack = Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  struct Case {
+    const char* what;
+    int rows, columns;
+    ByteString bytes;
+  } const cases[] = {
+      {"console too small", 24, 80, hostStack},
+      {"header past the end", 25, 80, Header(900) + hostStack.substr(4)},
+      {"header before the records", 25, 80, Header(2) + hostStack.substr(4)},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(c.rows, c.columns);
+    FillScreen(console);
+    ConsoleState state = StateFor(console, folder);
+    WriteWholeFile(folder.StackFile(), c.bytes);
+    OpenProgressBox(state);
+    ShowProgress(state, 2, 2);
+    CloseProgressBox(state);
+    ByteString file;
+    ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file)) << c.what;
+    EXPECT_EQ(file, c.bytes) << c.what;
+  }
+}
+
+TEST(SetScreenColourTest, ChoosesTheSlotFromTheLetters) {
+  struct Case {
+    const char* mode;
+    int slot;
+    int attribute;
+  } const cases[] = {
+      {"", 0, 0x07},   {"   ", 0, 0x07}, {"n", 1, 0x07},  {"N", 1, 0x07},   {"r", 2, 0x70},   {"rn", 3, 0x70},
+      {"NR", 3, 0x70}, {"u", 4, 0x70},   {"ur", 4, 0x70}, {"unr", 4, 0x70}, {"x", 0, 0x0F},   {" n ", 1, 0x07},
+      {"\t", 0, 0x0F}, {"+", 0, 0x0F},   {"-", 0, 0x0F},  {"-rn", 0, 0x0F}, {"+-u", 0, 0x0F},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(25, 80);
+    ConsoleState state = StateFor(console, folder);
+    state.currentColourSlot = 0;
+    SetScreenColour(state, c.mode);
+    EXPECT_EQ(state.currentColourSlot, c.slot) << "mode '" << c.mode << "'";
+    EXPECT_EQ(console.Attribute(), c.attribute) << "mode '" << c.mode << "'";
+  }
+}
+
+TEST(SetScreenColourTest, SavesAndRestoresSlotsOnItsStack) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  ConsoleState state = StateFor(console, folder);
+  SetScreenColour(state, "n");
+  SetScreenColour(state, "+rn");
+  EXPECT_EQ(state.colourSlotStack, ByteString("\x01"));
+  EXPECT_EQ(state.currentColourSlot, 3);
+  SetScreenColour(state, "+u");
+  EXPECT_EQ(state.colourSlotStack, ByteString("\x01\x03"));
+  EXPECT_EQ(state.currentColourSlot, 4);
+  SetScreenColour(state, "-");
+  EXPECT_EQ(state.currentColourSlot, 3);
+  SetScreenColour(state, "-r");
+  EXPECT_EQ(state.currentColourSlot, 1) << "the saved slot, the letter ignored";
+  EXPECT_TRUE(state.colourSlotStack.empty());
+  SetScreenColour(state, "-");
+  EXPECT_EQ(state.currentColourSlot, 0) << "an empty stack gives slot 0";
+  EXPECT_EQ(console.Attribute(), 0x0F);
+  SetScreenColour(state, "+");
+  EXPECT_EQ(state.colourSlotStack, ByteString(1, '\0'));
+  EXPECT_EQ(state.currentColourSlot, 0);
+
+  state.colourSlotStack = "\x09";  // not a slot
+  SetScreenColour(state, "-");
+  EXPECT_EQ(state.currentColourSlot, 0);
+}
+
+TEST(SetScreenColourTest, ColoursOutsideTheRangeKeepTheirHalf) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  ConsoleState state = StateFor(console, folder, "0701");
+  console.SetAttribute(0x8000 | 0x5A);
+  SetScreenColour(state, "x");
+  EXPECT_EQ(console.Attribute(), 0x8000 | 0x17) << "slot 0: 7 on 1, higher bits kept";
+  SetScreenColour(state, "n");
+  EXPECT_EQ(console.Attribute(), 0x8000 | 0x00) << "slot 1 of a short string: 0 on 0";
+
+  state.screenColours[2][0] = 16;
+  state.screenColours[2][1] = 3;
+  state.screenColours[3][0] = -1;
+  state.screenColours[3][1] = 99;
+  console.SetAttribute(0x5A);
+  SetScreenColour(state, "r");
+  EXPECT_EQ(console.Attribute(), 0x3A);
+  SetScreenColour(state, "rn");
+  EXPECT_EQ(console.Attribute(), 0x3A);
+  EXPECT_EQ(state.currentColourSlot, 3);
+}
+
+TEST(DrawFrameTest, DrawsEachStyleAroundTheCurrentWindow) {
+  struct Case {
+    int16_t style;
+    const char* top;
+    const char* middle;
+    const char* bottom;
+  } const cases[] = {
+      {0, "      ", "      ", "      "},
+      {1, "\xDA\xC4\xC4\xC4\xC4\xBF", "\xB3    \xB3", "\xC0\xC4\xC4\xC4\xC4\xD9"},
+      {2, "\xC9\xCD\xCD\xCD\xCD\xBB", "\xBA    \xBA", "\xC8\xCD\xCD\xCD\xCD\xBC"},
+      {9, "      ", "      ", "      "},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(25, 80);
+    FillScreen(console);
+    ConsoleState state = StateFor(console, folder);
+    PushWindow(state, 3, 5, 6, 10);
+    console.SetAttribute(0x2C);
+    DrawFrame(state, c.style);
+    EXPECT_EQ(console.Text(3, 5, 10), c.top) << "style " << c.style;
+    EXPECT_EQ(console.Text(4, 5, 10), c.middle) << "style " << c.style;
+    EXPECT_EQ(console.Text(5, 5, 10), c.middle) << "style " << c.style;
+    EXPECT_EQ(console.Text(6, 5, 10), c.bottom) << "style " << c.style;
+    for (int row = 3; row <= 6; ++row)
+      for (int column = 5; column <= 10; ++column) EXPECT_EQ(console.AttributeAt(row, column), 0x2C);
+    EXPECT_EQ(console.AttributeAt(3, 11), (3 * 16 + 11) & 0xFF);
+    PopWindow(state);
+  }
+}
+
+TEST(DrawFrameTest, DrawsNothingWithoutAWindow) {
+  TempFolder folder;
+  MemoryConsole console(25, 80);
+  ConsoleState state = StateFor(console, folder);
+  DrawFrame(state, 1);
+  EXPECT_EQ(console.WriteCount(), 0);
+
+  // A window one column wide still gets both corners.
+  PushWindow(state, 2, 5, 3, 5);
+  DrawFrame(state, 1);
+  EXPECT_EQ(console.Text(2, 5, 6), "\xDA\xBF");
+  EXPECT_EQ(console.Text(3, 5, 6), "\xC0\xD9");
+  PopWindow(state);
+}
+
+TEST(LocateInWindowTest, CountsFromTheWindowCornerAndKeepsOutOfRangeCoordinates) {
+  struct Case {
+    bool window;
+    int16_t row, column;
+    int expectedRow, expectedColumn;
+  } const cases[] = {
+      {false, 5, 6, 5, 6},        {false, 0, 2, 7, 2},   {false, 1, 2, 1, 2},  {false, 30, 90, 7, 3},
+      {false, 25, 80, 25, 80},    {false, -4, 81, 7, 3}, {true, 0, 2, 23, 36}, {true, 1, 2, 24, 36},
+      {true, 2, 14, 25, 48},      {true, 3, 2, 7, 36},   {true, 0, 47, 23, 3}, {true, -23, -34, 7, 3},
+      {true, 32767, 32767, 7, 3},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    MemoryConsole console(25, 80);
+    ConsoleState state = StateFor(console, folder);
+    if (c.window) PushWindow(state, 23, 34, 25, 48);
+    console.SetCursor(7, 3);
+    LocateInWindow(state, c.row, c.column);
+    int row, column;
+    console.GetCursor(row, column);
+    EXPECT_EQ(row, c.expectedRow) << c.window << " " << c.row << "," << c.column;
+    EXPECT_EQ(column, c.expectedColumn) << c.window << " " << c.row << "," << c.column;
+    if (c.window) PopWindow(state);
+  }
+}
+
+TEST(IsAllCharTest, IsTrueWhenEveryByteHasTheCode) {
+  EXPECT_TRUE(IsAllChar("", 32));
+  EXPECT_TRUE(IsAllChar("   ", 32));
+  EXPECT_FALSE(IsAllChar(" a ", 32));
+  EXPECT_FALSE(IsAllChar(" \t", 32));
+  EXPECT_TRUE(IsAllChar("\xC4\xC4", 0xC4));
+  EXPECT_FALSE(IsAllChar("\xC4", -60));
+  EXPECT_TRUE(IsAllChar(ByteString(3, '\0'), 0));
+}
+
+}  // namespace

@@ -1,0 +1,325 @@
+// The terminal console against a pseudo-terminal opened by the test: the
+// bytes it sends, the copy of the cells it keeps, and the terminal modes
+// and signals it sets up and gives back.
+#include "platform/console-posix.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "console/console_test_support.h"
+#include "console/progress_box.h"
+#include "console/window_stack.h"
+#include "text/charset.h"
+
+namespace {
+
+using platform::Console;
+using platform::OpenTerminalConsole;
+
+// A pseudo-terminal whose other end records everything sent to it and, if
+// asked, answers the cursor position request.
+class PseudoTerminal {
+ public:
+  PseudoTerminal(int rows, int columns, const char* reply) : reply_(reply ? reply : "") {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    const char* name = ptsname(master_);
+    if (name) slave_ = open(name, O_RDWR | O_NOCTTY);
+    struct winsize size = {};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    ioctl(master_, TIOCSWINSZ, &size);
+    reader_ = std::thread([this] { Read(); });
+  }
+  ~PseudoTerminal() {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+  }
+  bool Ready() const { return slave_ >= 0; }
+  int Slave() const { return slave_; }
+
+  /// Everything received once the terminal has been quiet for a moment.
+  std::string Received() {
+    size_t seen = static_cast<size_t>(-1);
+    for (int i = 0; i < 200; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (received_.size() == seen) break;
+      seen = received_.size();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+  }
+
+ private:
+  void Read() {
+    bool answered = false;
+    while (!stop_) {
+      struct pollfd wait = {master_, POLLIN, 0};
+      if (poll(&wait, 1, 10) <= 0) continue;
+      char buffer[4096];
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n <= 0) continue;
+      std::lock_guard<std::mutex> lock(mutex_);
+      received_.append(buffer, static_cast<size_t>(n));
+      if (!answered && !reply_.empty() && received_.find("\x1b[6n") != std::string::npos) {
+        answered = true;
+        ssize_t ignored = write(master_, reply_.data(), reply_.size());
+        (void)ignored;
+      }
+    }
+  }
+
+  std::string reply_;
+  int master_ = -1, slave_ = -1;
+  std::thread reader_;
+  std::mutex mutex_;
+  std::string received_;
+  std::atomic<bool> stop_{false};
+};
+
+void ExpectCursor(Console& console, int row, int column) {
+  int r, c;
+  console.GetCursor(r, c);
+  EXPECT_EQ(r, row);
+  EXPECT_EQ(c, column);
+}
+
+TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
+  const struct {
+    const char* reply;
+    int row, column;
+  } cases[] = {
+      {"\x1b[7;3R", 7, 3},
+      {"typed ahead\x1b[5\x1b[12;40R", 12, 40},
+      {"\x1b[99;999R", 1, 1},
+      {"\x1b[25;80R", 25, 80},
+  };
+  for (const auto& c : cases) {
+    PseudoTerminal terminal(25, 80, c.reply);
+    ASSERT_TRUE(terminal.Ready());
+    std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+    EXPECT_EQ(console->Rows(), 25);
+    EXPECT_EQ(console->Columns(), 80);
+    ExpectCursor(*console, c.row, c.column);
+    console.reset();
+    EXPECT_EQ(terminal.Received(), "\x1b[6n");
+  }
+}
+
+TEST(TerminalConsoleTest, GoesOnWhenTheTerminalDoesNotAnswer) {
+  PseudoTerminal terminal(30, 100, nullptr);
+  ASSERT_TRUE(terminal.Ready());
+  auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 150);
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(140));
+  EXPECT_LT(waited, std::chrono::seconds(3));
+  EXPECT_EQ(console->Rows(), 30);
+  EXPECT_EQ(console->Columns(), 100);
+  ExpectCursor(*console, 1, 1);
+}
+
+TEST(TerminalConsoleTest, MakesInputRawAndGivesTheModesBack) {
+  PseudoTerminal terminal(25, 80, "\x1b[1;1R");
+  ASSERT_TRUE(terminal.Ready());
+  struct termios before;
+  ASSERT_EQ(tcgetattr(terminal.Slave(), &before), 0);
+  {
+    std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+    struct termios during;
+    ASSERT_EQ(tcgetattr(terminal.Slave(), &during), 0);
+    EXPECT_EQ(during.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(during.c_iflag & (IXON | ICRNL), 0u);
+    EXPECT_EQ(during.c_oflag, before.c_oflag) << "output stays processed";
+  }
+  struct termios after;
+  ASSERT_EQ(tcgetattr(terminal.Slave(), &after), 0);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+}
+
+TEST(TerminalConsoleTest, SendsCursorColoursAndUtf8AndKeepsACopyOfTheCells) {
+  PseudoTerminal terminal(25, 80, "\x1b[1;1R");
+  ASSERT_TRUE(terminal.Ready());
+  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+  console->SetCursor(2, 5);
+  console->SetAttribute(0x1E);
+  console->Write("A\xC4");
+  console->Write("\xD5");  // the same colours are not sent again
+  const struct {
+    int attribute;
+    const char* sequence;
+  } colours[] = {
+      {0x07, "\x1b[0m"},        {0x0F, "\x1b[0;97;40m"}, {0x70, "\x1b[0;30;47m"}, {0x01, "\x1b[0;34;40m"},
+      {0x04, "\x1b[0;31;40m"},  {0x06, "\x1b[0;33;40m"}, {0x53, "\x1b[0;36;45m"}, {0xF8, "\x1b[0;90;107m"},
+      {0x9C, "\x1b[0;91;104m"}, {0x00, "\x1b[0;30;40m"}, {0x107, "\x1b[0m"},
+  };
+  std::string expected = "\x1b[6n\x1b[2;5H\x1b[0;93;44mA\xE2\x94\x80\xE2\x82\xAC";
+  for (const auto& c : colours) {
+    console->SetAttribute(c.attribute);
+    console->Write("x");
+    expected += std::string(c.sequence) + "x";
+  }
+  console->SetCursor(20, 10);
+  console->Write(std::string("\x1b\x07\x7f\x00\x1f\x0d", 6));
+  expected += "\x1b[20;10H\xE2\x86\x90\xE2\x80\xA2\xE2\x8C\x82 \xE2\x96\xBC\xE2\x99\xAA";
+
+  char character;
+  unsigned char attribute;
+  EXPECT_TRUE(console->ReadCell(2, 5, character, attribute));
+  EXPECT_EQ(character, 'A');
+  EXPECT_EQ(attribute, 0x1E);
+  EXPECT_TRUE(console->ReadCell(2, 7, character, attribute));
+  EXPECT_EQ(character, '\xD5');
+  EXPECT_TRUE(console->ReadCell(10, 10, character, attribute)) << "never written: a blank in 7 on 0";
+  EXPECT_EQ(character, ' ');
+  EXPECT_EQ(attribute, 7);
+  EXPECT_TRUE(console->ReadCell(20, 10, character, attribute));
+  EXPECT_EQ(character, '\x1b') << "control bytes are kept as written";
+  EXPECT_EQ(console->Attribute(), 0x107);
+
+  console.reset();
+  EXPECT_EQ(terminal.Received(), expected) << "attribute 7 is the default, so nothing is reset at the end";
+}
+
+TEST(TerminalConsoleTest, ResetsTheColoursAtTheEnd) {
+  PseudoTerminal terminal(25, 80, "\x1b[1;1R");
+  ASSERT_TRUE(terminal.Ready());
+  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+  console->SetCursor(30, 90);  // outside: the cursor stays at 1,1
+  console->SetAttribute(0x4F);
+  console->Write("");
+  console->Write("z");
+  console.reset();
+  EXPECT_EQ(terminal.Received(), "\x1b[6n\x1b[1;1H\x1b[0;97;41mz\x1b[0m");
+}
+
+TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  for (int fd : {pipeEnds[1], -1}) {
+    std::unique_ptr<Console> console = OpenTerminalConsole(fd, 100);
+    EXPECT_EQ(console->Rows(), 0);
+    EXPECT_EQ(console->Columns(), 0);
+    console->SetCursor(1, 1);
+    console->SetAttribute(0x1F);
+    console->Write("text");
+    char character;
+    unsigned char attribute;
+    EXPECT_FALSE(console->ReadCell(1, 1, character, attribute));
+  }
+  fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+  char byte;
+  EXPECT_EQ(read(pipeEnds[0], &byte, 1), -1) << "nothing reached the pipe";
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
+
+  PseudoTerminal sizeless(0, 0, "\x1b[1;1R");
+  ASSERT_TRUE(sizeless.Ready());
+  std::unique_ptr<Console> console = OpenTerminalConsole(sizeless.Slave(), 100);
+  EXPECT_EQ(console->Rows(), 0);
+  console->Write("text");
+  console.reset();
+  EXPECT_EQ(sizeless.Received(), "");
+}
+
+TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
+  console_test::TempFolder folder;
+  PseudoTerminal terminal(25, 80, "\x1b[7;3R");
+  ASSERT_TRUE(terminal.Ready());
+  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+  SessionSettings settings;
+  settings.sessionDir = folder.Dir();
+  ConsoleState state = MakeConsoleState(*console, settings);
+  const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
+  for (int slot = 0; slot < 5; ++slot)
+    state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
+
+  OpenProgressBox(state);
+  ShowProgress(state, 3, 12);
+  char character;
+  unsigned char attribute;
+  console->ReadCell(24, 40, character, attribute);
+  EXPECT_EQ(character, '3');
+  EXPECT_EQ(attribute, 0x0F);
+  CloseProgressBox(state);
+  ExpectCursor(*console, 7, 3);
+  for (int row = 23; row <= 25; ++row) {
+    for (int column = 34; column <= 48; ++column) {
+      console->ReadCell(row, column, character, attribute);
+      EXPECT_EQ(character, ' ');
+      EXPECT_EQ(attribute, 7);
+    }
+  }
+  console.reset();
+
+  auto line = [](const char* left, const char* middle, const char* right) {
+    std::string text = ConvertCharset(left);
+    for (int i = 0; i < 13; ++i) text += ConvertCharset(middle);
+    return text + ConvertCharset(right);
+  };
+  std::string expected = "\x1b[6n";
+  expected += "\x1b[23;34H\x1b[0;30;47m" + line("\xDA", "\xC4", "\xBF");
+  expected += "\x1b[24;34H" + line("\xB3", " ", "\xB3");
+  expected += "\x1b[25;34H" + line("\xC0", "\xC4", "\xD9");
+  expected += "\x1b[23;36H  PAG / LIN";
+  expected += "\x1b[24;36H\x1b[0;97;40m    3 /  12";
+  for (int row = 23; row <= 25; ++row) {
+    for (int column = 34; column <= 48; ++column) {
+      expected += "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "H";
+      if (row == 23 && column == 34) expected += "\x1b[0m";
+      expected += " ";
+    }
+  }
+  expected += "\x1b[7;3H";
+  EXPECT_EQ(terminal.Received(), expected);
+  EXPECT_FALSE(console_test::FileExists(folder.StackFile()));
+}
+
+void RecordSignal(int) {}
+
+TEST(SystemConsoleTest, IgnoresInterruptsWhileItExists) {
+  const int signals[] = {SIGINT, SIGQUIT, SIGHUP, SIGTSTP};
+  struct sigaction own = {}, saved[4];
+  own.sa_handler = RecordSignal;
+  sigemptyset(&own.sa_mask);
+  for (int i = 0; i < 4; ++i) sigaction(signals[i], &own, &saved[i]);
+  {
+    std::unique_ptr<Console> console = platform::OpenSystemConsole();
+    ASSERT_TRUE(console);
+    if (!isatty(STDOUT_FILENO)) {
+      EXPECT_EQ(console->Rows(), 0);
+    }
+    for (int signal : signals) {
+      struct sigaction now;
+      sigaction(signal, nullptr, &now);
+      EXPECT_EQ(now.sa_handler, SIG_IGN) << "signal " << signal;
+    }
+    raise(SIGINT);
+    raise(SIGTSTP);
+  }
+  for (int i = 0; i < 4; ++i) {
+    struct sigaction now;
+    sigaction(signals[i], nullptr, &now);
+    EXPECT_EQ(now.sa_handler, RecordSignal) << "signal " << signals[i];
+    sigaction(signals[i], &saved[i], nullptr);
+  }
+}
+
+}  // namespace

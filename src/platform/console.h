@@ -1,0 +1,57 @@
+// The console the program draws on: a grid of character cells, each one
+// code page byte and one attribute byte, seen through its visible window.
+// Implemented by the system consoles (console-win32.cc, console-posix.cc)
+// and by an in-memory console for tests (console-memory.h).
+#pragma once
+
+#include <memory>
+
+#include "common/text.h"
+
+namespace platform {
+
+/// Positions are 1-based, row first, relative to the visible window. An
+/// attribute holds the foreground colour in its low four bits and the
+/// background colour in the next four (console colour bits: 1 blue, 2 green,
+/// 4 red, 8 bright).
+class Console {
+ public:
+  virtual ~Console() = default;
+
+  /// Height of the visible window in character cells; 0 without a console.
+  virtual int Rows() = 0;
+
+  /// Width of the visible window in character cells; 0 without a console.
+  virtual int Columns() = 0;
+
+  /// The cursor position. Without a console, row and column are 1.
+  virtual void GetCursor(int& row, int& column) = 0;
+
+  /// Moves the cursor. A coordinate outside the visible window leaves that
+  /// coordinate of the cursor as it was.
+  virtual void SetCursor(int row, int column) = 0;
+
+  /// The attribute that further text is written in.
+  virtual int Attribute() = 0;
+
+  /// Sets the attribute that further text is written in.
+  virtual void SetAttribute(int attribute) = 0;
+
+  /// The character byte (code page) and attribute byte of one cell. False,
+  /// with a blank in attribute 7, when the cell is outside the window or
+  /// cannot be read.
+  virtual bool ReadCell(int row, int column, char& character, unsigned char& attribute) = 0;
+
+  /// Writes code page text at the cursor in the current attribute, one cell
+  /// per byte (control bytes show as their glyphs, they do not move the
+  /// cursor), wrapping at the end of a row. The cursor ends after the text.
+  virtual void Write(const ByteString& text) = 0;
+};
+
+/// The console of the process, set up for the run: raw input, processed
+/// and wrapping output, interrupts swallowed. Its destruction restores the
+/// console's modes. Never null: without a console it has 0 rows and 0
+/// columns and writes nothing.
+std::unique_ptr<Console> OpenSystemConsole();
+
+}  // namespace platform
