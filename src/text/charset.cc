@@ -1,19 +1,22 @@
 // The code page 858 to Unicode table and the conversion to UTF-8.
 #include "text/charset.h"
 
+#include <array>
+#include <cstddef>
+
 namespace {
 
 // The published mapping of bytes 128 to 255, kept as fixed-width decimal
-// fields of four characters in three pieces: 128-170, 171-213, 214-255.
-// The field of byte c in the piece that begins with byte b starts at
-// character 4 * (c - b).
-const char kUnicodeOfByte128[] =
+// fields of four characters, right-aligned, in three pieces: 128-170,
+// 171-213 and 214-255. The field of byte c in the piece that begins with
+// byte b starts at character 4 * (c - b), counted from 0.
+constexpr char kUnicodeOfByte128[] =
     " 199 252 233 226 228 224 229 231 234 235 232 239 238 236 196 197 201 230 198 244 246 242"
     " 251 249 255 214 220 248 163 216 215 402 225 237 243 250 241 209 170 186 191 174 172";
-const char kUnicodeOfByte171[] =
+constexpr char kUnicodeOfByte171[] =
     " 189 188 161 171 18796179618961994749508 193 194 192 1699571955395599565 162 16594889492"
     "95249516950094729532 227 1959562955695779574956895529580 164 240 208 202 203 2008364";
-const char kUnicodeOfByte214[] =
+constexpr char kUnicodeOfByte214[] =
     " 205 206 2079496948496089604 166 2049600 211 223 212 210 245 213 181 254 222 218 219 217"
     " 253 221 175 180 173 1778215 190 182 167 247 184 176 168 183 185 179 1789632 160";
 
@@ -21,20 +24,58 @@ static_assert(sizeof(kUnicodeOfByte128) == 43 * 4 + 1, "43 fields for bytes 128-
 static_assert(sizeof(kUnicodeOfByte171) == 43 * 4 + 1, "43 fields for bytes 171-213");
 static_assert(sizeof(kUnicodeOfByte214) == 42 * 4 + 1, "42 fields for bytes 214-255");
 
-uint16_t ReadField(const char* piece, int index) {
+constexpr uint16_t ReadField(const char* piece, int index) {
   uint16_t value = 0;
-  for (const char* p = piece + 4 * index; p < piece + 4 * index + 4; ++p)
-    if (*p != ' ') value = static_cast<uint16_t>(value * 10 + (*p - '0'));
+  for (int i = 4 * index; i < 4 * index + 4; ++i)
+    if (piece[i] != ' ') value = static_cast<uint16_t>(value * 10 + (piece[i] - '0'));
   return value;
 }
+
+// The UTF-8 form of one byte from 128 on: at most three bytes, since every
+// code point of the code page lies below U+10000.
+struct Utf8Of {
+  char bytes[3];
+  uint8_t length;
+};
+
+struct HighHalf {
+  uint16_t codePoint[128];
+  Utf8Of utf8[128];
+};
+
+// Every line printed is converted, so the text fields are decoded once, by
+// the compiler, into a lookup by byte.
+constexpr HighHalf DecodeHighHalf() {
+  HighHalf table{};
+  for (int c = 128; c < 256; ++c) {
+    uint16_t u = c < 171   ? ReadField(kUnicodeOfByte128, c - 128)
+                 : c < 214 ? ReadField(kUnicodeOfByte171, c - 171)
+                           : ReadField(kUnicodeOfByte214, c - 214);
+    Utf8Of& out = table.utf8[c - 128];
+    table.codePoint[c - 128] = u;
+    if (u < 0x800) {
+      out.bytes[0] = static_cast<char>(0xC0 + (u >> 6));
+      out.bytes[1] = static_cast<char>(0x80 + (u & 0x3F));
+      out.length = 2;
+    } else {
+      out.bytes[0] = static_cast<char>(0xE0 + (u >> 12));
+      out.bytes[1] = static_cast<char>(0x80 + ((u >> 6) & 0x3F));
+      out.bytes[2] = static_cast<char>(0x80 + (u & 0x3F));
+      out.length = 3;
+    }
+  }
+  return table;
+}
+
+constexpr HighHalf kHighHalf = DecodeHighHalf();
+
+static_assert(kHighHalf.codePoint[0xD5 - 128] == 0x20AC, "byte D5 is the euro sign");
+static_assert(kHighHalf.codePoint[0xFF - 128] == 0xA0, "byte FF is the no-break space");
 
 }  // namespace
 
 uint16_t UnicodeOfByte(unsigned char byte) {
-  if (byte < 128) return byte;
-  if (byte < 171) return ReadField(kUnicodeOfByte128, byte - 128);
-  if (byte < 214) return ReadField(kUnicodeOfByte171, byte - 171);
-  return ReadField(kUnicodeOfByte214, byte - 214);
+  return byte < 128 ? byte : kHighHalf.codePoint[byte - 128];
 }
 
 void AppendUtf8(uint16_t u, std::string& out) {
@@ -51,8 +92,22 @@ void AppendUtf8(uint16_t u, std::string& out) {
 }
 
 std::string ConvertCharset(const ByteString& text) {
-  std::string utf8;
-  utf8.reserve(text.size() + text.size() / 2);
-  for (char c : text) AppendUtf8(UnicodeOfByte(static_cast<unsigned char>(c)), utf8);
+  // Sized exactly first, then filled: one allocation whatever the length.
+  size_t length = 0;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    length += byte < 128 ? 1 : kHighHalf.utf8[byte - 128].length;
+  }
+  std::string utf8(length, '\0');
+  char* out = &utf8[0];
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 128) {
+      *out++ = c;
+    } else {
+      const Utf8Of& form = kHighHalf.utf8[byte - 128];
+      for (uint8_t i = 0; i < form.length; ++i) *out++ = form.bytes[i];
+    }
+  }
   return utf8;
 }

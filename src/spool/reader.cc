@@ -1,0 +1,152 @@
+// Reading the spool file through a fixed buffer, and the kinds of its lines.
+#include "spool/reader.h"
+
+#include "common/number.h"
+
+namespace {
+
+constexpr char kCtrlZ = '\x1a';
+
+// Makes unread bytes available. False, with the reader at its end, when
+// the file has none left.
+bool Refill(SpoolReader& reader) {
+  if (reader.atEnd) return false;
+  if (reader.position < reader.filled) return true;
+  reader.position = 0;
+  reader.filled = platform::ReadBytes(reader.file, reader.buffer.get(), kSpoolBufferSize);
+  if (reader.filled == 0) reader.atEnd = true;
+  return !reader.atEnd;
+}
+
+// The text with its last byte dropped; the empty text stays empty. A field
+// whose closing comma is missing is taken this way: as if that comma stood
+// in place of its last byte.
+ByteString WithoutLastByte(const ByteString& text) {
+  return text.empty() ? text : text.substr(0, text.size() - 1);
+}
+
+// "SEND" and its fields. The fields are located from the keyword, so that
+// blanks before it do not shift them.
+void TakeSendFields(const ByteString& line, SpoolLine& out) {
+  size_t keyword = line.find_first_not_of(' ');
+  size_t c1 = line.find(',', keyword + 4);
+  if (c1 == ByteString::npos) {
+    out.recipient = TrimBlanks(line.substr(keyword + 4));
+    return;
+  }
+  out.recipient = TrimBlanks(line.substr(keyword + 4, c1 - keyword - 4));
+  size_t c2 = line.find(',', c1 + 1);
+  if (c2 == ByteString::npos)
+    out.directory = TrimBlanks(WithoutLastByte(line.substr(c1 + 1)));
+  else
+    out.directory = TrimBlanks(line.substr(c1 + 1, c2 - c1 - 1));
+}
+
+// "JUS", blanks, the mode letter; for "N" also the fill column and the
+// leader text between backslashes.
+void TakeAlignmentFields(const ByteString& line, SpoolLine& out) {
+  ByteString rest = TrimLeadingBlanks(line.substr(3));
+  if (rest.empty()) return;
+  out.mode = rest[0];
+  if (out.mode != 'N') return;
+  size_t blank = rest.find(' ');
+  if (blank != ByteString::npos) out.fillColumn = ReadInt16(rest.substr(blank + 1));
+  size_t open = rest.find('\\');
+  if (open == ByteString::npos) return;
+  size_t close = rest.find('\\', open + 1);
+  if (close != ByteString::npos) out.leaderText = rest.substr(open + 1, close - open - 1);
+}
+
+// Column, text and line-end count: the first comma ends the column, the
+// last comma begins the count, and everything between is the text.
+void TakeTextFields(SpoolReader& reader, const ByteString& line, SpoolLine& out) {
+  size_t first = line.find(',');
+  size_t rest = 0;
+  if (first != ByteString::npos) {
+    reader.lastTextColumn = ReadInt16(line.substr(0, first));
+    rest = first + 1;
+  }
+  out.column = reader.lastTextColumn;
+  size_t last = line.rfind(',');
+  if (last == ByteString::npos || last < rest) {
+    out.lineEnds = ReadInt16(line.substr(rest));
+    out.text = WithoutLastByte(line.substr(rest));
+  } else {
+    out.lineEnds = ReadInt16(line.substr(last + 1));
+    out.text = line.substr(rest, last - rest);
+  }
+}
+
+}  // namespace
+
+void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
+  CloseSpoolFile(reader);
+  if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
+  reader.file = platform::OpenExistingForReading(path);
+  reader.position = 0;
+  reader.filled = 0;
+  reader.atEnd = reader.file == 0;
+  reader.lastTextColumn = 0;
+}
+
+bool SpoolAtEnd(SpoolReader& reader) {
+  if (!Refill(reader)) return true;
+  if (reader.buffer[reader.position] == kCtrlZ) reader.atEnd = true;
+  return reader.atEnd;
+}
+
+ByteString ReadSpoolLine(SpoolReader& reader) {
+  ByteString line;
+  while (Refill(reader)) {
+    const char* start = reader.buffer.get() + reader.position;
+    const char* stop = reader.buffer.get() + reader.filled;
+    const char* p = start;
+    while (p < stop && *p != '\r' && *p != kCtrlZ) ++p;
+    line.append(start, p);
+    reader.position += static_cast<size_t>(p - start);
+    if (p == stop) continue;
+    if (*p == kCtrlZ) {
+      reader.atEnd = true;
+      break;
+    }
+    ++reader.position;  // the CR; a LF right after it, maybe in the next read, belongs to it
+    if (Refill(reader) && reader.buffer[reader.position] == '\n') ++reader.position;
+    break;
+  }
+  return line;
+}
+
+bool IsSendLine(const ByteString& line) {
+  size_t keyword = line.find_first_not_of(' ');
+  return keyword != ByteString::npos && FoldUpper(line.substr(keyword, 4)) == "SEND";
+}
+
+SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
+  SpoolLine out;
+  if (IsSendLine(line)) {
+    out.kind = SpoolLine::Send;
+    TakeSendFields(line, out);
+  } else if (StartsWith(line, "DEVICE")) {
+    out.kind = SpoolLine::Device;
+  } else if (StartsWith(line, "PAGE")) {
+    out.kind = SpoolLine::Page;
+  } else if (StartsWith(line, "*")) {
+    out.kind = SpoolLine::Attribute;
+    out.codes = FoldUpper(TrimBlanks(line.substr(1)));
+  } else if (StartsWith(line, "JUS")) {
+    out.kind = SpoolLine::Alignment;
+    TakeAlignmentFields(line, out);
+  } else if (!IsBlankOnly(line)) {
+    out.kind = SpoolLine::Text;
+    TakeTextFields(reader, line, out);
+  }
+  return out;
+}
+
+void CloseSpoolFile(SpoolReader& reader) {
+  platform::CloseFile(reader.file);
+  reader.file = 0;
+  reader.position = 0;
+  reader.filled = 0;
+  reader.atEnd = true;
+}
