@@ -12,31 +12,16 @@
 #include "common/text.h"
 #include "platform/console-memory.h"
 #include "platform/platform.h"
+#include "testing/temp_folder.h"
 
 namespace console_test {
 
-/// A folder of its own under the test temporary folder, removed at the end.
-class TempFolder {
+/// The test's folder as a session folder, for the window stack file.
+class TempFolder : public ::TempFolder {
  public:
-  TempFolder() {
-    static int counter = 0;
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    base_ = ::testing::TempDir() + "orvconsole-" + std::to_string(platform::ProcessId()) + "-" +
-            (test ? test->name() : "none") + "-" + std::to_string(++counter);
-    std::filesystem::remove_all(base_);
-    platform::MakeDirectory(base_);
-  }
-  ~TempFolder() {
-    platform::CloseAllFiles();
-    std::error_code ignored;
-    std::filesystem::remove_all(base_, ignored);
-  }
   /// The folder as a directory value, ending in a backslash.
-  ByteString Dir() const { return base_ + "\\"; }
+  ByteString Dir() const { return path() + "\\"; }
   ByteString StackFile() const { return Dir() + "WinPush.tmp"; }
-
- private:
-  std::string base_;
 };
 
 /// True when the file exists; its bytes in `bytes`.
