@@ -18,13 +18,6 @@ bool Refill(SpoolReader& reader) {
   return !reader.atEnd;
 }
 
-// The text with its last byte dropped; the empty text stays empty. A field
-// whose closing comma is missing is taken this way: as if that comma stood
-// in place of its last byte.
-ByteString WithoutLastByte(const ByteString& text) {
-  return text.empty() ? text : text.substr(0, text.size() - 1);
-}
-
 // "SEND" and its fields. The fields are located from the keyword, so that
 // blanks before it do not shift them.
 void TakeSendFields(const ByteString& line, SpoolLine& out) {
@@ -37,7 +30,7 @@ void TakeSendFields(const ByteString& line, SpoolLine& out) {
   out.recipient = TrimBlanks(line.substr(keyword + 4, c1 - keyword - 4));
   size_t c2 = line.find(',', c1 + 1);
   if (c2 == ByteString::npos)
-    out.directory = TrimBlanks(WithoutLastByte(line.substr(c1 + 1)));
+    out.directory = TrimBlanks(line.substr(c1 + 1));  // the second comma is missing
   else
     out.directory = TrimBlanks(line.substr(c1 + 1, c2 - c1 - 1));
 }
@@ -70,7 +63,7 @@ void TakeTextFields(SpoolReader& reader, const ByteString& line, SpoolLine& out)
   size_t last = line.rfind(',');
   if (last == ByteString::npos || last < rest) {
     out.lineEnds = ReadInt16(line.substr(rest));
-    out.text = WithoutLastByte(line.substr(rest));
+    out.text = line.substr(rest);  // the closing comma is missing: keep every byte
   } else {
     out.lineEnds = ReadInt16(line.substr(last + 1));
     out.text = line.substr(rest, last - rest);

@@ -213,13 +213,14 @@ TEST(ClassifySpoolLineTest, SendLinesInAnyCaseAfterBlanks) {
       // Blanks before the keyword do not move the fields.
       {"  Send ann,C:\\Out,x", "Send [ann] [C:\\Out]"},
       {"   SENDann,D:,", "Send [ann] [D:]"},
-      // Without its second comma the directory loses its last byte.
-      {"SEND ann,C:\\Out\\", "Send [ann] [C:\\Out]"},
+      // Without its second comma the directory runs to the end of the line.
+      {"SEND ann,C:\\Out\\", "Send [ann] [C:\\Out\\]"},
+      {"SEND ann,C:\\Out", "Send [ann] [C:\\Out]"},
       {"SEND ann,", "Send [ann] []"},
       // Not Send lines: a tab is not a blank.
-      {"\tSEND", "Text 9 [\tSEN] 0"},
-      {"S END", "Text 9 [S EN] 0"},
-      {"SEN", "Text 9 [SE] 0"},
+      {"\tSEND", "Text 9 [\tSEND] 0"},
+      {"S END", "Text 9 [S END] 0"},
+      {"SEN", "Text 9 [SEN] 0"},
   };
   ExpectClassified(cases);
 }
@@ -242,11 +243,11 @@ TEST(ClassifySpoolLineTest, DirectivesOnlyInUpperCaseInTheFirstColumn) {
       {"JUS n 40 \\.\\", "Alignment n 0 []"},
       {"JUS   ", "Alignment none 0 []"},
       // Anything else is text, however much it looks like a directive.
-      {"device LPT1", "Text 9 [device LPT] 0"},
-      {" DEVICE", "Text 9 [ DEVIC] 0"},
-      {"page 3", "Text 9 [page ] 0"},
-      {" *B", "Text 9 [ *] 0"},
-      {"jus N 40 \\.\\", "Text 9 [jus N 40 \\.] 0"},
+      {"device LPT1", "Text 9 [device LPT1] 0"},
+      {" DEVICE", "Text 9 [ DEVICE] 0"},
+      {"page 3", "Text 9 [page 3] 0"},
+      {" *B", "Text 9 [ *B] 0"},
+      {"jus N 40 \\.\\", "Text 9 [jus N 40 \\.\\] 0"},
   };
   ExpectClassified(cases);
 }
@@ -266,14 +267,15 @@ TEST(ClassifySpoolLineTest, TextLines) {
       {"40000,x,1", "Text 32767 [x] 1"},
       {"-99999,x,1e300", "Text -32768 [x] 32767"},
       {"99999999999999999999999999999999,x,-1", "Text 32767 [x] -1"},
-      // A missing comma costs the text its last byte; without any comma
-      // the previous column is used again.
-      {"7,abc", "Text 7 [ab] 0"},
-      {"7,3x", "Text 7 [3] 3"},
+      // Without its last comma the text runs to the end of the line and the
+      // count is read from its start; without any comma the previous column
+      // is used again.
+      {"7,abc", "Text 7 [abc] 0"},
+      {"7,3x", "Text 7 [3x] 3"},
       {"7,", "Text 7 [] 0"},
-      {"hello", "Text 9 [hell] 0"},
-      {"2", "Text 9 [] 2"},
-      {"\t", "Text 9 [] 0"},
+      {"hello", "Text 9 [hello] 0"},
+      {"2", "Text 9 [2] 2"},
+      {"\t", "Text 9 [\t] 0"},
       {"", "Blank"},
       {"     ", "Blank"},
   };
