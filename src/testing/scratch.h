@@ -7,8 +7,10 @@
 
 namespace testing_support {
 
-/// A new, empty folder with a name no other test or process uses; removed
-/// with everything in it (read-only files included) by the destructor.
+/// A new, empty folder with a name no other test or process uses. The
+/// destructor closes every file still open (an open file could not be
+/// removed on Windows) and removes the folder with everything in it,
+/// read-only files included.
 class ScratchFolder {
  public:
   ScratchFolder();
