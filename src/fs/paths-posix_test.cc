@@ -51,7 +51,7 @@ TEST(PlainFileExistsPosixTest, DotFilesAreHidden) {
   EXPECT_TRUE(PlainFileExists(folder.In(".folder\\seen.txt")));
 }
 
-TEST(PlainFileExistsPosixTest, SpecialFilesAndLinks) {
+TEST(PlainFileExistsPosixTest, PipesAndSymbolicLinks) {
   ScratchFolder folder;
   ASSERT_EQ(mkfifo(Native(folder.In("pipe")).c_str(), 0644), 0);
   EXPECT_FALSE(PlainFileExists(folder.In("pipe")));
