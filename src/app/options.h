@@ -1,0 +1,15 @@
+// The print options: whether the document is shown, where documents are
+// made, the keywords of their head, and the mail hand-off.
+#pragma once
+
+#include "common/settings.h"
+
+/// Fills `options` from "OrvPrint.ini" in the session folder (section
+/// "Opcions": Mostrar, Directori, Keywords) and "ORVPRINT.INI" in the
+/// terminal folder (section "Entrada": PerCorreu, PrtTambe). The document
+/// is shown unless Mostrar, upper-cased, is exactly "N". A Directori value
+/// has its levels created and then ends in a colon, backslash or slash;
+/// without one the session folder is used and nothing is created. The
+/// numbers are rounded halves to even into 16 bits; missing ones are 0.
+/// Must follow LoadSessionSettings. Reports nothing.
+void ReadPrintOptions(const SessionSettings& settings, PrintOptions& options);

@@ -1,0 +1,203 @@
+// The print options from "OrvPrint.ini" and "ORVPRINT.INI", and the whole
+// start-up (settings, then options) from folders whose files are written in
+// other letter cases than the suite names them.
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/settings.h"
+#include "platform/platform.h"
+#include "testing/environment.h"
+#include "testing/scratch.h"
+
+namespace {
+
+using testing_support::DirectoryExists;
+using testing_support::ScopedCurrentDirectory;
+using testing_support::ScopedEnvironment;
+using testing_support::ScratchFolder;
+using testing_support::WriteTestFile;
+
+// A session folder and a separate terminal folder in a scratch folder.
+class PrintOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(platform::MakeDirectory(folder_.In("session")));
+    ASSERT_TRUE(platform::MakeDirectory(folder_.In("terminal")));
+    settings_.sessionDir = folder_.In("session\\");
+    settings_.terminalDir = folder_.In("terminal\\");
+  }
+
+  void WriteOptions(const std::string& lines) {
+    ASSERT_TRUE(WriteTestFile(folder_.In("session\\OrvPrint.ini"), "[Opcions]\r\n" + lines));
+  }
+  void WriteMail(const std::string& lines) {
+    ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\ORVPRINT.INI"), "[Entrada]\r\n" + lines));
+  }
+  PrintOptions Read() {
+    PrintOptions options;
+    options.showDocument = false;  // left over from before: must be replaced
+    options.metaKeywords = "old";
+    options.sendByMail = options.alsoPrint = 9;
+    ReadPrintOptions(settings_, options);
+    return options;
+  }
+
+  ScratchFolder folder_;
+  SessionSettings settings_;
+};
+
+TEST_F(PrintOptionsTest, WithoutFilesEveryOptionHasItsDefault) {
+  for (const char* sessionDir : {"", "D:", "C:\\Tmp\\"}) {
+    settings_.sessionDir = sessionDir;
+    PrintOptions options = Read();
+    EXPECT_TRUE(options.showDocument) << sessionDir;
+    EXPECT_EQ(options.outputDir, sessionDir);
+    EXPECT_EQ(options.metaKeywords, "");
+    EXPECT_EQ(options.sendByMail, 0);
+    EXPECT_EQ(options.alsoPrint, 0);
+  }
+}
+
+struct ShowCase {
+  const char* line;
+  bool showDocument;
+};
+
+TEST_F(PrintOptionsTest, OnlyAnUpperOrLowerCaseNHidesTheDocument) {
+  const ShowCase cases[] = {
+      {"Mostrar=N", false},   {"Mostrar=n", false},    {"mostrar  =n", false}, {"Mostrar=\"N\"", false},
+      {"Mostrar=N;no", false}, {"Mostrar=No", true},   {"Mostrar=0", true},    {"Mostrar= N", true},
+      {"Mostrar=N ", true},   {"Mostrar=", true},      {"Mostrar=S", true},    {"Mostrar=\xa4", true},
+      {"Mostra=N", true},     {"Mostrar=NN", true},
+  };
+  for (const ShowCase& c : cases) {
+    WriteOptions(std::string(c.line) + "\r\n");
+    EXPECT_EQ(Read().showDocument, c.showDocument) << c.line;
+  }
+}
+
+TEST_F(PrintOptionsTest, KeywordsAreTakenAsWritten) {
+  WriteOptions("Keywords= factura, client ; tags\r\n");
+  EXPECT_EQ(Read().metaKeywords, " factura, client ");
+}
+
+TEST_F(PrintOptionsTest, OutputFolderLevelsAreCreatedAndGetASeparator) {
+  WriteOptions("Directori=" + folder_.In("Docs\\Out") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.In("Docs\\Out\\"));
+  EXPECT_TRUE(DirectoryExists(folder_.In("Docs")));
+  EXPECT_TRUE(DirectoryExists(folder_.In("Docs\\Out")));
+
+  WriteOptions("Directori=" + folder_.In("Final\\") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.In("Final\\"));
+  EXPECT_TRUE(DirectoryExists(folder_.In("Final")));
+
+  // A final slash counts as a separator; the whole value is one level.
+  WriteOptions("Directori=" + folder_.In("slashed/") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.In("slashed/"));
+  EXPECT_TRUE(DirectoryExists(folder_.In("slashed")));
+
+  WriteOptions("Directori=D:\r\n");
+  EXPECT_EQ(Read().outputDir, "D:");
+  WriteOptions("Directori=\"\"\r\n");
+  EXPECT_EQ(Read().outputDir, settings_.sessionDir);
+}
+
+TEST_F(PrintOptionsTest, RelativeOutputFolderIsMadeInTheCurrentDirectory) {
+  WriteOptions("Directori=Out\\Docs\r\n");
+  PrintOptions options;
+  {
+    ScopedCurrentDirectory here(folder_.path());
+    ASSERT_TRUE(here.ok());
+    options = Read();
+  }
+  EXPECT_EQ(options.outputDir, "Out\\Docs\\");
+  EXPECT_TRUE(DirectoryExists(folder_.In("Out\\Docs")));
+}
+
+TEST_F(PrintOptionsTest, AnOutputFolderThatCannotBeMadeIsKept) {
+  ASSERT_TRUE(WriteTestFile(folder_.In("file"), "x"));
+  WriteOptions("Directori=" + folder_.In("file\\sub") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.In("file\\sub\\"));
+  EXPECT_FALSE(DirectoryExists(folder_.In("file\\sub")));
+}
+
+struct NumberCase {
+  const char* value;
+  int16_t stored;
+};
+
+TEST_F(PrintOptionsTest, MailNumbersAreRoundedHalvesToEven) {
+  const NumberCase cases[] = {
+      {"1", 1},      {"1.5", 2},     {"2.5", 2},        {"3.5", 4},  {"-1", -1}, {"abc", 0},
+      {"", 0},       {" 7 ", 7},     {"&H10", 16},      {"1e2", 100}, {"99999", 32767}, {"-99999", -32768},
+      {"\"3\"", 3},  {"0.4", 0},
+  };
+  for (const NumberCase& c : cases) {
+    WriteMail(std::string("PerCorreu=") + c.value + "\r\nPrtTambe=" + c.value + "\r\n");
+    PrintOptions options = Read();
+    EXPECT_EQ(options.sendByMail, c.stored) << c.value;
+    EXPECT_EQ(options.alsoPrint, c.stored) << c.value;
+  }
+  WriteMail("PerCorreu=1\r\n");
+  PrintOptions options = Read();
+  EXPECT_EQ(options.sendByMail, 1);
+  EXPECT_EQ(options.alsoPrint, 0);
+}
+
+TEST_F(PrintOptionsTest, EachFileServesItsOwnSection) {
+  // Options in the terminal folder and mail settings in the session folder
+  // are not where they are looked for.
+  ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\OrvPrint.ini"), "[Opcions]\r\nMostrar=N\r\nKeywords=k\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder_.In("session\\ORVPRINT.INI"), "[Entrada]\r\nPerCorreu=1\r\n"));
+  PrintOptions options = Read();
+  EXPECT_TRUE(options.showDocument);
+  EXPECT_EQ(options.metaKeywords, "");
+  EXPECT_EQ(options.sendByMail, 0);
+
+  // With one folder for both, one file holds both sections.
+  settings_.terminalDir = settings_.sessionDir;
+  options = Read();
+  EXPECT_EQ(options.sendByMail, 1);
+}
+
+// Files and folders named in other letter cases than the program asks for,
+// as a Windows file system allows: the whole start-up reads them alike.
+TEST(StartUpTest, FileNamesInAnyLetterCaseAreReadAlike) {
+  ScratchFolder folder;
+  ScopedEnvironment environment;
+  ASSERT_TRUE(platform::MakeDirectory(folder.In("Sess")));
+  ASSERT_TRUE(platform::MakeDirectory(folder.In("term")));
+  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\sessio.INI"),
+                            "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.In("TERM") +
+                                "\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\orvprint.INI"),
+                            "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.In("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder.In("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
+  environment.Set("ORVTMP", folder.In("SESS"));
+  environment.Unset("TERM");
+  environment.Unset("ORVEXE");
+
+  SessionSettings settings;
+  LoadSessionSettings(settings);
+  EXPECT_EQ(settings.sessionDir, folder.In("SESS\\"));
+  EXPECT_EQ(settings.terminalDir, folder.In("TERM\\"));
+  EXPECT_EQ(settings.menuTitle, " Vendes ");
+  EXPECT_EQ(settings.operatorName, "Marta");
+  EXPECT_EQ(settings.screenColours[0][0], 1);
+  EXPECT_EQ(settings.screenColours[0][1], 2);
+
+  PrintOptions options;
+  ReadPrintOptions(settings, options);
+  EXPECT_FALSE(options.showDocument);
+  EXPECT_EQ(options.outputDir, folder.In("sess\\OUT\\"));
+  EXPECT_TRUE(DirectoryExists(folder.In("Sess\\OUT")));
+  EXPECT_EQ(options.metaKeywords, "v");
+  EXPECT_EQ(options.sendByMail, 1);
+  EXPECT_EQ(options.alsoPrint, 2);
+}
+
+}  // namespace

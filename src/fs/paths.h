@@ -1,0 +1,54 @@
+// File-system helpers of the start-up and the print run: creating every
+// level of a directory path, inventing a free document name, telling
+// whether a path names an ordinary file. Paths are code page byte strings
+// in which only the backslash separates levels and a colon marks a drive.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/platform.h"
+
+/// The directories MakeDirectoryPath creates for `path`, outermost first:
+/// the path up to each backslash after the drive colon (or after the first
+/// character when there is no colon), then the whole path. A backslash
+/// right after the colon or at the very start never ends a level, so a
+/// drive root is a level only in a path such as "C:\"; a final backslash
+/// adds no level; "C:" and the empty path give none.
+std::vector<ByteString> DirectoryLevels(const ByteString& path);
+
+/// Creates every level of `path` (see DirectoryLevels), outermost first.
+/// Each creation that fails (level exists, drive root, refused) is ignored.
+void MakeDirectoryPath(const ByteString& path);
+
+/// True for directory entry attributes that make an ordinary file: the
+/// archive bit, or no type bit at all (volume label, directory, archive),
+/// and none of read-only, hidden and system.
+bool IsPlainFileAttributes(unsigned attributes);
+
+/// True when the first directory entry matching `path` is an ordinary file
+/// (see IsPlainFileAttributes). False for a missing path, a directory
+/// without the archive bit, a read-only, hidden or system file, and on any
+/// failure of the query.
+bool PlainFileExists(const ByteString& path);
+
+/// The generator seed of one naming attempt: the time of day in hundredths
+/// of a second, with the process id in the upper half so that two runs in
+/// the same hundredth seed differently.
+uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId);
+
+/// One candidate name: the directory (blanks trimmed; a backslash added
+/// unless it is empty or ends in a colon, backslash or slash), the first
+/// three characters of the trimmed prefix, random characters 0-9 and A-Z
+/// drawn from a generator seeded with `seed` until prefix and random part
+/// are 8 characters long, then, unless the trimmed extension (without a
+/// leading full stop) is empty, a full stop and its first three characters.
+/// The same arguments always give the same name.
+ByteString BuildUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension,
+                               uint64_t seed);
+
+/// A path in `directory` of the form BuildUniqueFileName makes for which
+/// PlainFileExists is false, each attempt seeded from the clock and the
+/// process id. The file is not created; the directory is not checked.
+ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension);

@@ -1,0 +1,289 @@
+// Directory levels, the plain-file rule and document names, checked on the
+// pure parts exactly and against the real file system.
+#include "fs/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testing/scratch.h"
+
+namespace {
+
+using testing_support::DirectoryExists;
+using testing_support::ScopedCurrentDirectory;
+using testing_support::ScratchFolder;
+using testing_support::WriteTestFile;
+
+struct LevelsCase {
+  std::string path;
+  std::vector<std::string> levels;
+};
+
+TEST(DirectoryLevelsTest, ListsTheLevelsOutermostFirst) {
+  const LevelsCase cases[] = {
+      {"C:\\A\\B", {"C:\\A", "C:\\A\\B"}},
+      {"C:\\A\\B\\", {"C:\\A", "C:\\A\\B"}},
+      {"C:", {}},
+      {"C:\\", {"C:\\"}},
+      {"C:A", {"C:A"}},
+      {"A\\B", {"A", "A\\B"}},
+      {"A\\B\\", {"A", "A\\B"}},
+      {"A", {"A"}},
+      {"\\A\\B", {"\\A", "\\A\\B"}},
+      {"C:/A/B", {"C:/A/B"}},
+      {"C:\\A/B\\C", {"C:\\A/B", "C:\\A/B\\C"}},
+      {"", {}},
+      {"\\", {"\\"}},
+      {"C:\\A\\B  ", {"C:\\A", "C:\\A\\B  "}},
+      {"C:\\A\\ ", {"C:\\A"}},
+      {"C:\\\\A", {"C:\\", "C:\\\\A"}},
+      {"A:B:\\C", {"A:B:", "A:B:\\C"}},
+      {"\\\\srv\\share\\dir", {"\\", "\\\\srv", "\\\\srv\\share", "\\\\srv\\share\\dir"}},
+      {"D:\\Docs\\Out", {"D:\\Docs", "D:\\Docs\\Out"}},
+  };
+  for (const LevelsCase& c : cases) EXPECT_EQ(DirectoryLevels(c.path), c.levels) << "path: " << c.path;
+}
+
+TEST(DirectoryLevelsTest, EndsForAnyInput) {
+  // Separators, colons and blanks in every arrangement of up to six bytes.
+  const char alphabet[] = {'\\', ':', ' ', 'a', '/'};
+  std::vector<std::string> paths = {""};
+  for (int length = 1; length <= 6; ++length) {
+    std::vector<std::string> longer;
+    for (const std::string& p : paths)
+      if (p.size() == static_cast<size_t>(length - 1))
+        for (char c : alphabet) longer.push_back(p + c);
+    paths.insert(paths.end(), longer.begin(), longer.end());
+  }
+  for (const std::string& path : paths) {
+    std::vector<ByteString> levels = DirectoryLevels(path);
+    ASSERT_LE(levels.size(), path.size() + 1) << path;
+    for (size_t i = 1; i < levels.size(); ++i) EXPECT_GT(levels[i].size(), levels[i - 1].size()) << path;
+  }
+}
+
+TEST(MakeDirectoryPathTest, CreatesEveryMissingLevel) {
+  ScratchFolder folder;
+  MakeDirectoryPath(folder.In("a\\b\\c"));
+  EXPECT_TRUE(DirectoryExists(folder.In("a")));
+  EXPECT_TRUE(DirectoryExists(folder.In("a\\b")));
+  EXPECT_TRUE(DirectoryExists(folder.In("a\\b\\c")));
+  MakeDirectoryPath(folder.In("a\\b\\c"));  // existing levels are no failure
+  MakeDirectoryPath(folder.In("a\\x\\y\\"));
+  EXPECT_TRUE(DirectoryExists(folder.In("a\\x\\y")));
+}
+
+TEST(MakeDirectoryPathTest, SlashesDoNotSeparateLevels) {
+  ScratchFolder folder;
+  MakeDirectoryPath(folder.In("s/t"));
+  EXPECT_FALSE(DirectoryExists(folder.In("s")));
+  MakeDirectoryPath(folder.In("s"));
+  MakeDirectoryPath(folder.In("s/t"));
+  EXPECT_TRUE(DirectoryExists(folder.In("s\\t")));
+}
+
+TEST(MakeDirectoryPathTest, RelativePathsStartAtTheCurrentDirectory) {
+  ScratchFolder folder;
+  {
+    ScopedCurrentDirectory here(folder.path());
+    ASSERT_TRUE(here.ok());
+    MakeDirectoryPath("A\\B");
+  }
+  EXPECT_TRUE(DirectoryExists(folder.In("A\\B")));
+}
+
+TEST(MakeDirectoryPathTest, AFileInTheWayIsSkippedSilently) {
+  ScratchFolder folder;
+  ASSERT_TRUE(WriteTestFile(folder.In("f"), "data"));
+  MakeDirectoryPath(folder.In("f\\g\\h"));
+  EXPECT_FALSE(DirectoryExists(folder.In("f\\g")));
+  EXPECT_TRUE(PlainFileExists(folder.In("f")));
+  MakeDirectoryPath("");
+}
+
+struct AttributesCase {
+  unsigned attributes;
+  bool plain;
+};
+
+TEST(IsPlainFileAttributesTest, OrdinaryFilesOnly) {
+  using namespace platform;
+  const AttributesCase cases[] = {
+      {0, true},
+      {kArchive, true},
+      {0x80, true},    // "normal": no bit of either group
+      {0x2000, true},  // other bits do not count
+      {kArchive | 0x100, true},
+      {kDirectory, false},
+      {kDirectory | kArchive, true},
+      {kVolumeLabel, false},
+      {kVolumeLabel | kArchive, true},
+      {kReadOnly, false},
+      {kHidden, false},
+      {kSystem, false},
+      {kArchive | kReadOnly, false},
+      {kArchive | kHidden, false},
+      {kArchive | kSystem, false},
+      {kDirectory | kHidden, false},
+      {0xFFFFFFFFu, false},
+  };
+  for (const AttributesCase& c : cases) EXPECT_EQ(IsPlainFileAttributes(c.attributes), c.plain) << c.attributes;
+}
+
+TEST(PlainFileExistsTest, FindsOrdinaryFilesOnly) {
+  ScratchFolder folder;
+  ASSERT_TRUE(WriteTestFile(folder.In("file.txt"), "x"));
+  ASSERT_TRUE(WriteTestFile(folder.In("empty.txt"), ""));
+  MakeDirectoryPath(folder.In("dir"));
+  EXPECT_TRUE(PlainFileExists(folder.In("file.txt")));
+  EXPECT_TRUE(PlainFileExists(folder.In("empty.txt")));
+  EXPECT_TRUE(PlainFileExists(folder.In("FILE.TXT")));  // names differ only in letter case
+  EXPECT_FALSE(PlainFileExists(folder.In("missing.txt")));
+  EXPECT_FALSE(PlainFileExists(folder.In("nowhere\\file.txt")));
+  EXPECT_FALSE(PlainFileExists(folder.In("dir")));
+  EXPECT_FALSE(PlainFileExists(""));
+}
+
+struct SeedCase {
+  platform::LocalTime time;
+  uint32_t processId;
+  uint64_t seed;
+};
+
+TEST(UniqueNameSeedTest, HundredthsOfTheDayAndTheProcess) {
+  const SeedCase cases[] = {
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 9}, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 10}, 0, 1},
+      {{2026, 1, 1, 0, 0, 1, 0}, 0, 100},
+      {{2026, 1, 1, 0, 1, 0, 0}, 0, 6000},
+      {{2026, 1, 1, 1, 0, 0, 0}, 0, 360000},
+      {{1999, 12, 31, 23, 59, 59, 999}, 0, 8639999},
+      {{2026, 6, 1, 0, 0, 0, 0}, 1, 1ull << 32},
+      {{2026, 6, 1, 0, 0, 1, 0}, 0xFFFFFFFFu, 0xFFFFFFFF00000064ull},
+  };
+  for (const SeedCase& c : cases) EXPECT_EQ(UniqueNameSeed(c.time, c.processId), c.seed);
+  // The date does not take part.
+  EXPECT_EQ(UniqueNameSeed({2026, 1, 1, 12, 0, 0, 0}, 5), UniqueNameSeed({2030, 7, 9, 12, 0, 0, 0}, 5));
+}
+
+bool IsNameCharacter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+
+struct NameCase {
+  const char* directory;
+  const char* prefix;
+  const char* extension;
+  const char* start;  // directory and prefix part
+  size_t random;      // number of random characters
+  const char* end;    // extension part
+};
+
+TEST(BuildUniqueFileNameTest, NameShapes) {
+  const NameCase cases[] = {
+      {"C:\\Out", "", "htm", "C:\\Out\\", 8, ".htm"},
+      {"C:\\Out\\", "", "htm", "C:\\Out\\", 8, ".htm"},
+      {"C:\\Out", "", ".htm", "C:\\Out\\", 8, ".htm"},
+      {"C:\\Out", "", "", "C:\\Out\\", 8, ""},
+      {"C:\\Out", "", "  ", "C:\\Out\\", 8, ""},
+      {"C:\\Out", "", ".", "C:\\Out\\", 8, ""},
+      {"C:\\Out", "", "..", "C:\\Out\\", 8, ".."},
+      {"C:\\Out", "", "html", "C:\\Out\\", 8, ".htm"},
+      {"C:\\Out", "", " .HTML ", "C:\\Out\\", 8, ".HTM"},
+      {"C:\\Out", "INV", "htm", "C:\\Out\\INV", 5, ".htm"},
+      {"C:\\Out", "  INVOICE ", "htm", "C:\\Out\\INV", 5, ".htm"},
+      {"C:\\Out", "AB", "htm", "C:\\Out\\AB", 6, ".htm"},
+      {"C:\\Out", " I N", "htm", "C:\\Out\\I N", 5, ".htm"},
+      {"", "", "htm", "", 8, ".htm"},
+      {"   ", "", "htm", "", 8, ".htm"},
+      {"  C:\\Out  ", "", "htm", "C:\\Out\\", 8, ".htm"},
+      {"D:", "", "htm", "D:", 8, ".htm"},
+      {"C:/docs/", "", "htm", "C:/docs/", 8, ".htm"},
+      {"C:/docs", "", "htm", "C:/docs\\", 8, ".htm"},
+      {"Out", "", "htm", "Out\\", 8, ".htm"},
+  };
+  for (const NameCase& c : cases) {
+    for (uint64_t seed : {0ull, 1ull, 123456789ull, 0xFFFFFFFFFFFFFFFFull}) {
+      const std::string name = BuildUniqueFileName(c.directory, c.prefix, c.extension, seed);
+      const std::string start = c.start, end = c.end;
+      ASSERT_EQ(name.size(), start.size() + c.random + end.size()) << name;
+      EXPECT_EQ(name.substr(0, start.size()), start) << name;
+      EXPECT_EQ(name.substr(name.size() - end.size()), end) << name;
+      for (size_t i = start.size(); i < start.size() + c.random; ++i)
+        EXPECT_TRUE(IsNameCharacter(name[i])) << name;
+    }
+  }
+}
+
+TEST(BuildUniqueFileNameTest, TheSeedAloneDecides) {
+  EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42), BuildUniqueFileName("C:\\Out", "", "htm", 42));
+  // The random part does not depend on the directory or the extension.
+  EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42).substr(7, 8),
+            BuildUniqueFileName("", "", "", 42));
+  // Two runs in the same hundredth of a second differ by their process.
+  platform::LocalTime noon{2026, 3, 4, 12, 0, 0, 0};
+  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100)),
+            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 101)));
+}
+
+TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
+  std::set<std::string> names;
+  std::map<char, int> counts;
+  int drawn = 0;
+  for (uint32_t process = 1000; process < 1010; ++process) {
+    for (int hundredth = 0; hundredth < 1000; ++hundredth) {
+      platform::LocalTime time{2026, 3, 4, 9, 30, hundredth / 100, (hundredth % 100) * 10};
+      std::string name = BuildUniqueFileName("", "", "", UniqueNameSeed(time, process));
+      names.insert(name);
+      for (char c : name) ++counts[c], ++drawn;
+    }
+  }
+  EXPECT_EQ(names.size(), 10000u);
+  ASSERT_EQ(counts.size(), 36u);
+  for (const auto& count : counts) {
+    EXPECT_TRUE(IsNameCharacter(count.first));
+    EXPECT_GT(count.second, drawn / 36 * 8 / 10) << count.first;
+    EXPECT_LT(count.second, drawn / 36 * 12 / 10) << count.first;
+  }
+}
+
+TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
+  ScratchFolder folder;
+  for (const char* directory : {"", "\\"}) {
+    const std::string dir = folder.path() + directory;
+    const std::string name = MakeUniqueFileName(dir, "", "htm");
+    const std::string start = folder.path() + "\\";
+    ASSERT_EQ(name.size(), start.size() + 12) << name;
+    EXPECT_EQ(name.substr(0, start.size()), start);
+    EXPECT_EQ(name.substr(name.size() - 4), ".htm");
+    EXPECT_FALSE(PlainFileExists(name));
+    EXPECT_EQ(platform::OpenExistingForReading(name), 0);
+  }
+  EXPECT_EQ(MakeUniqueFileName("", "", "htm").size(), 12u);
+  EXPECT_EQ(MakeUniqueFileName("", "ORV", "").size(), 8u);
+}
+
+TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTaken) {
+  // Take every name this process would get during the next half second;
+  // the name returned must come from a later hundredth.
+  ScratchFolder folder;
+  platform::LocalTime now = platform::GetLocalTime();
+  uint64_t first = UniqueNameSeed(now, platform::ProcessId());
+  if ((first & 0xFFFFFFFFu) > 8639000u) GTEST_SKIP() << "too close to midnight";
+  std::set<std::string> taken;
+  for (uint64_t seed = first; seed < first + 50; ++seed) {
+    std::string name = BuildUniqueFileName(folder.path(), "", "htm", seed);
+    ASSERT_TRUE(WriteTestFile(name, "taken"));
+    taken.insert(name);
+  }
+  const std::string name = MakeUniqueFileName(folder.path(), "", "htm");
+  EXPECT_EQ(taken.count(name), 0u);
+  EXPECT_FALSE(PlainFileExists(name));
+  uint64_t after = UniqueNameSeed(platform::GetLocalTime(), platform::ProcessId());
+  EXPECT_GE(after, first + 50);
+}
+
+}  // namespace

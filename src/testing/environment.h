@@ -1,0 +1,35 @@
+// Test support: environment variables set for the length of one test and
+// restored afterwards, so that tests of one process do not see each other.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+/// Sets and removes environment variables of this process; the destructor
+/// gives every variable it touched its earlier value (or removes it again).
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment();
+
+  /// Gives `name` the value `value` (ASCII text).
+  void Set(const std::string& name, const std::string& value);
+
+  /// Removes `name` from the environment.
+  void Unset(const std::string& name);
+
+ private:
+  struct Saved {
+    std::string name;
+    bool wasSet;
+    std::string value;
+  };
+  void Remember(const std::string& name);
+  std::vector<Saved> saved_;
+};
+
+}  // namespace testing_support
