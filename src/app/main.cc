@@ -1,3 +1,31 @@
-// The process entry of orvprint. It reads no arguments and always ends with
-// exit code 0.
-int main() { return 0; }
+// The process entry of orvprint: console set-up, settings, options, the
+// print run and its end. It reads no arguments, reports nothing and always
+// ends with exit code 0.
+#include <memory>
+
+#include "app/main_flow.h"
+#include "app/options.h"
+#include "app/settings.h"
+#include "console/console_state.h"
+#include "html/document.h"
+#include "platform/console.h"
+#include "spool/print_run.h"
+
+int main() {
+  try {
+    // The console is set up for the whole run and restored when it goes.
+    std::unique_ptr<platform::Console> console = platform::OpenSystemConsole();
+    SessionSettings settings;
+    PrintOptions options;
+    LoadSessionSettings(settings);
+    ReadPrintOptions(settings, options);
+    ConsoleState consoleState = MakeConsoleState(*console, settings);
+    DocumentState doc;
+    ProcessSpoolFile(settings, options, doc, consoleState);
+    FinishPrintRun(settings, options);
+  } catch (...) {
+    // Out of memory is the only failure that reaches here; the contract
+    // holds even then.
+  }
+  return 0;
+}

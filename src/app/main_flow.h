@@ -1,0 +1,17 @@
+// The end of the process: closing every file and starting the suite's mail
+// program when the options ask for it.
+#pragma once
+
+#include "common/settings.h"
+#include "common/text.h"
+
+/// The command line that starts the mail program: `programDir` with a
+/// separator when it lacks one, then "ORVEML"; enclosed in double quotes
+/// when it holds a blank, so the system does not take the part before the
+/// blank for the program.
+ByteString MailProgramCommand(const ByteString& programDir);
+
+/// Closes every file still open; then, when `sendByMail` is non-zero, runs
+/// the mail program without arguments and waits for it. A mail program that
+/// cannot be started is ignored.
+void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options);
