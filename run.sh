@@ -16,8 +16,12 @@ mkdir -p "$out"
 if [ -d examples/session ]; then cp -R examples/session/. "$out/"; fi
 
 # The session folder is named explicitly: on Linux the suite's TERM fallback
-# would otherwise take the terminal type for a folder.
+# would otherwise take the terminal type for a folder. With a display, the
+# suite's viewer command opens the document; without one, the path printed
+# below is all there is to show.
+viewer=/bin/true
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then viewer=$root/tools/suite/comspec; fi
 rc=0
-( cd "$out" && env ORVTMP="$out" "$root/build/release/orvprint" ) </dev/null || rc=$?
+( cd "$out" && env ORVTMP="$out" COMSPEC="$viewer" PATH="$root/tools/suite:$PATH" "$root/build/release/orvprint" ) || rc=$?
 doc=$(find "$out" -maxdepth 1 -name '*.htm' | head -1)
 if [ -n "$doc" ]; then echo "$doc"; else echo "orvprint ran (exit code $rc); no document was written in $out"; fi
