@@ -17,24 +17,23 @@ namespace {
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
 using testing_support::ScopedEnvironment;
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 // A session folder and a separate terminal folder in a scratch folder.
 class PrintOptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::MakeDirectory(folder_.In("session")));
-    ASSERT_TRUE(platform::MakeDirectory(folder_.In("terminal")));
-    settings_.sessionDir = folder_.In("session\\");
-    settings_.terminalDir = folder_.In("terminal\\");
+    ASSERT_TRUE(platform::MakeDirectory(folder_.Path("session")));
+    ASSERT_TRUE(platform::MakeDirectory(folder_.Path("terminal")));
+    settings_.sessionDir = folder_.Path("session\\");
+    settings_.terminalDir = folder_.Path("terminal\\");
   }
 
   void WriteOptions(const std::string& lines) {
-    ASSERT_TRUE(WriteTestFile(folder_.In("session\\OrvPrint.ini"), "[Opcions]\r\n" + lines));
+    ASSERT_TRUE(WriteTestFile(folder_.Path("session\\OrvPrint.ini"), "[Opcions]\r\n" + lines));
   }
   void WriteMail(const std::string& lines) {
-    ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\ORVPRINT.INI"), "[Entrada]\r\n" + lines));
+    ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\ORVPRINT.INI"), "[Entrada]\r\n" + lines));
   }
   PrintOptions Read() {
     PrintOptions options;
@@ -45,7 +44,7 @@ class PrintOptionsTest : public ::testing::Test {
     return options;
   }
 
-  ScratchFolder folder_;
+  TempFolder folder_;
   SessionSettings settings_;
 };
 
@@ -85,19 +84,19 @@ TEST_F(PrintOptionsTest, KeywordsAreTakenAsWritten) {
 }
 
 TEST_F(PrintOptionsTest, OutputFolderLevelsAreCreatedAndGetASeparator) {
-  WriteOptions("Directori=" + folder_.In("Docs\\Out") + "\r\n");
-  EXPECT_EQ(Read().outputDir, folder_.In("Docs\\Out\\"));
-  EXPECT_TRUE(DirectoryExists(folder_.In("Docs")));
-  EXPECT_TRUE(DirectoryExists(folder_.In("Docs\\Out")));
+  WriteOptions("Directori=" + folder_.Path("Docs\\Out") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.Path("Docs\\Out\\"));
+  EXPECT_TRUE(DirectoryExists(folder_.Path("Docs")));
+  EXPECT_TRUE(DirectoryExists(folder_.Path("Docs\\Out")));
 
-  WriteOptions("Directori=" + folder_.In("Final\\") + "\r\n");
-  EXPECT_EQ(Read().outputDir, folder_.In("Final\\"));
-  EXPECT_TRUE(DirectoryExists(folder_.In("Final")));
+  WriteOptions("Directori=" + folder_.Path("Final\\") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.Path("Final\\"));
+  EXPECT_TRUE(DirectoryExists(folder_.Path("Final")));
 
   // A final slash counts as a separator; the whole value is one level.
-  WriteOptions("Directori=" + folder_.In("slashed/") + "\r\n");
-  EXPECT_EQ(Read().outputDir, folder_.In("slashed/"));
-  EXPECT_TRUE(DirectoryExists(folder_.In("slashed")));
+  WriteOptions("Directori=" + folder_.Path("slashed/") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.Path("slashed/"));
+  EXPECT_TRUE(DirectoryExists(folder_.Path("slashed")));
 
   WriteOptions("Directori=D:\r\n");
   EXPECT_EQ(Read().outputDir, "D:");
@@ -114,14 +113,14 @@ TEST_F(PrintOptionsTest, RelativeOutputFolderIsMadeInTheCurrentDirectory) {
     options = Read();
   }
   EXPECT_EQ(options.outputDir, "Out\\Docs\\");
-  EXPECT_TRUE(DirectoryExists(folder_.In("Out\\Docs")));
+  EXPECT_TRUE(DirectoryExists(folder_.Path("Out\\Docs")));
 }
 
 TEST_F(PrintOptionsTest, AnOutputFolderThatCannotBeMadeIsKept) {
-  ASSERT_TRUE(WriteTestFile(folder_.In("file"), "x"));
-  WriteOptions("Directori=" + folder_.In("file\\sub") + "\r\n");
-  EXPECT_EQ(Read().outputDir, folder_.In("file\\sub\\"));
-  EXPECT_FALSE(DirectoryExists(folder_.In("file\\sub")));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("file"), "x"));
+  WriteOptions("Directori=" + folder_.Path("file\\sub") + "\r\n");
+  EXPECT_EQ(Read().outputDir, folder_.Path("file\\sub\\"));
+  EXPECT_FALSE(DirectoryExists(folder_.Path("file\\sub")));
 }
 
 struct NumberCase {
@@ -150,8 +149,8 @@ TEST_F(PrintOptionsTest, MailNumbersAreRoundedHalvesToEven) {
 TEST_F(PrintOptionsTest, EachFileServesItsOwnSection) {
   // Options in the terminal folder and mail settings in the session folder
   // are not where they are looked for.
-  ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\OrvPrint.ini"), "[Opcions]\r\nMostrar=N\r\nKeywords=k\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.In("session\\ORVPRINT.INI"), "[Entrada]\r\nPerCorreu=1\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\OrvPrint.ini"), "[Opcions]\r\nMostrar=N\r\nKeywords=k\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\ORVPRINT.INI"), "[Entrada]\r\nPerCorreu=1\r\n"));
   PrintOptions options = Read();
   EXPECT_TRUE(options.showDocument);
   EXPECT_EQ(options.metaKeywords, "");
@@ -166,25 +165,25 @@ TEST_F(PrintOptionsTest, EachFileServesItsOwnSection) {
 // Files and folders named in other letter cases than the program asks for,
 // as a Windows file system allows: the whole start-up reads them alike.
 TEST(StartUpTest, FileNamesInAnyLetterCaseAreReadAlike) {
-  ScratchFolder folder;
+  TempFolder folder;
   ScopedEnvironment environment;
-  ASSERT_TRUE(platform::MakeDirectory(folder.In("Sess")));
-  ASSERT_TRUE(platform::MakeDirectory(folder.In("term")));
-  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\sessio.INI"),
-                            "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.In("TERM") +
+  ASSERT_TRUE(platform::MakeDirectory(folder.Path("Sess")));
+  ASSERT_TRUE(platform::MakeDirectory(folder.Path("term")));
+  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\sessio.INI"),
+                            "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.Path("TERM") +
                                 "\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.In("Sess\\orvprint.INI"),
-                            "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.In("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.In("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
-  environment.Set("ORVTMP", folder.In("SESS"));
+  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\orvprint.INI"),
+                            "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.Path("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder.Path("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
+  environment.Set("ORVTMP", folder.Path("SESS"));
   environment.Unset("TERM");
   environment.Unset("ORVEXE");
 
   SessionSettings settings;
   LoadSessionSettings(settings);
-  EXPECT_EQ(settings.sessionDir, folder.In("SESS\\"));
-  EXPECT_EQ(settings.terminalDir, folder.In("TERM\\"));
+  EXPECT_EQ(settings.sessionDir, folder.Path("SESS\\"));
+  EXPECT_EQ(settings.terminalDir, folder.Path("TERM\\"));
   EXPECT_EQ(settings.menuTitle, " Vendes ");
   EXPECT_EQ(settings.operatorName, "Marta");
   EXPECT_EQ(settings.screenColours[0][0], 1);
@@ -193,8 +192,8 @@ TEST(StartUpTest, FileNamesInAnyLetterCaseAreReadAlike) {
   PrintOptions options;
   ReadPrintOptions(settings, options);
   EXPECT_FALSE(options.showDocument);
-  EXPECT_EQ(options.outputDir, folder.In("sess\\OUT\\"));
-  EXPECT_TRUE(DirectoryExists(folder.In("Sess\\OUT")));
+  EXPECT_EQ(options.outputDir, folder.Path("sess\\OUT\\"));
+  EXPECT_TRUE(DirectoryExists(folder.Path("Sess\\OUT")));
   EXPECT_EQ(options.metaKeywords, "v");
   EXPECT_EQ(options.sendByMail, 1);
   EXPECT_EQ(options.alsoPrint, 2);

@@ -14,7 +14,6 @@ namespace {
 
 using testing_support::ScopedCurrentDirectory;
 using testing_support::ScopedEnvironment;
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 struct Colours {
@@ -40,13 +39,13 @@ class SessionSettingsTest : public ::testing::Test {
   }
 
   void MakeTestFolders() {
-    platform::MakeDirectory(folder_.In("session"));
-    platform::MakeDirectory(folder_.In("terminal"));
+    platform::MakeDirectory(folder_.Path("session"));
+    platform::MakeDirectory(folder_.Path("terminal"));
   }
 
-  ScratchFolder folder_;
+  TempFolder folder_;
   ScopedEnvironment environment_;
-  ScratchFolder current_;
+  TempFolder current_;
   ScopedCurrentDirectory here_{current_.path()};
 };
 
@@ -88,19 +87,19 @@ TEST_F(SessionSettingsTest, ProgramFolderIsTakenAsItIs) {
 
 TEST_F(SessionSettingsTest, ReadsTheSessionFileOfTheSessionFolder) {
   MakeTestFolders();
-  ASSERT_TRUE(WriteTestFile(folder_.In("session\\Sessio.ini"),
+  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\Sessio.ini"),
                             "[Menu]\r\nTitol=Factures\r\nOperador=Anna Puig\r\n"
-                            "[Terminal]\r\nDir=" + folder_.In("terminal") + "\r\n"));
+                            "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
   // With ORVTMP set the terminal file of the session folder counts, not the
   // terminal folder's own.
-  ASSERT_TRUE(WriteTestFile(folder_.In("session\\DornTerm.ini"), "[Pantalla]\r\nCol0=0102030405060708091\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
-  environment_.Set("ORVTMP", folder_.In("session"));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\DornTerm.ini"), "[Pantalla]\r\nCol0=0102030405060708091\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  environment_.Set("ORVTMP", folder_.Path("session"));
   environment_.Set("TERM", "ignored");
   SessionSettings settings;
   LoadSessionSettings(settings);
-  EXPECT_EQ(settings.sessionDir, folder_.In("session\\"));
-  EXPECT_EQ(settings.terminalDir, folder_.In("terminal\\"));
+  EXPECT_EQ(settings.sessionDir, folder_.Path("session\\"));
+  EXPECT_EQ(settings.terminalDir, folder_.Path("terminal\\"));
   EXPECT_EQ(settings.menuTitle, " Factures ");
   EXPECT_EQ(settings.operatorName, "Anna Puig");
   ExpectColours(settings, {{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 1}}}, "session colours");
@@ -108,19 +107,19 @@ TEST_F(SessionSettingsTest, ReadsTheSessionFileOfTheSessionFolder) {
 
 TEST_F(SessionSettingsTest, WithoutOrvtmpTheCurrentDirectoryLeadsToTheTerminalFolder) {
   MakeTestFolders();
-  ASSERT_TRUE(WriteTestFile(current_.In("Sessio.ini"), "[Terminal]\r\nDir=" + folder_.In("terminal") + "\r\n"));
-  ASSERT_TRUE(WriteTestFile(current_.In("DornTerm.ini"), "[Pantalla]\r\nCol0=0000000000\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.In("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
+  ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0000000000\r\n"));
+  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
   SessionSettings settings;
   LoadSessionSettings(settings);
-  EXPECT_EQ(settings.terminalDir, folder_.In("terminal\\"));
+  EXPECT_EQ(settings.terminalDir, folder_.Path("terminal\\"));
   EXPECT_EQ(settings.sessionDir, settings.terminalDir);
   ExpectColours(settings, {{{7, 1}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}}, "terminal colours");
 }
 
 TEST_F(SessionSettingsTest, WithNothingSetEveryFileComesFromTheCurrentDirectory) {
-  ASSERT_TRUE(WriteTestFile(current_.In("Sessio.ini"), "[Menu]\r\nOperador=Pere\r\n"));
-  ASSERT_TRUE(WriteTestFile(current_.In("DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), "[Menu]\r\nOperador=Pere\r\n"));
+  ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
   SessionSettings settings;
   LoadSessionSettings(settings);
   EXPECT_EQ(settings.sessionDir, "");
@@ -154,9 +153,9 @@ TEST_F(SessionSettingsTest, TerminalFolderFromDirOrTerm) {
   for (const TerminalCase& c : cases) {
     std::string context = std::string(c.sessionFile ? c.sessionFile : "no file") + " TERM " + (c.term ? c.term : "unset");
     if (c.sessionFile)
-      ASSERT_TRUE(WriteTestFile(current_.In("Sessio.ini"), c.sessionFile));
+      ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), c.sessionFile));
     else
-      platform::RemoveFile(current_.In("Sessio.ini"));
+      platform::RemoveFile(current_.Path("Sessio.ini"));
     if (c.term)
       environment_.Set("TERM", c.term);
     else
@@ -181,7 +180,7 @@ TEST_F(SessionSettingsTest, TitleGetsOneBlankOnEachSide) {
   };
   environment_.Set("ORVTMP", current_.path());
   for (const TitleCase& c : cases) {
-    ASSERT_TRUE(WriteTestFile(current_.In("Sessio.ini"), std::string("[Menu]\r\n") + c.line + "\r\n"));
+    ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), std::string("[Menu]\r\n") + c.line + "\r\n"));
     SessionSettings settings;
     LoadSessionSettings(settings);
     EXPECT_EQ(settings.menuTitle, c.menuTitle) << c.line;
@@ -227,9 +226,9 @@ TEST_F(SessionSettingsTest, ColourSelectionAndColourStrings) {
   for (const ColourCase& c : cases) {
     const std::string context = c.terminalFile ? c.terminalFile : "no file";
     if (c.terminalFile)
-      ASSERT_TRUE(WriteTestFile(current_.In("DornTerm.ini"), c.terminalFile));
+      ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), c.terminalFile));
     else
-      platform::RemoveFile(current_.In("DornTerm.ini"));
+      platform::RemoveFile(current_.Path("DornTerm.ini"));
     SessionSettings settings;
     for (auto& slot : settings.screenColours) slot[0] = slot[1] = 42;  // left over from before
     LoadSessionSettings(settings);

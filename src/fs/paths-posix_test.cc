@@ -12,7 +12,6 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 std::string Native(std::string path) {
@@ -30,8 +29,8 @@ TEST(PlainFileExistsPosixTest, FilesWithoutOwnerWritePermissionAreAbsent) {
   const ModeCase cases[] = {
       {0644, true}, {0600, true}, {0200, true}, {0444, false}, {0044, false}, {0077, false}, {0000, false},
   };
-  ScratchFolder folder;
-  const std::string file = folder.In("file.txt");
+  TempFolder folder;
+  const std::string file = folder.Path("file.txt");
   ASSERT_TRUE(WriteTestFile(file, "x"));
   for (const ModeCase& c : cases) {
     ASSERT_EQ(chmod(Native(file).c_str(), c.mode), 0);
@@ -40,26 +39,26 @@ TEST(PlainFileExistsPosixTest, FilesWithoutOwnerWritePermissionAreAbsent) {
 }
 
 TEST(PlainFileExistsPosixTest, DotFilesAreHidden) {
-  ScratchFolder folder;
+  TempFolder folder;
   for (const char* name : {".hidden", ".hidden.htm", "..x"}) {
-    ASSERT_TRUE(WriteTestFile(folder.In(name), "x"));
-    EXPECT_FALSE(PlainFileExists(folder.In(name))) << name;
+    ASSERT_TRUE(WriteTestFile(folder.Path(name), "x"));
+    EXPECT_FALSE(PlainFileExists(folder.Path(name))) << name;
   }
   // Only the entry's own name counts, not the folder it is in.
-  MakeDirectoryPath(folder.In(".folder"));
-  ASSERT_TRUE(WriteTestFile(folder.In(".folder\\seen.txt"), "x"));
-  EXPECT_TRUE(PlainFileExists(folder.In(".folder\\seen.txt")));
+  MakeDirectoryPath(folder.Path(".folder"));
+  ASSERT_TRUE(WriteTestFile(folder.Path(".folder\\seen.txt"), "x"));
+  EXPECT_TRUE(PlainFileExists(folder.Path(".folder\\seen.txt")));
 }
 
 TEST(PlainFileExistsPosixTest, PipesAndSymbolicLinks) {
-  ScratchFolder folder;
-  ASSERT_EQ(mkfifo(Native(folder.In("pipe")).c_str(), 0644), 0);
-  EXPECT_FALSE(PlainFileExists(folder.In("pipe")));
-  ASSERT_TRUE(WriteTestFile(folder.In("target.txt"), "x"));
-  ASSERT_EQ(symlink("target.txt", Native(folder.In("link.txt")).c_str()), 0);
-  EXPECT_TRUE(PlainFileExists(folder.In("link.txt")));
-  ASSERT_EQ(symlink("missing.txt", Native(folder.In("dangling.txt")).c_str()), 0);
-  EXPECT_FALSE(PlainFileExists(folder.In("dangling.txt")));
+  TempFolder folder;
+  ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).c_str(), 0644), 0);
+  EXPECT_FALSE(PlainFileExists(folder.Path("pipe")));
+  ASSERT_TRUE(WriteTestFile(folder.Path("target.txt"), "x"));
+  ASSERT_EQ(symlink("target.txt", Native(folder.Path("link.txt")).c_str()), 0);
+  EXPECT_TRUE(PlainFileExists(folder.Path("link.txt")));
+  ASSERT_EQ(symlink("missing.txt", Native(folder.Path("dangling.txt")).c_str()), 0);
+  EXPECT_FALSE(PlainFileExists(folder.Path("dangling.txt")));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 struct AttributeCase {
@@ -29,8 +28,8 @@ TEST(PlainFileExistsWin32Test, ReadOnlyHiddenAndSystemFilesAreAbsent) {
       {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN, false},
       {FILE_ATTRIBUTE_ARCHIVE, true},  // clearing the bits makes it plain again
   };
-  ScratchFolder folder;
-  const std::string file = folder.In("file.txt");
+  TempFolder folder;
+  const std::string file = folder.Path("file.txt");
   ASSERT_TRUE(WriteTestFile(file, "x"));
   for (const AttributeCase& c : cases) {
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes)) << c.attributes;
@@ -42,10 +41,10 @@ TEST(PlainFileExistsWin32Test, ReadOnlyHiddenAndSystemFilesAreAbsent) {
 }
 
 TEST(PlainFileExistsWin32Test, ADirectoryIsNoPlainFile) {
-  ScratchFolder folder;
-  MakeDirectoryPath(folder.In("dir"));
-  EXPECT_FALSE(PlainFileExists(folder.In("dir")));
-  EXPECT_FALSE(PlainFileExists(folder.In("dir\\")));
+  TempFolder folder;
+  MakeDirectoryPath(folder.Path("dir"));
+  EXPECT_FALSE(PlainFileExists(folder.Path("dir")));
+  EXPECT_FALSE(PlainFileExists(folder.Path("dir\\")));
 }
 
 }  // namespace

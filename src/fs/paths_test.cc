@@ -15,7 +15,6 @@ namespace {
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 struct LevelsCase {
@@ -67,41 +66,41 @@ TEST(DirectoryLevelsTest, EndsForAnyInput) {
 }
 
 TEST(MakeDirectoryPathTest, CreatesEveryMissingLevel) {
-  ScratchFolder folder;
-  MakeDirectoryPath(folder.In("a\\b\\c"));
-  EXPECT_TRUE(DirectoryExists(folder.In("a")));
-  EXPECT_TRUE(DirectoryExists(folder.In("a\\b")));
-  EXPECT_TRUE(DirectoryExists(folder.In("a\\b\\c")));
-  MakeDirectoryPath(folder.In("a\\b\\c"));  // existing levels are no failure
-  MakeDirectoryPath(folder.In("a\\x\\y\\"));
-  EXPECT_TRUE(DirectoryExists(folder.In("a\\x\\y")));
+  TempFolder folder;
+  MakeDirectoryPath(folder.Path("a\\b\\c"));
+  EXPECT_TRUE(DirectoryExists(folder.Path("a")));
+  EXPECT_TRUE(DirectoryExists(folder.Path("a\\b")));
+  EXPECT_TRUE(DirectoryExists(folder.Path("a\\b\\c")));
+  MakeDirectoryPath(folder.Path("a\\b\\c"));  // existing levels are no failure
+  MakeDirectoryPath(folder.Path("a\\x\\y\\"));
+  EXPECT_TRUE(DirectoryExists(folder.Path("a\\x\\y")));
 }
 
 TEST(MakeDirectoryPathTest, SlashesDoNotSeparateLevels) {
-  ScratchFolder folder;
-  MakeDirectoryPath(folder.In("s/t"));
-  EXPECT_FALSE(DirectoryExists(folder.In("s")));
-  MakeDirectoryPath(folder.In("s"));
-  MakeDirectoryPath(folder.In("s/t"));
-  EXPECT_TRUE(DirectoryExists(folder.In("s\\t")));
+  TempFolder folder;
+  MakeDirectoryPath(folder.Path("s/t"));
+  EXPECT_FALSE(DirectoryExists(folder.Path("s")));
+  MakeDirectoryPath(folder.Path("s"));
+  MakeDirectoryPath(folder.Path("s/t"));
+  EXPECT_TRUE(DirectoryExists(folder.Path("s\\t")));
 }
 
 TEST(MakeDirectoryPathTest, RelativePathsStartAtTheCurrentDirectory) {
-  ScratchFolder folder;
+  TempFolder folder;
   {
     ScopedCurrentDirectory here(folder.path());
     ASSERT_TRUE(here.ok());
     MakeDirectoryPath("A\\B");
   }
-  EXPECT_TRUE(DirectoryExists(folder.In("A\\B")));
+  EXPECT_TRUE(DirectoryExists(folder.Path("A\\B")));
 }
 
 TEST(MakeDirectoryPathTest, AFileInTheWayIsSkippedSilently) {
-  ScratchFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.In("f"), "data"));
-  MakeDirectoryPath(folder.In("f\\g\\h"));
-  EXPECT_FALSE(DirectoryExists(folder.In("f\\g")));
-  EXPECT_TRUE(PlainFileExists(folder.In("f")));
+  TempFolder folder;
+  ASSERT_TRUE(WriteTestFile(folder.Path("f"), "data"));
+  MakeDirectoryPath(folder.Path("f\\g\\h"));
+  EXPECT_FALSE(DirectoryExists(folder.Path("f\\g")));
+  EXPECT_TRUE(PlainFileExists(folder.Path("f")));
   MakeDirectoryPath("");
 }
 
@@ -135,16 +134,16 @@ TEST(IsPlainFileAttributesTest, OrdinaryFilesOnly) {
 }
 
 TEST(PlainFileExistsTest, FindsOrdinaryFilesOnly) {
-  ScratchFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.In("file.txt"), "x"));
-  ASSERT_TRUE(WriteTestFile(folder.In("empty.txt"), ""));
-  MakeDirectoryPath(folder.In("dir"));
-  EXPECT_TRUE(PlainFileExists(folder.In("file.txt")));
-  EXPECT_TRUE(PlainFileExists(folder.In("empty.txt")));
-  EXPECT_TRUE(PlainFileExists(folder.In("FILE.TXT")));  // names differ only in letter case
-  EXPECT_FALSE(PlainFileExists(folder.In("missing.txt")));
-  EXPECT_FALSE(PlainFileExists(folder.In("nowhere\\file.txt")));
-  EXPECT_FALSE(PlainFileExists(folder.In("dir")));
+  TempFolder folder;
+  ASSERT_TRUE(WriteTestFile(folder.Path("file.txt"), "x"));
+  ASSERT_TRUE(WriteTestFile(folder.Path("empty.txt"), ""));
+  MakeDirectoryPath(folder.Path("dir"));
+  EXPECT_TRUE(PlainFileExists(folder.Path("file.txt")));
+  EXPECT_TRUE(PlainFileExists(folder.Path("empty.txt")));
+  EXPECT_TRUE(PlainFileExists(folder.Path("FILE.TXT")));  // names differ only in letter case
+  EXPECT_FALSE(PlainFileExists(folder.Path("missing.txt")));
+  EXPECT_FALSE(PlainFileExists(folder.Path("nowhere\\file.txt")));
+  EXPECT_FALSE(PlainFileExists(folder.Path("dir")));
   EXPECT_FALSE(PlainFileExists(""));
 }
 
@@ -251,7 +250,7 @@ TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
 }
 
 TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
-  ScratchFolder folder;
+  TempFolder folder;
   for (const char* directory : {"", "\\"}) {
     const std::string dir = folder.path() + directory;
     const std::string name = MakeUniqueFileName(dir, "", "htm");
@@ -269,7 +268,7 @@ TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
 TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTaken) {
   // Take every name this process would get during the next half second;
   // the name returned must come from a later hundredth.
-  ScratchFolder folder;
+  TempFolder folder;
   platform::LocalTime now = platform::GetLocalTime();
   uint64_t first = UniqueNameSeed(now, platform::ProcessId());
   if ((first & 0xFFFFFFFFu) > 8639000u) GTEST_SKIP() << "too close to midnight";

@@ -10,7 +10,7 @@
 #include "html/attributes.h"
 #include "html/document_test_util.h"
 #include "html/head.h"
-#include "testing/env_vars.h"
+#include "testing/environment.h"
 #include "text/body_writer.h"
 
 namespace {
@@ -215,8 +215,9 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
   for (const HandOffCase& c : cases) {
     TempFolder folder("handoff");
     const std::string record = folder.NativePath("record.txt");
-    ScopedEnvVar interpreter("COMSPEC", HelperPath());
-    ScopedEnvVar recordFile("ORVTEST_RECORD", record);
+    testing_support::ScopedEnvironment environment;
+    environment.Set("COMSPEC", HelperPath());
+    environment.Set("ORVTEST_RECORD", record);
 
     DocumentState doc;
     doc.htmlPath = folder.Path(c.file);
@@ -234,8 +235,8 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
 
 TEST(EndDocumentTest, AMissingCommandInterpreterIsNotAnError) {
   TempFolder folder("nointerpreter");
-  ScopedEnvVar interpreter("COMSPEC", "");
-  UnsetEnvVar("COMSPEC");
+  testing_support::ScopedEnvironment environment;
+  environment.Unset("COMSPEC");
   DocumentState doc;
   doc.htmlPath = folder.Path("REPORT.htm");
   BeginDocument(doc, SessionSettings(), PrintOptions());

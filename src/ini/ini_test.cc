@@ -12,7 +12,6 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
 using testing_support::WriteTestFile;
 
 std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
@@ -84,8 +83,8 @@ TEST(ReadIniValueTest, FindsValuesAsTheSuiteWritesThem) {
       {"NUL bytes are ordinary", Bytes("[S]\r\nk=a\0b\r\n", 12), "S", "k", Bytes("a\0b", 3)},
       {"empty section name", "[ ]\r\nk=1\r\n", "", "k", "1"},
   };
-  ScratchFolder folder;
-  const std::string file = folder.In("t.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("t.ini");
   for (const LookupCase& c : cases) {
     ASSERT_TRUE(WriteTestFile(file, c.content)) << c.name;
     EXPECT_EQ(ReadIniValue(file, c.section, c.key), c.expected) << c.name;
@@ -93,28 +92,28 @@ TEST(ReadIniValueTest, FindsValuesAsTheSuiteWritesThem) {
 }
 
 TEST(ReadIniValueTest, FilesThatCannotBeReadGiveEmptyText) {
-  ScratchFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.In("a.ini"), "[S]\r\nk=1\r\n"));
-  const std::string paths[] = {folder.In("missing.ini"), folder.In("nofolder\\a.ini"), folder.path(), "", "\x01:*?"};
+  TempFolder folder;
+  ASSERT_TRUE(WriteTestFile(folder.Path("a.ini"), "[S]\r\nk=1\r\n"));
+  const std::string paths[] = {folder.Path("missing.ini"), folder.Path("nofolder\\a.ini"), folder.path(), "", "\x01:*?"};
   for (const std::string& path : paths) EXPECT_EQ(ReadIniValue(path, "S", "k"), "") << path;
-  EXPECT_EQ(ReadIniValue(folder.In("a.ini"), "S", "k"), "1");
+  EXPECT_EQ(ReadIniValue(folder.Path("a.ini"), "S", "k"), "1");
 }
 
 TEST(ReadIniValueTest, ClosesTheFileBeforeReturning) {
-  ScratchFolder folder;
-  const std::string file = folder.In("a.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("a.ini");
   ASSERT_TRUE(WriteTestFile(file, "[S]\r\nk=1\r\n"));
   platform::CloseAllFiles();
   for (const char* key : {"k", "missing"}) ReadIniValue(file, "S", key);
-  ReadIniValue(folder.In("missing.ini"), "S", "k");
+  ReadIniValue(folder.Path("missing.ini"), "S", "k");
   platform::FileNumber next = platform::OpenExistingForReading(file);
   EXPECT_EQ(next, 1);  // every number the look-ups used is free again
   platform::CloseFile(next);
 }
 
 TEST(ReadIniValueTest, ReadsAFileThatAnotherHolderHasOpenForWriting) {
-  ScratchFolder folder;
-  const std::string file = folder.In("a.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("a.ini");
   platform::FileNumber writer = platform::OpenOrCreateForUpdate(file);
   ASSERT_NE(writer, 0);
   const std::string content = "[S]\r\nk=held\r\n";
@@ -124,8 +123,8 @@ TEST(ReadIniValueTest, ReadsAFileThatAnotherHolderHasOpenForWriting) {
 }
 
 TEST(ReadIniValueTest, LinesLongerThanTheBufferAreReadWhole) {
-  ScratchFolder folder;
-  const std::string file = folder.In("long.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("long.ini");
   const std::string value = std::string(3 * kIniReadBufferSize + 17, 'v') + "end";
   const std::string longKey(kIniReadBufferSize * 2, 'K');
   ASSERT_TRUE(WriteTestFile(file, "[S]\r\n" + longKey + "=x\r\nk=" + value + "\r\nj=2\r\n"));
@@ -135,8 +134,8 @@ TEST(ReadIniValueTest, LinesLongerThanTheBufferAreReadWhole) {
 }
 
 TEST(ReadIniValueTest, LineEndsAndCtrlZAtTheBufferBoundary) {
-  ScratchFolder folder;
-  const std::string file = folder.In("edge.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("edge.ini");
   // The padding line puts the CR (or the Ctrl-Z) at every place around the
   // end of the first and of the second buffer.
   for (size_t boundary : {kIniReadBufferSize, 2 * kIniReadBufferSize}) {
@@ -155,8 +154,8 @@ TEST(ReadIniValueTest, LineEndsAndCtrlZAtTheBufferBoundary) {
 }
 
 TEST(ReadIniValueTest, ScansAFileOfSeveralMegabytes) {
-  ScratchFolder folder;
-  const std::string file = folder.In("big.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("big.ini");
   std::string content = "[Other]\r\n";
   for (int i = 0; content.size() < 6 * 1024 * 1024; ++i)
     content += "key" + std::to_string(i) + "=value of the key ; with a comment\r\n";
@@ -207,8 +206,8 @@ TEST(IniLineReaderTest, SplitsLinesAtCrAndCrLfAndStopsAtCtrlZ) {
       {"Ctrl-Z inside a comment", "a;x\x1ay\r\nb", {"a"}},
       {"Ctrl-Z first", "\x1a" "a", {}},
   };
-  ScratchFolder folder;
-  const std::string file = folder.In("lines.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("lines.ini");
   for (const LinesCase& c : cases) {
     ASSERT_TRUE(WriteTestFile(file, c.content)) << c.name;
     EXPECT_EQ(ReadAllLines(file), c.lines) << c.name;
@@ -216,8 +215,8 @@ TEST(IniLineReaderTest, SplitsLinesAtCrAndCrLfAndStopsAtCtrlZ) {
 }
 
 TEST(IniLineReaderTest, HoldsOnlyTheLineAtHand) {
-  ScratchFolder folder;
-  const std::string file = folder.In("big.ini");
+  TempFolder folder;
+  const std::string file = folder.Path("big.ini");
   // Many short lines, and one line whose megabyte of comment is never kept.
   std::string content;
   while (content.size() < 4 * 1024 * 1024) content += "key=value\r\n";

@@ -1,5 +1,4 @@
-// Test support: scratch folders and the current directory. The folder names
-// carry the process id and a counter, so parallel test processes never meet.
+// Test support: files written through the platform, folders and the current directory.
 #include "testing/scratch.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The system's form of a path made by ScratchFolder: on POSIX the backslashes
+// The system's form of a test path: on POSIX the backslashes
 // become slashes; Windows takes the path as it is.
 fs::path Native(const std::string& path) {
 #ifdef _WIN32
@@ -28,37 +27,6 @@ fs::path Native(const std::string& path) {
 }
 
 }  // namespace
-
-ScratchFolder::ScratchFolder() {
-  static unsigned counter = 0;
-  std::string base = ::testing::TempDir();
-  if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
-  for (;;) {
-    std::string candidate =
-        base + "orvtest-" + std::to_string(platform::ProcessId()) + "-" + std::to_string(++counter);
-    std::error_code error;
-    if (fs::create_directory(Native(candidate), error)) {
-      path_ = candidate;
-      return;
-    }
-    if (!fs::exists(Native(candidate), error)) {
-      ADD_FAILURE() << "cannot create a scratch folder in " << base;
-      path_ = candidate;
-      return;
-    }
-  }
-}
-
-ScratchFolder::~ScratchFolder() {
-  platform::CloseAllFiles();
-  std::error_code error;
-  // Read-only files could not be removed on Windows.
-  for (fs::recursive_directory_iterator it(Native(path_), error), end; !error && it != end; it.increment(error)) {
-    std::error_code ignored;
-    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-  }
-  fs::remove_all(Native(path_), error);
-}
 
 bool WriteTestFile(const std::string& path, const std::string& bytes) {
   platform::FileNumber file = platform::CreateOrEmptyForWriting(path);

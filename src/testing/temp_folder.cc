@@ -26,6 +26,12 @@ TempFolder::TempFolder(const std::string& tag) {
 TempFolder::~TempFolder() {
   platform::CloseAllFiles();
   std::error_code error;
+  // Read-only files could not be removed on Windows.
+  for (std::filesystem::recursive_directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  }
   std::filesystem::remove_all(path_, error);
 }
 
