@@ -1,6 +1,8 @@
 // Directory levels, free document names and the plain-file test.
 #include "fs/paths.h"
 
+#include <utility>
+
 namespace {
 
 // A small explicit generator (SplitMix64): every naming attempt seeds its
@@ -30,10 +32,10 @@ char RandomNameCharacter(NameGenerator& generator) {
   return static_cast<char>(k);
 }
 
-}  // namespace
-
-std::vector<ByteString> DirectoryLevels(const ByteString& path) {
-  std::vector<ByteString> levels;
+// Hands each level of `path` to `create`, outermost first. One level is held
+// at a time, so a path of many separators costs no more memory than itself.
+template <typename Create>
+void WalkDirectoryLevels(const ByteString& path, Create create) {
   const ByteString scanned = path + '\\';
   const size_t significant = TrimTrailingBlanks(path).size();
   // p counts from 1 and stands just after the drive colon (or at the start);
@@ -42,15 +44,23 @@ std::vector<ByteString> DirectoryLevels(const ByteString& path) {
   size_t p = colon == ByteString::npos ? 1 : colon + 2;
   do {
     size_t q = scanned.find('\\', p);  // index p is position p + 1
-    if (q == ByteString::npos) break;
-    levels.push_back(scanned.substr(0, q));
+    // Every later level is longer still, and none of them could be made.
+    if (q == ByteString::npos || q > kLongestDirectoryPath) break;
+    create(scanned.substr(0, q));
     p = q + 1;
   } while (p < significant);
+}
+
+}  // namespace
+
+std::vector<ByteString> DirectoryLevels(const ByteString& path) {
+  std::vector<ByteString> levels;
+  WalkDirectoryLevels(path, [&levels](ByteString level) { levels.push_back(std::move(level)); });
   return levels;
 }
 
 void MakeDirectoryPath(const ByteString& path) {
-  for (const ByteString& level : DirectoryLevels(path)) platform::MakeDirectory(level);
+  WalkDirectoryLevels(path, [](const ByteString& level) { platform::MakeDirectory(level); });
 }
 
 bool IsPlainFileAttributes(unsigned attributes) {

@@ -4,22 +4,29 @@
 // in which only the backslash separates levels and a colon marks a drive.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "common/text.h"
 #include "platform/platform.h"
 
+/// The longest path any system takes (32767 UTF-16 units on Windows, far
+/// fewer elsewhere): a directory level longer than this can never be made.
+constexpr size_t kLongestDirectoryPath = 32767;
+
 /// The directories MakeDirectoryPath creates for `path`, outermost first:
 /// the path up to each backslash after the drive colon (or after the first
 /// character when there is no colon), then the whole path. A backslash
 /// right after the colon or at the very start never ends a level, so a
 /// drive root is a level only in a path such as "C:\"; a final backslash
-/// adds no level; "C:" and the empty path give none.
+/// adds no level; "C:" and the empty path give none. The list stops before
+/// the first level longer than kLongestDirectoryPath.
 std::vector<ByteString> DirectoryLevels(const ByteString& path);
 
-/// Creates every level of `path` (see DirectoryLevels), outermost first.
-/// Each creation that fails (level exists, drive root, refused) is ignored.
+/// Creates every level of `path` (see DirectoryLevels), outermost first,
+/// holding one level at a time. Each creation that fails (level exists,
+/// drive root, refused) is ignored.
 void MakeDirectoryPath(const ByteString& path);
 
 /// True for directory entry attributes that make an ordinary file: the

@@ -65,6 +65,27 @@ TEST(DirectoryLevelsTest, EndsForAnyInput) {
   }
 }
 
+TEST(DirectoryLevelsTest, LevelsLongerThanAnySystemPathAreLeftOut) {
+  // No system takes a path of more than 32767 characters, and each level is
+  // longer than the one before it, so the walk stops at the first such level.
+  const std::string longest(32767, 'a');
+  const LevelsCase cases[] = {
+      {longest, {longest}},
+      {longest + "a", {}},
+      {longest + "\\b", {longest}},
+      {"C:\\" + longest.substr(3) + "\\b", {"C:\\" + longest.substr(3)}},
+      {"C:\\x\\" + longest, {"C:\\x"}},
+      // A first level too long, then a run of separators: without the stop
+      // every one of them would add a level as long as the whole path.
+      {std::string(40000, 'a') + std::string(20000, '\\'), {}},
+  };
+  for (const LevelsCase& c : cases) {
+    std::vector<ByteString> levels = DirectoryLevels(c.path);
+    ASSERT_EQ(levels.size(), c.levels.size()) << "path of " << c.path.size() << " bytes";
+    EXPECT_TRUE(levels == c.levels) << "path of " << c.path.size() << " bytes";
+  }
+}
+
 TEST(MakeDirectoryPathTest, CreatesEveryMissingLevel) {
   TempFolder folder;
   MakeDirectoryPath(folder.Path("a\\b\\c"));
@@ -83,6 +104,12 @@ TEST(MakeDirectoryPathTest, SlashesDoNotSeparateLevels) {
   MakeDirectoryPath(folder.Path("s"));
   MakeDirectoryPath(folder.Path("s/t"));
   EXPECT_TRUE(DirectoryExists(folder.Path("s\\t")));
+}
+
+TEST(MakeDirectoryPathTest, AHugePathEndsPromptlyAndCreatesWhatFits) {
+  TempFolder folder;
+  MakeDirectoryPath(folder.Path("fits\\") + std::string(40000, 'a') + std::string(1000000, '\\'));
+  EXPECT_TRUE(DirectoryExists(folder.Path("fits")));
 }
 
 TEST(MakeDirectoryPathTest, RelativePathsStartAtTheCurrentDirectory) {
