@@ -20,6 +20,7 @@ inline std::string ReadFileBytes(const std::string& nativePath) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+/// True when something exists under the path.
 inline bool FileExists(const std::string& nativePath) {
   std::error_code ec;
   return std::filesystem::exists(nativePath, ec);
