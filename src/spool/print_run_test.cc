@@ -132,7 +132,8 @@ struct DispatchCase {
 
 TEST(ProcessSpoolFileTest, EachKindOfLineReachesItsWriter) {
   const std::string skippedSection = "DEVICE\r\n5,a,1\r\nSEND ann\r\n30,b,1\r\nPAGE\r\nSEND\r\nc\r\n";
-  const std::string unskipped = "    a\r\n" + std::string(29, ' ') + "b\r\n" + kBlock + std::string(29, ' ') + "c" + kTail;
+  const std::string unskipped =
+      "    a\r\n" + std::string(29, ' ') + "b\r\n" + kBlock + std::string(29, ' ') + "c" + kTail;
   const DispatchCase cases[] = {
       // Skipped lines are not even classified: the text line without a
       // comma after the section takes the column of the line before it.
@@ -149,16 +150,15 @@ TEST(ProcessSpoolFileTest, EachKindOfLineReachesItsWriter) {
        "abc-----\r\n" + kTail, 0},
       {"a fill applies to one text only", 0, 0, "DEVICE\r\nJUS N 6 \\.\\\r\n1,ab,0\r\n1,cd,1\r\n",
        "ab....cd\r\n" + kTail, 0},
-      {"a second Device line changes nothing", 0, 0, "DEVICE\r\n1,a,0\r\nDEVICE\r\n5,b,1\r\n", "a   b\r\n" + kTail,
-       0},
+      {"a second Device line changes nothing", 0, 0, "DEVICE\r\n1,a,0\r\nDEVICE\r\n5,b,1\r\n", "a   b\r\n" + kTail, 0},
       {"lines before the Device line go nowhere", 0, 0, "1,lost,1\r\nPAGE\r\n*B\r\nDEVICE\r\n1,kept,1\r\n",
        "kept\r\n" + kTail, 0},
-      {"blank lines write nothing, an empty text a line end", 0, 0, "DEVICE\r\n     \r\n\r\n1,,1\r\n",
-       "\r\n" + kTail, 0},
+      {"blank lines write nothing, an empty text a line end", 0, 0, "DEVICE\r\n     \r\n\r\n1,,1\r\n", "\r\n" + kTail,
+       0},
       {"a page after a page still counts", 0, 0, "DEVICE\r\nPAGE\r\nPAGE\r\n", kTail, 2},
       {"a last page without a page line is written", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n1,b,1\r\n",
        "a\r\n" + kBlock + "b\r\n" + kTail, 1},
-      {"nothing after a Ctrl-Z", 0, 0, "DEVICE\r\n1,a,1\r\n\x1a" "1,b,1\r\n", "a\r\n" + kTail, 0},
+      {"nothing after a Ctrl-Z", 0, 0, "DEVICE\r\n1,a,1\r\n\x1a\r\n1,b,1\r\n", "a\r\n" + kTail, 0},
   };
   for (const DispatchCase& c : cases) {
     PrintRun run;
@@ -230,6 +230,34 @@ TEST(ProcessSpoolFileTest, PagesWithoutADocumentAreNotHandedOff) {
   EXPECT_EQ(run.doc.pageCount, 1);
   EXPECT_TRUE(Documents(run.folder.path()).empty());
   EXPECT_EQ(run.ViewerLog(), "");
+}
+
+TEST(ProcessSpoolFileTest, HostileSpoolFilesNeverFail) {
+  // Spool files pieced together from the bytes and words that steer the
+  // reader and the writers, with and without mail sections.
+  const char* const pieces[] = {"DEVICE", "PAGE", "SEND",  "  send x", ",",    "\\", "*",  "B",  "u",
+                                "JUS N ", "JUS",  "99999", "-1",       "1e9",  "&H", "--", "==", "http://",
+                                "\r",     "\n",   "\r\n",  "\t",       "\xff", " ",  "1",  "40"};
+  const size_t count = sizeof pieces / sizeof pieces[0];
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t limit) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % limit;
+  };
+  for (int round = 0; round < 40; ++round) {
+    std::string spool;
+    for (int i = 0; i < 300; ++i) spool += pieces[next(count)];
+    if (round % 2 == 0) spool += std::string("\0\x80\xcd\xc4", 4) + spool;
+    if (round % 4 == 1) spool += "\x1a\r\nDEVICE\r\nPAGE\r\n";
+    PrintRun run;
+    run.options.sendByMail = static_cast<int16_t>(round % 3 == 0);
+    run.options.alsoPrint = static_cast<int16_t>(round % 5 == 0);
+    run.Process(spool);
+    EXPECT_LE(Documents(run.folder.path()).size(), 1u) << round;
+    EXPECT_EQ(run.console.windowDepth, 0) << round;
+    EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp"))) << round;
+    for (platform::FileNumber file = 1; file <= 4; ++file) EXPECT_FALSE(platform::IsOpen(file)) << round;
+  }
 }
 
 }  // namespace
