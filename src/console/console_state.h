@@ -17,6 +17,7 @@ struct PushedWindow {
   int16_t fields[10] = {};  // cursor row, column, previous window, saved area, in file order
 };
 
+/// The console of a run with the window and colour state drawn through it.
 struct ConsoleState {
   platform::Console* console = nullptr;  // null acts as a console of 0 rows and 0 columns
   ByteString sessionDir;                 // where "WinPush.tmp" lives

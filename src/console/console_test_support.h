@@ -35,6 +35,8 @@ inline bool ReadWholeFile(const ByteString& path, ByteString& bytes) {
   return true;
 }
 
+/// Creates or empties the file and writes `bytes` into it; the test fails
+/// when that is not possible.
 inline void WriteWholeFile(const ByteString& path, const ByteString& bytes) {
   platform::FileNumber file = platform::CreateOrEmptyForWriting(path);
   ASSERT_NE(file, 0) << path;
@@ -42,6 +44,7 @@ inline void WriteWholeFile(const ByteString& path, const ByteString& bytes) {
   platform::CloseFile(file);
 }
 
+/// True when the file exists and can be read.
 inline bool FileExists(const ByteString& path) {
   ByteString ignored;
   return ReadWholeFile(path, ignored);
@@ -76,6 +79,7 @@ struct Snapshot {
   }
 };
 
+/// The console as it is now.
 inline Snapshot Snap(platform::MemoryConsole& console) {
   Snapshot s;
   for (int row = 1; row <= console.Rows(); ++row) {

@@ -58,6 +58,7 @@ void OpenDocumentFile(DocumentState& doc);
 /// Appends bytes to the document. Dropped silently when no document is open;
 /// a failed write to the file is skipped the same way.
 void WriteToDocument(DocumentState& doc, const char* data, size_t size);
+/// The same for a whole byte string.
 void WriteToDocument(DocumentState& doc, const std::string& bytes);
 
 /// Appends `count` copies of `c` (nothing when `count` is 0 or negative).

@@ -82,6 +82,7 @@ struct LocalTime {
   int year, month, day;            // 2026, 1..12, 1..31
   int hour, minute, second, millisecond;
 };
+/// The local date and time now.
 LocalTime GetLocalTime();
 
 /// A number that differs between processes running at the same time.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+/// A folder made when the object is created, under the system's temporary
+/// directory with a name no other test uses, and removed when it goes.
 class TempFolder {
  public:
   explicit TempFolder(const std::string& tag = "");

@@ -1,0 +1,263 @@
+// The print run over whole spool files on an in-memory console: which lines
+// reach the document writers, which are skipped unread, when the progress
+// box is redrawn, and which documents are written and handed to the viewer.
+#include "spool/print_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "console/console_state.h"
+#include "console/console_test_support.h"
+#include "html/document.h"
+#include "html/document_test_util.h"
+#include "platform/console-memory.h"
+#include "testing/environment.h"
+#include "testing/scratch.h"
+
+namespace {
+
+const std::string kBodyStart = "<BODY><PRE>\r\n";
+const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
+const std::string kBlock = "<DIV CLASS='salt'>&nbsp;</DIV>\r\n";
+
+// The stand-in interpreter's path as the program's paths are written.
+std::string HelperPath() {
+  std::string path = ORVPRINT_TEST_HELPER_PATH;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+// The documents directly in a folder, by name.
+std::vector<std::string> Documents(const std::string& nativeFolder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(nativeFolder, error), end; !error && it != end; it.increment(error))
+    if (it->path().extension() == ".htm") names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// What a document holds after its head.
+std::string Body(const std::string& bytes) {
+  size_t start = bytes.find(kBodyStart);
+  return start == std::string::npos ? "<no head>" : bytes.substr(start + kBodyStart.size());
+}
+
+// The cells and the cursor; the colour after the box is that of the last
+// cell given back, not the one before it.
+console_test::Snapshot ScreenAndCursor(console_test::Snapshot snapshot) {
+  snapshot.attribute = 0;
+  return snapshot;
+}
+console_test::Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
+  return ScreenAndCursor(console_test::Snap(screen));
+}
+
+// One print run in a session folder of its own, documents written there
+// too, the viewer command recorded instead of run.
+struct PrintRun {
+  TempFolder folder{"printrun"};
+  platform::MemoryConsole screen{25, 80};
+  SessionSettings settings;
+  PrintOptions options;
+  DocumentState doc;
+  ConsoleState console;
+  testing_support::ScopedEnvironment environment;
+
+  PrintRun() {
+    settings.sessionDir = folder.path() + "\\";
+    options.outputDir = settings.sessionDir;
+    environment.Set("COMSPEC", HelperPath());
+    environment.Set("ORVTEST_RECORD", folder.NativePath("viewer.log"));
+  }
+
+  void Process(const std::string& spool) {
+    ASSERT_TRUE(testing_support::WriteTestFile(folder.Path("orvprint.tmp"), spool));
+    console = MakeConsoleState(screen, settings);
+    ProcessSpoolFile(settings, options, doc, console);
+  }
+
+  // The body of the only document in the session folder.
+  std::string OnlyBody() const {
+    std::vector<std::string> names = Documents(folder.path());
+    if (names.size() != 1) return "<" + std::to_string(names.size()) + " documents>";
+    return Body(ReadFileBytes(folder.NativePath(names[0])));
+  }
+
+  std::string ViewerLog() const { return ReadFileBytes(folder.NativePath("viewer.log")); }
+};
+
+TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
+  PrintRun run;
+  console_test::FillScreen(run.screen);
+  const console_test::Snapshot before = console_test::Snap(run.screen);
+  run.Process("DEVICE\r\nPAGE\r\n1,Hello,1\r\n");
+
+  std::vector<std::string> names = Documents(run.folder.path());
+  ASSERT_EQ(names.size(), 1u);
+  ASSERT_EQ(names[0].size(), 12u);
+  for (size_t i = 0; i < 8; ++i) {
+    const char c = names[0][i];
+    EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) << names[0];
+  }
+  EXPECT_EQ(names[0].substr(8), ".htm");
+  EXPECT_EQ(run.OnlyBody(), "Hello\r\n" + kTail);
+  EXPECT_EQ(run.doc.htmlPath, run.settings.sessionDir + names[0]);
+  EXPECT_EQ(run.doc.pageCount, 1);
+  EXPECT_EQ(run.doc.pageLineCount, 1);
+  EXPECT_EQ(run.console.progressText, "    1 /   1");
+  EXPECT_EQ(run.ViewerLog(), "<orvtest_helper>\n[/C]\n[USTART]\n[" + run.doc.htmlPath + "]\n--\n");
+
+  // The box is gone: every cell, colour and the cursor as they were, and
+  // the window stack file went with its only record.
+  EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
+  EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_EQ(run.console.windowDepth, 0);
+  EXPECT_FALSE(platform::IsOpen(1));
+}
+
+struct DispatchCase {
+  const char* name;
+  int sendByMail, alsoPrint;
+  std::string spool;
+  std::string body;  // the document after its head
+  int pageCount;
+};
+
+TEST(ProcessSpoolFileTest, EachKindOfLineReachesItsWriter) {
+  const std::string skippedSection = "DEVICE\r\n5,a,1\r\nSEND ann\r\n30,b,1\r\nPAGE\r\nSEND\r\nc\r\n";
+  const std::string unskipped =
+      "    a\r\n" + std::string(29, ' ') + "b\r\n" + kBlock + std::string(29, ' ') + "c" + kTail;
+  const DispatchCase cases[] = {
+      // Skipped lines are not even classified: the text line without a
+      // comma after the section takes the column of the line before it.
+      {"skipped section", 1, 0, skippedSection, "    a\r\n    c" + kTail, 0},
+      {"printing as well skips nothing", 1, 1, skippedSection, unskipped, 1},
+      {"without mail nothing is skipped", 0, 0, skippedSection, unskipped, 1},
+      {"a Send line without a recipient keeps printing on", 1, 0, "DEVICE\r\nSEND\r\n1,x,1\r\n", "x\r\n" + kTail, 0},
+      {"a recipient after blanks and in lower case still switches printing off", 1, 0,
+       "DEVICE\r\n1,x,1\r\n  send bo\r\n1,y,1\r\nSEND ,\r\n1,z,1\r\n", "x\r\nz\r\n" + kTail, 0},
+      {"an alignment line of another mode keeps the pending fill", 0, 0,
+       "DEVICE\r\nJUS N 20 \\.\\\r\nJUS R\r\nJUS n 9 \\-\\\r\nJUS\r\n1,abcde,1\r\n",
+       "abcde" + std::string(15, '.') + "\r\n" + kTail, 0},
+      {"a second fill replaces the first", 0, 0, "DEVICE\r\nJUS N 20 \\.\\\r\nJUS N 8 \\-\\\r\n1,abc,1\r\n",
+       "abc-----\r\n" + kTail, 0},
+      {"a fill applies to one text only", 0, 0, "DEVICE\r\nJUS N 6 \\.\\\r\n1,ab,0\r\n1,cd,1\r\n",
+       "ab....cd\r\n" + kTail, 0},
+      {"a second Device line changes nothing", 0, 0, "DEVICE\r\n1,a,0\r\nDEVICE\r\n5,b,1\r\n", "a   b\r\n" + kTail, 0},
+      {"lines before the Device line go nowhere", 0, 0, "1,lost,1\r\nPAGE\r\n*B\r\nDEVICE\r\n1,kept,1\r\n",
+       "kept\r\n" + kTail, 0},
+      {"blank lines write nothing, an empty text a line end", 0, 0, "DEVICE\r\n     \r\n\r\n1,,1\r\n", "\r\n" + kTail,
+       0},
+      {"a page after a page still counts", 0, 0, "DEVICE\r\nPAGE\r\nPAGE\r\n", kTail, 2},
+      {"a last page without a page line is written", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n1,b,1\r\n",
+       "a\r\n" + kBlock + "b\r\n" + kTail, 1},
+      {"nothing after a Ctrl-Z", 0, 0, "DEVICE\r\n1,a,1\r\n\x1a\r\n1,b,1\r\n", "a\r\n" + kTail, 0},
+  };
+  for (const DispatchCase& c : cases) {
+    PrintRun run;
+    run.options.sendByMail = static_cast<int16_t>(c.sendByMail);
+    run.options.alsoPrint = static_cast<int16_t>(c.alsoPrint);
+    run.Process(c.spool);
+    EXPECT_EQ(run.OnlyBody(), c.body) << c.name;
+    EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
+  }
+}
+
+TEST(ProcessSpoolFileTest, AnAlignmentLineOfAnotherModeLeavesTheFillAsItWas) {
+  PrintRun run;
+  run.Process("DEVICE\r\nJUS N 40 \\-=\\\r\nJUS R 10 \\x\\\r\nJUS n 12 \\y\\\r\n");
+  EXPECT_EQ(run.doc.fillColumn, 40);
+  EXPECT_EQ(run.doc.fillText, "-=");
+}
+
+struct ProgressCase {
+  const char* name;
+  int sendByMail;
+  std::string after;  // lines after a Send line that begins a fresh document
+  std::string shown;  // the counters the box showed last
+  int pageCount;
+};
+
+TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
+  // The Send line begins a fresh document, so the counters drop to 0 without
+  // the box being told; only a line processed after it shows that.
+  const ProgressCase cases[] = {
+      {"a Send line last", 0, "", "    1 /   1", 0},
+      {"another Send line", 0, "SEND\r\n", "    1 /   1", 0},
+      {"a blank line", 0, "\r\n", "    0 /   0", 0},
+      {"a Device line that does nothing", 0, "DEVICE\r\n", "    0 /   0", 0},
+      {"a text line", 0, "1,b,1\r\n", "    0 /   1", 0},
+      {"skipped lines", 1, "1,b,1\r\nPAGE\r\n\r\nDEVICE\r\n", "    1 /   1", 0},
+      {"skipped lines, then a Send line that prints again", 1, "PAGE\r\nSEND\r\n", "    1 /   1", 0},
+  };
+  for (const ProgressCase& c : cases) {
+    PrintRun run;
+    run.options.showDocument = false;
+    run.options.sendByMail = static_cast<int16_t>(c.sendByMail);
+    const ByteString routed = run.folder.Path("routed") + "\\";
+    run.Process("DEVICE\r\nPAGE\r\n1,a,1\r\nSEND ann," + routed + "\r\n" + c.after);
+    EXPECT_EQ(run.console.progressText, c.shown) << c.name;
+    EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
+    EXPECT_EQ(Documents(run.folder.NativePath("routed")).size(), 1u) << c.name;
+    EXPECT_EQ(run.ViewerLog(), "") << c.name;
+  }
+}
+
+TEST(ProcessSpoolFileTest, AMissingSpoolFileDrawsAndRemovesTheBoxOnly) {
+  PrintRun run;
+  console_test::FillScreen(run.screen);
+  const console_test::Snapshot before = console_test::Snap(run.screen);
+  run.console = MakeConsoleState(run.screen, run.settings);
+  ProcessSpoolFile(run.settings, run.options, run.doc, run.console);
+  EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
+  EXPECT_GT(run.screen.WriteCount(), 0);
+  EXPECT_TRUE(Documents(run.folder.path()).empty());
+  EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_EQ(run.ViewerLog(), "");
+  EXPECT_TRUE(run.console.progressText.empty());  // no line, so no counters
+}
+
+TEST(ProcessSpoolFileTest, PagesWithoutADocumentAreNotHandedOff) {
+  PrintRun run;
+  run.Process("1,a,1\r\nPAGE\r\n");
+  EXPECT_EQ(run.doc.pageCount, 1);
+  EXPECT_TRUE(Documents(run.folder.path()).empty());
+  EXPECT_EQ(run.ViewerLog(), "");
+}
+
+TEST(ProcessSpoolFileTest, HostileSpoolFilesNeverFail) {
+  // Spool files pieced together from the bytes and words that steer the
+  // reader and the writers, with and without mail sections.
+  const char* const pieces[] = {"DEVICE", "PAGE", "SEND",  "  send x", ",",    "\\", "*",  "B",  "u",
+                                "JUS N ", "JUS",  "99999", "-1",       "1e9",  "&H", "--", "==", "http://",
+                                "\r",     "\n",   "\r\n",  "\t",       "\xff", " ",  "1",  "40"};
+  const size_t count = sizeof pieces / sizeof pieces[0];
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t limit) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % limit;
+  };
+  for (int round = 0; round < 40; ++round) {
+    std::string spool;
+    for (int i = 0; i < 300; ++i) spool += pieces[next(count)];
+    if (round % 2 == 0) spool += std::string("\0\x80\xcd\xc4", 4) + spool;
+    if (round % 4 == 1) spool += "\x1a\r\nDEVICE\r\nPAGE\r\n";
+    PrintRun run;
+    run.options.sendByMail = static_cast<int16_t>(round % 3 == 0);
+    run.options.alsoPrint = static_cast<int16_t>(round % 5 == 0);
+    run.Process(spool);
+    EXPECT_LE(Documents(run.folder.path()).size(), 1u) << round;
+    EXPECT_EQ(run.console.windowDepth, 0) << round;
+    EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp"))) << round;
+    for (platform::FileNumber file = 1; file <= 4; ++file) EXPECT_FALSE(platform::IsOpen(file)) << round;
+  }
+}
+
+}  // namespace
