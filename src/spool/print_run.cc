@@ -1,6 +1,8 @@
 // The print run: one pass over the spool file, dispatching each line.
 #include "spool/print_run.h"
 
+#include <new>
+
 #include "console/progress_box.h"
 #include "fs/paths.h"
 #include "html/attributes.h"
@@ -87,17 +89,22 @@ void ProcessSpoolFile(const SessionSettings& settings, const PrintOptions& optio
   SpoolReader reader;
   OpenSpoolFile(reader, settings.sessionDir + "orvprint.tmp");
 
-  while (!SpoolAtEnd(reader)) {
-    ByteString text = ReadSpoolLine(reader);
-    bool isSend = IsSendLine(text);
-    if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
-    SpoolLine line = ClassifySpoolLine(reader, text);
-    if (line.kind == SpoolLine::Send) {
-      HandleSendLine(line, run, doc, settings, options);
-      continue;
+  try {
+    while (!SpoolAtEnd(reader)) {
+      ByteString text = ReadSpoolLine(reader);
+      bool isSend = IsSendLine(text);
+      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
+      SpoolLine line = ClassifySpoolLine(reader, text);
+      if (line.kind == SpoolLine::Send) {
+        HandleSendLine(line, run, doc, settings, options);
+        continue;
+      }
+      HandleLine(line, run, doc, settings, options);
+      ShowProgress(console, doc.pageCount, doc.pageLineCount);
     }
-    HandleLine(line, run, doc, settings, options);
-    ShowProgress(console, doc.pageCount, doc.pageLineCount);
+  } catch (const std::bad_alloc&) {
+    // A line too long to hold ends the reading. The end of the run still
+    // gives the host its screen and the document its tail.
   }
 
   CloseSpoolFile(reader);

@@ -1,0 +1,4 @@
+# A spool file whose last line is a gigabyte long, with less memory than
+# that: the reading stops, and the document still gets its tail.
+truncate -s 1G "$run/files/orvprint.tmp"   # a sparse file: NUL bytes, no line end
+ulimit -v 600000
