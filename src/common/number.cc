@@ -42,7 +42,13 @@ double ReadNumber(const std::string& text) {
   std::string number;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
   size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) number += text[i++], ++digits;
+  double whole = 0;
+  while (i < text.size() && IsDigit(text[i])) whole = whole * 10 + (text[i] - '0'), number += text[i++], ++digits;
+  // Columns and counts are short whole numbers: exact in a double, no strtod needed.
+  bool plainWhole = digits > 0 && digits <= 15 &&
+                    (i >= text.size() || (text[i] != '.' && text[i] != 'E' && text[i] != 'e' && text[i] != 'D' &&
+                                          text[i] != 'd'));
+  if (plainWhole) return !number.empty() && number[0] == '-' ? -whole : whole;
   if (i < text.size() && text[i] == '.') {
     number += text[i++];
     while (i < text.size() && IsDigit(text[i])) number += text[i++], ++digits;

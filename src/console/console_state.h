@@ -38,6 +38,8 @@ struct ConsoleState {
   bool progressBoxPushed = false;  // the progress box saved the screen under it
   bool progressShown = false;      // progressText is on the screen
   ByteString progressText;         // the counters last written into the box
+  int progressPageCount = 0;       // ... and the numbers it was made from
+  int progressPageLineCount = 0;
 };
 
 /// A fresh console state drawing on `console`, with the session's window

@@ -108,13 +108,15 @@ ByteString ProgressText(int pageCount, int pageLineCount) {
 }
 
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
-  const ByteString text = ProgressText(pageCount, pageLineCount);
   // The print run reports after every line; the counters change far less often.
-  if (state.progressShown && text == state.progressText) return;
-  LocateInWindow(state, 1, 2);
-  Put(state, text);
-  state.progressText = text;
+  if (state.progressShown && pageCount == state.progressPageCount && pageLineCount == state.progressPageLineCount)
+    return;
+  state.progressText = ProgressText(pageCount, pageLineCount);
+  state.progressPageCount = pageCount;
+  state.progressPageLineCount = pageLineCount;
   state.progressShown = true;
+  LocateInWindow(state, 1, 2);
+  Put(state, state.progressText);
 }
 
 void CloseProgressBox(ConsoleState& state) {

@@ -111,7 +111,9 @@ ByteString ReadSpoolLine(SpoolReader& reader) {
 
 bool IsSendLine(const ByteString& line) {
   size_t keyword = line.find_first_not_of(' ');
-  return keyword != ByteString::npos && FoldUpper(line.substr(keyword, 4)) == "SEND";
+  if (keyword == ByteString::npos || line.size() - keyword < 4) return false;
+  return FoldUpper(line[keyword]) == 'S' && FoldUpper(line[keyword + 1]) == 'E' &&
+         FoldUpper(line[keyword + 2]) == 'N' && FoldUpper(line[keyword + 3]) == 'D';
 }
 
 SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
