@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -59,6 +60,11 @@ TEST(AddClampedTest, StopsAtTheEndsOfTheRange) {
   EXPECT_EQ(AddClamped(32000, 5000), 32767);
   EXPECT_EQ(AddClamped(-32768, -1), -32768);
   EXPECT_EQ(AddClamped(5, -10), -5);
+  // The widest deltas: the sum must not overflow where long has 32 bits.
+  EXPECT_EQ(AddClamped(32767, std::numeric_limits<int>::max()), 32767);
+  EXPECT_EQ(AddClamped(1, std::numeric_limits<int>::max()), 32767);
+  EXPECT_EQ(AddClamped(-32768, std::numeric_limits<int>::min()), -32768);
+  EXPECT_EQ(AddClamped(-1, std::numeric_limits<int>::min()), -32768);
 }
 
 }  // namespace

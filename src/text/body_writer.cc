@@ -55,8 +55,12 @@ void ApplyFill(DocumentState& doc, ByteString& t) {
       static_cast<long long>(doc.fillColumn) - static_cast<long long>(t.size()) - doc.outColumn;
   long long copies = total / length;
   if (total % length != 0 && total < 0) --copies;  // floor, also for negative totals
+  // The leader is printed text like the text itself: a control byte in it
+  // would reach the document raw, so it shows as one space too.
+  ByteString leader = doc.fillText;
+  std::replace_if(leader.begin(), leader.end(), IsControlByte, ' ');
   t.append(static_cast<size_t>(total - copies * length), ' ');
-  for (long long i = 0; i < copies; ++i) t += doc.fillText;
+  for (long long i = 0; i < copies; ++i) t += leader;
   doc.fillText.clear();
   doc.fillColumn = 0;
 }

@@ -13,7 +13,7 @@
 ///  - spaces up to `column` unless the output line is already there (it
 ///    never moves back);
 ///  - a pending fill: spaces, then copies of the fill text ending at the
-///    fill column; the fill is consumed;
+///    fill column, its control bytes spaces too; the fill is consumed;
 ///  - a text of only dashes and blanks holding "--" becomes a light rule,
 ///    every "=" of a text holding "==" a double rule;
 ///  - the text converted to UTF-8, its first "http://" address (any letter

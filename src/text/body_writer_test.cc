@@ -127,6 +127,12 @@ TEST(WriteBodyTextTest, ExpandsTheLeaderFillOnce) {
        0},
       {"a fill of dashes alone becomes a rule", {{1, "", 1, "-", 6}}, Repeat(kLight, 6) + "\r\n", 0, 1},
       {"a fill of dashes after a label stays dashes", {{1, "Sum", 1, "-", 6}}, "Sum---\r\n", 0, 1},
+      {"control bytes of the leader show as spaces, one each",
+       {{1, "ab", 1, std::string(".\0\n", 3), 8}},
+       "ab.  .  \r\n",
+       0,
+       1},
+      {"a leader of tabs and byte 255 writes spaces", {{1, "x", 0, "\t\xFF", 5}}, "x    ", 5, 0},
   });
 }
 
