@@ -20,7 +20,7 @@ if [ -d examples/session ]; then cp -R examples/session/. "$out/"; fi
 # suite's viewer command opens the document; without one, the path printed
 # below is all there is to show.
 viewer=/bin/true
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then viewer=$root/tools/suite/comspec; fi
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then viewer=$root/tools/suite/cmd; fi
 rc=0
 ( cd "$out" && env ORVTMP="$out" COMSPEC="$viewer" PATH="$root/tools/suite:$PATH" "$root/build/release/orvprint" ) || rc=$?
 doc=$(find "$out" -maxdepth 1 -name '*.htm' | head -1)
