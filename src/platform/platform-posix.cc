@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -222,10 +223,21 @@ bool RunAndWait(const std::string& commandLine) {
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
 
+  // Signals this program ignores while it runs are the child's own again,
+  // as a Windows child does not inherit its parent's control handler.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : {SIGINT, SIGQUIT, SIGHUP, SIGTSTP}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
   pid_t pid;
   bool searchPath = args[0].find('/') == std::string::npos;
-  int rc = searchPath ? posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
-                      : posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  int rc = searchPath ? posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ)
+                      : posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   if (rc != 0) return false;
   int status;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

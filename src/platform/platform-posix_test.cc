@@ -1,5 +1,6 @@
 // The POSIX platform's text boundary, attributes and process start.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,18 @@ TEST_F(PosixFolderTest, RunAndWaitPassesTheWordsAndWaits) {
   unsetenv("ORVTEST_EXIT");
   unsetenv("ORVTEST_RECORD");
   EXPECT_EQ(Slurp(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n<orvtest_helper>\n--\n");
+}
+
+TEST_F(PosixFolderTest, ProgramsStartWithTheSignalsThisRunIgnores) {
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, &previous);
+  std::string survived = folder_ + "/survived";
+  // The child interrupts itself: it must end there, not run on.
+  EXPECT_TRUE(platform::RunAndWait("/bin/sh -c \"kill -INT $$; echo on > " + survived + "\""));
+  sigaction(SIGINT, &previous, nullptr);
+  struct stat st;
+  EXPECT_NE(stat(survived.c_str(), &st), 0);
 }
 
 }  // namespace
