@@ -17,9 +17,9 @@ ByteString TrimTrailingBlanks(const ByteString& text) {
 
 ByteString TrimBlanks(const ByteString& text) { return TrimLeadingBlanks(TrimTrailingBlanks(text)); }
 
-bool IsBlankOnly(const ByteString& text) {
+bool IsAllChar(const ByteString& text, int code) {
   for (char c : text)
-    if (!IsBlank(c)) return false;
+    if (static_cast<unsigned char>(c) != code) return false;
   return true;
 }
 

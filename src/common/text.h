@@ -21,8 +21,12 @@ ByteString TrimTrailingBlanks(const ByteString& text);
 /// The text without blanks at either end; tabs are kept.
 ByteString TrimBlanks(const ByteString& text);
 
+/// True when every byte of the text has the code `code` (0..255); the empty
+/// text holds only that code too.
+bool IsAllChar(const ByteString& text, int code);
+
 /// True when the text is empty or holds only blanks.
-bool IsBlankOnly(const ByteString& text);
+inline bool IsBlankOnly(const ByteString& text) { return IsAllChar(text, ' '); }
 
 /// One byte upper-cased: a-z and the seven accented letters of the code
 /// page that have capitals in it; every other byte is returned unchanged.

@@ -44,4 +44,14 @@ TEST(SeparatorTest, AppendsABackslashUnlessTheValueEndsInOne) {
   EXPECT_FALSE(EndsInSeparator("a/", false));
 }
 
+TEST(IsAllCharTest, IsTrueWhenEveryByteHasTheCode) {
+  EXPECT_TRUE(IsAllChar("", 32));
+  EXPECT_TRUE(IsAllChar("   ", 32));
+  EXPECT_FALSE(IsAllChar(" a ", 32));
+  EXPECT_FALSE(IsAllChar(" \t", 32));
+  EXPECT_TRUE(IsAllChar("\xC4\xC4", 0xC4));
+  EXPECT_FALSE(IsAllChar("\xC4", -60));
+  EXPECT_TRUE(IsAllChar(ByteString(3, '\0'), 0));
+}
+
 }  // namespace

@@ -32,12 +32,6 @@ ByteString RightAligned(int value, size_t width) {
 
 }  // namespace
 
-bool IsAllChar(const ByteString& text, int code) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) != code) return false;
-  return true;
-}
-
 void SetScreenColour(ConsoleState& state, const ByteString& mode) {
   const ByteString letters = FoldUpper(mode);
   if (IsAllChar(letters, ' ')) return;

@@ -8,9 +8,6 @@
 #include "common/text.h"
 #include "console/console_state.h"
 
-/// True when every byte of text is `code`; true for the empty text.
-bool IsAllChar(const ByteString& text, int code);
-
 /// Applies a colour slot chosen by the letters of mode (any case): "+"
 /// first saves the current slot; "-" goes back to the last saved slot (0
 /// when none is saved) and ignores the other letters; otherwise "U" gives

@@ -365,14 +365,4 @@ TEST(LocateInWindowTest, CountsFromTheWindowCornerAndKeepsOutOfRangeCoordinates)
   }
 }
 
-TEST(IsAllCharTest, IsTrueWhenEveryByteHasTheCode) {
-  EXPECT_TRUE(IsAllChar("", 32));
-  EXPECT_TRUE(IsAllChar("   ", 32));
-  EXPECT_FALSE(IsAllChar(" a ", 32));
-  EXPECT_FALSE(IsAllChar(" \t", 32));
-  EXPECT_TRUE(IsAllChar("\xC4\xC4", 0xC4));
-  EXPECT_FALSE(IsAllChar("\xC4", -60));
-  EXPECT_TRUE(IsAllChar(ByteString(3, '\0'), 0));
-}
-
 }  // namespace

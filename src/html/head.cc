@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 

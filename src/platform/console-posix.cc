@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/console-memory.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace platform {
 namespace {

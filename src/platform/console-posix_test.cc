@@ -21,7 +21,7 @@
 #include "console/console_test_support.h"
 #include "console/progress_box.h"
 #include "console/window_stack.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 

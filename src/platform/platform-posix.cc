@@ -23,7 +23,7 @@
 
 #include "common/text.h"
 #include "platform/text-posix.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 extern char** environ;
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace platform {
 namespace {

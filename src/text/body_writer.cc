@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "common/number.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 

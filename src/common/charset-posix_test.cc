@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 

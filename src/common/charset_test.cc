@@ -1,6 +1,6 @@
 // Code page 858 to UTF-8, checked against the published mapping written out
 // here as UTF-8 text.
-#include "text/charset.h"
+#include "common/charset.h"
 
 #include <gtest/gtest.h>
 

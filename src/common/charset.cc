@@ -1,5 +1,5 @@
 // The code page 858 to Unicode table and the conversion to UTF-8.
-#include "text/charset.h"
+#include "common/charset.h"
 
 #include <array>
 #include <cstddef>
@@ -31,12 +31,20 @@ constexpr uint16_t ReadField(const char* piece, int index) {
   return value;
 }
 
-// The UTF-8 form of one byte from 128 on: at most three bytes, since every
+// The UTF-8 form of a code point up to U+FFFF: at most three bytes. Every
 // code point of the code page lies below U+10000.
 struct Utf8Of {
   char bytes[3];
   uint8_t length;
 };
+
+constexpr Utf8Of EncodeUtf8(uint16_t u) {
+  if (u < 0x80) return {{static_cast<char>(u), 0, 0}, 1};
+  if (u < 0x800) return {{static_cast<char>(0xC0 + (u >> 6)), static_cast<char>(0x80 + (u & 0x3F)), 0}, 2};
+  return {{static_cast<char>(0xE0 + (u >> 12)), static_cast<char>(0x80 + ((u >> 6) & 0x3F)),
+           static_cast<char>(0x80 + (u & 0x3F))},
+          3};
+}
 
 struct HighHalf {
   uint16_t codePoint[128];
@@ -51,18 +59,8 @@ constexpr HighHalf DecodeHighHalf() {
     uint16_t u = c < 171   ? ReadField(kUnicodeOfByte128, c - 128)
                  : c < 214 ? ReadField(kUnicodeOfByte171, c - 171)
                            : ReadField(kUnicodeOfByte214, c - 214);
-    Utf8Of& out = table.utf8[c - 128];
     table.codePoint[c - 128] = u;
-    if (u < 0x800) {
-      out.bytes[0] = static_cast<char>(0xC0 + (u >> 6));
-      out.bytes[1] = static_cast<char>(0x80 + (u & 0x3F));
-      out.length = 2;
-    } else {
-      out.bytes[0] = static_cast<char>(0xE0 + (u >> 12));
-      out.bytes[1] = static_cast<char>(0x80 + ((u >> 6) & 0x3F));
-      out.bytes[2] = static_cast<char>(0x80 + (u & 0x3F));
-      out.length = 3;
-    }
+    table.utf8[c - 128] = EncodeUtf8(u);
   }
   return table;
 }
@@ -78,17 +76,9 @@ uint16_t UnicodeOfByte(unsigned char byte) {
   return byte < 128 ? byte : kHighHalf.codePoint[byte - 128];
 }
 
-void AppendUtf8(uint16_t u, std::string& out) {
-  if (u < 0x80) {
-    out += static_cast<char>(u);
-  } else if (u < 0x800) {
-    out += static_cast<char>(0xC0 + (u >> 6));
-    out += static_cast<char>(0x80 + (u & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 + (u >> 12));
-    out += static_cast<char>(0x80 + ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 + (u & 0x3F));
-  }
+void AppendUtf8(uint16_t codePoint, std::string& out) {
+  const Utf8Of form = EncodeUtf8(codePoint);
+  out.append(form.bytes, form.length);
 }
 
 std::string ConvertCharset(const ByteString& text) {
