@@ -7,7 +7,6 @@
 #include "app/options.h"
 #include "app/settings.h"
 #include "console/console_state.h"
-#include "html/document.h"
 #include "platform/console.h"
 #include "spool/print_run.h"
 
@@ -19,9 +18,9 @@ int main() {
     PrintOptions options;
     LoadSessionSettings(settings);
     ReadPrintOptions(settings, options);
-    ConsoleState consoleState = MakeConsoleState(*console, settings);
-    DocumentState doc;
-    ProcessSpoolFile(settings, options, doc, consoleState);
+    ConsoleState consoleState = MakeConsoleState(*console, settings.sessionDir, settings.screenColours);
+    PrintRunState run;
+    ProcessSpoolFile(PrintRunInputsOf(settings, options), run, consoleState);
     FinishPrintRun(settings, options);
   } catch (...) {
     // Out of memory is the only failure that reaches here; the contract

@@ -1,4 +1,4 @@
-// Closing the run and starting the mail program.
+// The print run's inputs, closing the run and starting the mail program.
 #include "app/main_flow.h"
 
 #include "platform/platform.h"
@@ -7,6 +7,19 @@ ByteString MailProgramCommand(const ByteString& programDir) {
   ByteString program = WithSeparator(programDir, /*slashCounts=*/false) + "ORVEML";
   if (program.find(' ') != ByteString::npos) program = '"' + program + '"';
   return program;
+}
+
+PrintRunInputs PrintRunInputsOf(const SessionSettings& settings, const PrintOptions& options) {
+  PrintRunInputs inputs;
+  inputs.sessionDir = settings.sessionDir;
+  inputs.outputDir = options.outputDir;
+  inputs.operatorName = settings.operatorName;
+  inputs.menuTitle = settings.menuTitle;
+  inputs.metaKeywords = options.metaKeywords;
+  inputs.showDocument = options.showDocument;
+  inputs.sendByMail = options.sendByMail;
+  inputs.alsoPrint = options.alsoPrint;
+  return inputs;
 }
 
 void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options) {

@@ -2,14 +2,19 @@
 // program when the options ask for it.
 #pragma once
 
-#include "common/settings.h"
+#include "app/options.h"
+#include "app/settings.h"
 #include "common/text.h"
+#include "spool/print_run.h"
 
 /// The command line that starts the mail program: `programDir` with a
 /// separator when it lacks one, then "ORVEML"; enclosed in double quotes
 /// when it holds a blank, so the system does not take the part before the
 /// blank for the program.
 ByteString MailProgramCommand(const ByteString& programDir);
+
+/// What the print run reads of the settings and options.
+PrintRunInputs PrintRunInputsOf(const SessionSettings& settings, const PrintOptions& options);
 
 /// Closes every file still open; then, when `sendByMail` is non-zero, runs
 /// the mail program without arguments and waits for it. A mail program that

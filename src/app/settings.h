@@ -3,7 +3,20 @@
 // terminal's screen colours.
 #pragma once
 
-#include "common/settings.h"
+#include <cstdint>
+
+#include "common/text.h"
+
+/// Values found from the environment, "Sessio.ini" and "DornTerm.ini".
+struct SessionSettings {
+  ByteString programDir;    // ORVEXE, unchanged; empty when unset
+  ByteString sessionDir;    // ORVTMP or terminalDir, ends in a separator unless empty
+  ByteString terminalDir;   // [Terminal] Dir or TERM, ends in a separator unless empty
+  ByteString menuTitle;     // " " + [Menu] Titol + " "
+  ByteString operatorName;  // [Menu] Operador
+  // Colour slot 0..4 by {foreground, background}, console colour numbers.
+  int16_t screenColours[5][2] = {};
+};
 
 /// The colour string used when the terminal file names none: slot 0 white
 /// on black, slot 1 grey on black, slots 2 to 4 black on grey.

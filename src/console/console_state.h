@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/settings.h"
 #include "common/text.h"
 #include "platform/console.h"
 
@@ -43,5 +42,6 @@ struct ConsoleState {
 };
 
 /// A fresh console state drawing on `console`, with the session's window
-/// stack folder and colour table.
-ConsoleState MakeConsoleState(platform::Console& console, const SessionSettings& settings);
+/// stack folder and colour table (slot 0..4 by {foreground, background}).
+ConsoleState MakeConsoleState(platform::Console& console, const ByteString& sessionDir,
+                              const int16_t (&screenColours)[5][2]);

@@ -32,9 +32,8 @@ void LoadColours(ConsoleState& state, const char* colours) {
 }
 
 ConsoleState StateFor(MemoryConsole& console, const TempFolder& folder, const char* colours = "15000700000700070007") {
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
-  ConsoleState state = MakeConsoleState(console, settings);
+  const int16_t noColours[5][2] = {};
+  ConsoleState state = MakeConsoleState(console, folder.Dir(), noColours);
   LoadColours(state, colours);
   return state;
 }

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <string>
 #include <system_error>
 
@@ -14,35 +14,138 @@
 
 namespace {
 
-// A style property whose value starts in column 30.
-ByteString Property(const char* name, const char* value) {
-  ByteString line = "      ";
-  line += name;
-  line += ':';
-  if (line.size() < 29) line.append(29 - line.size(), ' ');
-  line += value;
-  line += ';';
-  return line;
+// The runs' own values in the head.
+enum class HeadValue {
+  None,
+  Author,
+  Description,
+  Keywords,  // the whole line is left out when there are no keywords
+  Pitch,
+  PrintMargin,
+  PrintPica,
+  PrintElite,
+  PrintCompressed,
+  Title,
+};
+
+// One line of the head: its text, or its text around one value.
+struct HeadLine {
+  const char* text;
+  HeadValue value = HeadValue::None;
+  const char* after = "";
+};
+
+// The head, line by line. Style values start in column 30; the print sizes
+// carry one more column for the sign place of their numbers.
+const HeadLine kHead[] = {
+    {"<HTML>"},
+    {""},
+    {"<HEAD>"},
+    {"  <META HTTP-EQUIV='content-type' CONTENT='text/html; charset=UTF-8'>"},
+    {"  <META NAME='resource-type' CONTENT='document'>"},
+    {"  <META NAME='author' CONTENT='", HeadValue::Author, "'>"},
+    {"  <META NAME='description' CONTENT='", HeadValue::Description, " GMT'>"},
+    {"  <META NAME='keywords' CONTENT='", HeadValue::Keywords, "'>"},
+    {"  <STYLE TYPE='text/css'>"},
+    {"    BODY, TABLE {"},
+    {"      font-family:           helvetica;"},
+    {"      font-size:             10pt;"},
+    {"      margin-top:            0in;"},
+    {"      margin-bottom:         0in;"},
+    {"      margin-right:          0in;"},
+    {"      text-indent:           0in;"},
+    {"      text-align:            left;"},
+    {"    }"},
+    {"    PRE {"},
+    {"      font-family:           'lucida console',sans-serif;"},
+    {"      font-size:            ", HeadValue::Pitch, "pt;"},
+    {"      white-space:           pre;"},
+    {"    }"},
+    {"  </STYLE>"},
+    {"  <STYLE TYPE='text/css' MEDIA='screen'>"},
+    {"    BODY, TABLE {"},
+    {"      color:                 #000000;"},
+    {"      background:            #ffffff;"},
+    {"      margin-left:           0in;"},
+    {"    }"},
+    {"    PRE {"},
+    {"      line-height:           10pt;"},
+    {"    }"},
+    {"    .pica {"},
+    {"      font-size:             12pt;"},
+    {"    }"},
+    {"    .elit {"},
+    {"      font-size:             10pt;"},
+    {"    }"},
+    {"    .comp {"},
+    {"      font-size:             7.2pt;"},
+    {"    }"},
+    {"    .salt {"},
+    {"      background:            #e0e0e0;"},
+    {"    }"},
+    {"  </STYLE>"},
+    {"  <STYLE TYPE='text/css' MEDIA='print'>"},
+    {"    @page {"},
+    {"      size:                    8.5in 11in;"},
+    {"    }"},
+    {"    BODY, TABLE {"},
+    {"      color:                 #000000;"},
+    {"      background:            #ffffff;"},
+    {"      margin-left:          ", HeadValue::PrintMargin, "in;"},
+    {"    }"},
+    {"    PRE {"},
+    {"      line-height:           12pt;"},
+    {"    }"},
+    {"    .pica {"},
+    {"      font-size:             ", HeadValue::PrintPica, "pt;"},
+    {"    }"},
+    {"    .elit {"},
+    {"      font-size:             ", HeadValue::PrintElite, "pt;"},
+    {"    }"},
+    {"    .comp {"},
+    {"      font-size:             ", HeadValue::PrintCompressed, "pt;"},
+    {"    }"},
+    {"    .salt {"},
+    {"      page-break-after:      always;"},
+    {"      visibility:            hidden;"},
+    {"    }"},
+    {"  </STYLE>"},
+    {"  <TITLE>", HeadValue::Title, "</TITLE>"},
+    {"</HEAD>"},
+    {""},
+    {"<BODY><PRE>"},
+};
+
+// The decimal digits of a finite positive value, exactly: a double is a
+// binary fraction, and one with n bits after the point has exactly n
+// decimal places, so asking for that many loses nothing.
+std::string ExactDecimal(double value) {
+  int binaryExponent;
+  const double mantissa = std::frexp(value, &binaryExponent);
+  auto bits = static_cast<uint64_t>(std::ldexp(mantissa, 53));
+  int places = 53 - binaryExponent;
+  while (places > 0 && (bits & 1) == 0) {
+    bits >>= 1;
+    --places;
+  }
+  // At most 309 digits before the point, or 1074 places after it.
+  char buffer[1100];
+  std::to_chars_result r =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, std::max(places, 0));
+  return r.ec == std::errc() ? std::string(buffer, r.ptr) : "0";
 }
 
 // The decimal digits of a finite positive value, rounded to 15 significant
-// digits, and the power of ten of the first one.
+// digits from the 16th, and the power of ten of the first one.
 void FifteenDigits(double value, std::string& digits, int& exponent) {
-  // Enough precision that every digit of a double comes out exact, so the
-  // digits after the 16th cannot sway the rounding.
-  char buffer[1100];
-  std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 800);
-  if (r.ec != std::errc()) {
-    digits = std::string(15, '0');
-    exponent = 0;
-    return;
-  }
-  std::string text(buffer, r.ptr);
-  size_t e = text.find('e');
-  exponent = std::atoi(text.c_str() + e + 1);
+  const std::string exact = ExactDecimal(value);
+  const size_t point = std::min(exact.find('.'), exact.size());
   std::string all;
-  for (size_t i = 0; i < e; ++i)
-    if (text[i] != '.') all += text[i];
+  for (char c : exact)
+    if (c != '.') all += c;
+  const size_t first = std::min(all.find_first_not_of('0'), all.size());
+  exponent = static_cast<int>(point) - 1 - static_cast<int>(first);
+  all.erase(0, first);
   all.resize(std::max<size_t>(all.size(), 16), '0');
 
   digits = all.substr(0, 15);
@@ -59,8 +162,6 @@ void FifteenDigits(double value, std::string& digits, int& exponent) {
     }
   }
 }
-
-void WriteHeadLine(DocumentState& doc, const ByteString& line) { WriteLineToDocument(doc, line); }
 
 }  // namespace
 
@@ -93,7 +194,8 @@ ByteString DateTimeText(const platform::LocalTime& t) {
   return buffer;
 }
 
-void BeginDocument(DocumentState& doc, const SessionSettings& settings, const PrintOptions& options) {
+void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
+                   const ByteString& metaKeywords) {
   doc.printMargin = 0.5;
   doc.currentPitch = 10;
   doc.pageCount = 0;
@@ -102,93 +204,27 @@ void BeginDocument(DocumentState& doc, const SessionSettings& settings, const Pr
   doc.documentBegunInRun = true;
   OpenDocumentFile(doc);
 
-  // The document declares UTF-8, so every inserted value is converted.
-  const ByteString author = ConvertCharset(settings.operatorName);
-  const ByteString keywords = ConvertCharset(options.metaKeywords);
-  const ByteString title = ConvertCharset(settings.menuTitle);
-  const double printWidth = 8 - doc.printMargin;  // inches a line of the printed page is given
-  const ByteString printFontPrefix = "      font-size:             ";
-
-  WriteHeadLine(doc, "<HTML>");
-  WriteHeadLine(doc, "");
-  WriteHeadLine(doc, "<HEAD>");
-  WriteHeadLine(doc, "  <META HTTP-EQUIV='content-type' CONTENT='text/html; charset=UTF-8'>");
-  WriteHeadLine(doc, "  <META NAME='resource-type' CONTENT='document'>");
-  WriteHeadLine(doc, "  <META NAME='author' CONTENT='" + author + "'>");
-  WriteHeadLine(doc, "  <META NAME='description' CONTENT='" + DateTimeText(platform::GetLocalTime()) + " GMT'>");
-  if (!options.metaKeywords.empty()) WriteHeadLine(doc, "  <META NAME='keywords' CONTENT='" + keywords + "'>");
-
-  WriteHeadLine(doc, "  <STYLE TYPE='text/css'>");
-  WriteHeadLine(doc, "    BODY, TABLE {");
-  WriteHeadLine(doc, Property("font-family", "helvetica"));
-  WriteHeadLine(doc, Property("font-size", "10pt"));
-  WriteHeadLine(doc, Property("margin-top", "0in"));
-  WriteHeadLine(doc, Property("margin-bottom", "0in"));
-  WriteHeadLine(doc, Property("margin-right", "0in"));
-  WriteHeadLine(doc, Property("text-indent", "0in"));
-  WriteHeadLine(doc, Property("text-align", "left"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    PRE {");
-  WriteHeadLine(doc, Property("font-family", "'lucida console',sans-serif"));
-  WriteHeadLine(doc, "      font-size:            " + NumberText(doc.currentPitch) + "pt;");
-  WriteHeadLine(doc, Property("white-space", "pre"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "  </STYLE>");
-
-  WriteHeadLine(doc, "  <STYLE TYPE='text/css' MEDIA='screen'>");
-  WriteHeadLine(doc, "    BODY, TABLE {");
-  WriteHeadLine(doc, Property("color", "#000000"));
-  WriteHeadLine(doc, Property("background", "#ffffff"));
-  WriteHeadLine(doc, Property("margin-left", "0in"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    PRE {");
-  WriteHeadLine(doc, Property("line-height", "10pt"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .pica {");
-  WriteHeadLine(doc, Property("font-size", "12pt"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .elit {");
-  WriteHeadLine(doc, Property("font-size", "10pt"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .comp {");
-  WriteHeadLine(doc, Property("font-size", "7.2pt"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .salt {");
-  WriteHeadLine(doc, Property("background", "#e0e0e0"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "  </STYLE>");
-
-  WriteHeadLine(doc, "  <STYLE TYPE='text/css' MEDIA='print'>");
-  WriteHeadLine(doc, "    @page {");
-  WriteHeadLine(doc, "      size:                    8.5in 11in;");
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    BODY, TABLE {");
-  WriteHeadLine(doc, Property("color", "#000000"));
-  WriteHeadLine(doc, Property("background", "#ffffff"));
-  WriteHeadLine(doc, "      margin-left:          " + NumberText(doc.printMargin) + "in;");
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    PRE {");
-  WriteHeadLine(doc, Property("line-height", "12pt"));
-  WriteHeadLine(doc, "    }");
   // Font sizes that fit 80, 96 and 136 characters (8 inches at 10, 12 and
   // 17 characters per inch) into the printed width.
-  WriteHeadLine(doc, "    .pica {");
-  WriteHeadLine(doc, printFontPrefix + NumberText(114 * printWidth / 80) + "pt;");
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .elit {");
-  WriteHeadLine(doc, printFontPrefix + NumberText(114 * printWidth / 96) + "pt;");
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .comp {");
-  WriteHeadLine(doc, printFontPrefix + NumberText(114 * printWidth / 136) + "pt;");
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "    .salt {");
-  WriteHeadLine(doc, Property("page-break-after", "always"));
-  WriteHeadLine(doc, Property("visibility", "hidden"));
-  WriteHeadLine(doc, "    }");
-  WriteHeadLine(doc, "  </STYLE>");
-
-  WriteHeadLine(doc, "  <TITLE>" + title + "</TITLE>");
-  WriteHeadLine(doc, "</HEAD>");
-  WriteHeadLine(doc, "");
-  WriteHeadLine(doc, "<BODY><PRE>");
+  const double printWidth = 8 - doc.printMargin;
+  for (const HeadLine& line : kHead) {
+    ByteString value;
+    switch (line.value) {
+      case HeadValue::None: break;
+      // The document declares UTF-8, so every inserted text is converted.
+      case HeadValue::Author: value = ConvertCharset(operatorName); break;
+      case HeadValue::Description: value = DateTimeText(platform::GetLocalTime()); break;
+      case HeadValue::Keywords:
+        if (metaKeywords.empty()) continue;
+        value = ConvertCharset(metaKeywords);
+        break;
+      case HeadValue::Pitch: value = NumberText(doc.currentPitch); break;
+      case HeadValue::PrintMargin: value = NumberText(doc.printMargin); break;
+      case HeadValue::PrintPica: value = NumberText(114 * printWidth / 80); break;
+      case HeadValue::PrintElite: value = NumberText(114 * printWidth / 96); break;
+      case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
+      case HeadValue::Title: value = ConvertCharset(menuTitle); break;
+    }
+    WriteLineToDocument(doc, line.text + value + line.after);
+  }
 }

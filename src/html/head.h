@@ -2,7 +2,6 @@
 // head with its three style sheets up to the opening of the body.
 #pragma once
 
-#include "common/settings.h"
 #include "common/text.h"
 #include "html/document.h"
 #include "platform/platform.h"
@@ -10,10 +9,12 @@
 /// Resets the document state (margin 0.5, pitch 10, page, line and column
 /// counters 0; the emphasis toggles and the fill are kept), creates or
 /// empties `htmlPath` and writes the head, ending with "<BODY><PRE>" and a
-/// line end. The author, keywords and title are converted to UTF-8; the
-/// keywords line is left out when `metaKeywords` is empty. When the file
+/// line end. The author (`operatorName`), title (`menuTitle`) and keywords
+/// (`metaKeywords`) are converted to UTF-8; the keywords line is left out
+/// when `metaKeywords` is empty. When the file
 /// cannot be created nothing is written, and nothing is reported.
-void BeginDocument(DocumentState& doc, const SessionSettings& settings, const PrintOptions& options);
+void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
+                   const ByteString& metaKeywords);
 
 /// A number as the style sheets carry it: a sign place (a blank, or "-"),
 /// then at most 15 significant digits, the 15th rounded from the 16th

@@ -166,12 +166,7 @@ TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
     TempFolder folder("head");
     DocumentState doc;
     doc.htmlPath = folder.Path("report.htm");
-    SessionSettings settings;
-    settings.operatorName = c.operatorName;
-    settings.menuTitle = c.menuTitle;
-    PrintOptions options;
-    options.metaKeywords = c.metaKeywords;
-    BeginDocument(doc, settings, options);
+    BeginDocument(doc, c.operatorName, c.menuTitle, c.metaKeywords);
     CloseDocumentFile(doc);
     std::string head = ReadFileBytes(folder.NativePath("report.htm"));
     EXPECT_EQ(CountLines(head), c.lines) << c.name;
@@ -185,7 +180,7 @@ TEST(BeginDocumentTest, DescriptionCarriesTheLocalClock) {
   doc.htmlPath = folder.Path("report.htm");
   for (int attempt = 0; attempt < 3; ++attempt) {
     ByteString before = DateTimeText(platform::GetLocalTime());
-    BeginDocument(doc, SessionSettings(), PrintOptions());
+    BeginDocument(doc, "", "", "");
     ByteString after = DateTimeText(platform::GetLocalTime());
     CloseDocumentFile(doc);
     if (before != after) continue;  // the second changed meanwhile
@@ -208,7 +203,7 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   doc.italicOn = true;
   doc.fillText = ".";
   doc.fillColumn = 30;
-  BeginDocument(doc, SessionSettings(), PrintOptions());
+  BeginDocument(doc, "", "", "");
   EXPECT_EQ(doc.printMargin, 0.5);
   EXPECT_EQ(doc.currentPitch, 10);
   EXPECT_EQ(doc.pageCount, 0);
@@ -225,8 +220,8 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   // was written to it, the second starts with its own head.
   std::string first = ReadFileBytes(folder.NativePath("old.htm"));
   doc.htmlPath = folder.Path("new.htm");
-  BeginDocument(doc, SessionSettings(), PrintOptions());
-  EndDocument(doc, PrintOptions());
+  BeginDocument(doc, "", "", "");
+  EndDocument(doc, /*showDocument=*/true, platform::GetEnvironment("COMSPEC"));
   std::string old = ReadFileBytes(folder.NativePath("old.htm"));
   EXPECT_EQ(MaskDescription(old), ExpectedHead("", "", ""));
   EXPECT_EQ(MaskDescription(ReadFileBytes(folder.NativePath("new.htm"))),
@@ -242,7 +237,7 @@ TEST(BeginDocumentTest, EmptiesAnExistingFile) {
   }
   DocumentState doc;
   doc.htmlPath = folder.Path("report.htm");
-  BeginDocument(doc, SessionSettings(), PrintOptions());
+  BeginDocument(doc, "", "", "");
   CloseDocumentFile(doc);
   EXPECT_EQ(MaskDescription(ReadFileBytes(folder.NativePath("report.htm"))), ExpectedHead("", "", ""));
 }
@@ -251,13 +246,11 @@ TEST(BeginDocumentTest, AFileThatCannotBeCreatedTakesNoWrites) {
   TempFolder folder("missing");
   DocumentState doc;
   doc.htmlPath = folder.Path("no such folder\\report.htm");
-  BeginDocument(doc, SessionSettings(), PrintOptions());
+  BeginDocument(doc, "", "", "");
   EXPECT_EQ(doc.htmlFile, 0);
   EXPECT_TRUE(doc.documentBegunInRun);
   EXPECT_TRUE(doc.pendingOutput.empty());
-  PrintOptions hidden;
-  hidden.showDocument = false;
-  EndDocument(doc, hidden);
+  EndDocument(doc, /*showDocument=*/false, "");
   EXPECT_FALSE(FileExists(folder.NativePath("no such folder")));
 }
 

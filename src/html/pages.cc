@@ -26,13 +26,13 @@ bool CanHandOffPath(const ByteString& path) {
   return true;
 }
 
-void EndDocument(DocumentState& doc, const PrintOptions& options) {
+void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interpreter) {
   WriteLineToDocument(doc, "</PRE></BODY>");
   WriteLineToDocument(doc, "");
   WriteLineToDocument(doc, "</HTML>");
   CloseDocumentFile(doc);
 
-  if (!options.showDocument || doc.pageCount <= 0 || !doc.documentBegunInRun) return;
+  if (!showDocument || doc.pageCount <= 0 || !doc.documentBegunInRun) return;
   if (!CanHandOffPath(doc.htmlPath)) return;
-  platform::RunAndWait(HandOffCommandLine(platform::GetEnvironment("COMSPEC"), doc.htmlPath));
+  platform::RunAndWait(HandOffCommandLine(interpreter, doc.htmlPath));
 }

@@ -2,7 +2,6 @@
 // command through the command interpreter.
 #pragma once
 
-#include "common/settings.h"
 #include "common/text.h"
 #include "html/document.h"
 
@@ -16,11 +15,11 @@ void WritePageBreak(DocumentState& doc);
 
 /// Writes the tail ("</PRE></BODY>", an empty line, "</HTML>"), closes the
 /// file, and, when `showDocument` is set, at least one page was counted and
-/// a document was begun in this run, runs the hand-off command line and
-/// waits for it to end. A document that could not be created is still
+/// a document was begun in this run, runs the hand-off command line through
+/// `interpreter` (the value of COMSPEC) and waits for it to end. A document that could not be created is still
 /// handed off. No hand-off for a path that cannot name a file (see
 /// CanHandOffPath). Failures are not reported.
-void EndDocument(DocumentState& doc, const PrintOptions& options);
+void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interpreter);
 
 /// The command line that hands `path` to the viewer: `interpreter`, " /C USTART "
 /// and the path, the path in double quotes when it holds a blank or one of

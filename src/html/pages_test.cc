@@ -82,9 +82,7 @@ TEST(EndDocumentTest, WritesTheTailAfterWhateverStandsOnTheLastLine) {
   std::string text = "x";
   WriteBodyText(body.doc, 1, text, 1);
   SetPrintAttributes(body.doc, "B");
-  PrintOptions hidden;
-  hidden.showDocument = false;
-  EndDocument(body.doc, hidden);
+  EndDocument(body.doc, /*showDocument=*/false, "");
   EXPECT_FALSE(body.doc.documentOpen);
   EXPECT_EQ(body.Close(), "x\r\n<B>" + kTail);
 }
@@ -93,13 +91,11 @@ TEST(EndDocumentTest, AFullDocumentIsHeadBodyAndTail) {
   TempFolder folder("whole");
   DocumentState doc;
   doc.htmlPath = folder.Path("report.htm");
-  PrintOptions hidden;
-  hidden.showDocument = false;
-  BeginDocument(doc, SessionSettings(), hidden);
+  BeginDocument(doc, "", "", "");
   BeginPage(doc);
   std::string text = "Hello";
   WriteBodyText(doc, 1, text, 1);
-  EndDocument(doc, hidden);
+  EndDocument(doc, /*showDocument=*/false, "");
   std::string written = ReadFileBytes(folder.NativePath("report.htm"));
   const std::string headEnd = "</HEAD>\r\n\r\n<BODY><PRE>\r\n";
   size_t body = written.find(headEnd);
@@ -131,16 +127,14 @@ TEST(EndDocumentTest, AClosedDocumentNeverWritesThroughAReusedFileNumber) {
   DocumentState doc;
   doc.htmlPath = folder.Path("report.htm");
   OpenDocumentFile(doc);
-  PrintOptions hidden;
-  hidden.showDocument = false;
-  EndDocument(doc, hidden);
+  EndDocument(doc, /*showDocument=*/false, "");
   platform::FileNumber other = platform::CreateOrEmptyForWriting(folder.Path("other.txt"));
   ASSERT_EQ(other, doc.htmlFile);  // the number is free again and taken by the next file
   std::string text = "late text";
   WriteBodyText(doc, 1, text, 1);
   SetPrintAttributes(doc, "B");
   BeginPage(doc);
-  EndDocument(doc, hidden);
+  EndDocument(doc, /*showDocument=*/false, "");
   platform::CloseFile(other);
   EXPECT_EQ(ReadFileBytes(folder.NativePath("other.txt")), "");
   EXPECT_EQ(ReadFileBytes(folder.NativePath("report.htm")), kTail);
@@ -221,11 +215,9 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
 
     DocumentState doc;
     doc.htmlPath = folder.Path(c.file);
-    PrintOptions options;
-    options.showDocument = c.showDocument;
-    if (c.begin) BeginDocument(doc, SessionSettings(), options);
+    if (c.begin) BeginDocument(doc, "", "", "");
     for (int i = 0; i < c.pages; ++i) BeginPage(doc);
-    EndDocument(doc, options);
+    EndDocument(doc, c.showDocument, platform::GetEnvironment("COMSPEC"));
 
     // EndDocument returns only after the command has ended, so its record is complete.
     std::string expected = c.handedOff ? "<orvtest_helper>\n[/C]\n[USTART]\n[" + doc.htmlPath + "]\n--\n" : "";
@@ -239,9 +231,9 @@ TEST(EndDocumentTest, AMissingCommandInterpreterIsNotAnError) {
   environment.Unset("COMSPEC");
   DocumentState doc;
   doc.htmlPath = folder.Path("REPORT.htm");
-  BeginDocument(doc, SessionSettings(), PrintOptions());
+  BeginDocument(doc, "", "", "");
   BeginPage(doc);
-  EndDocument(doc, PrintOptions());
+  EndDocument(doc, /*showDocument=*/true, platform::GetEnvironment("COMSPEC"));
   EXPECT_FALSE(doc.documentOpen);
   EXPECT_TRUE(FileExists(folder.NativePath("REPORT.htm")));
 }

@@ -244,10 +244,9 @@ TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
   PseudoTerminal terminal(25, 80, "\x1b[7;3R");
   ASSERT_TRUE(terminal.Ready());
   std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
-  ConsoleState state = MakeConsoleState(*console, settings);
   const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
+  const int16_t noColours[5][2] = {};
+  ConsoleState state = MakeConsoleState(*console, folder.Dir(), noColours);
   for (int slot = 0; slot < 5; ++slot)
     state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
 

@@ -66,12 +66,8 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   const std::vector<Cell> before = ReadScreen(*console);
 
   console_test::TempFolder folder;
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
   const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
-  for (int slot = 0; slot < 5; ++slot)
-    for (int half = 0; half < 2; ++half) settings.screenColours[slot][half] = colours[slot][half];
-  ConsoleState state = MakeConsoleState(*console, settings);
+  ConsoleState state = MakeConsoleState(*console, folder.Dir(), colours);
 
   OpenProgressBox(state);
   ShowProgress(state, 3, 12);

@@ -17,60 +17,57 @@ namespace {
 
 const char kDocumentExtension[] = "htm";
 
-void FinishDocument(PrintRunState& run, DocumentState& doc, const PrintOptions& options) {
+void FinishDocument(PrintRunState& run, const PrintRunInputs& inputs) {
   run.documentBegun = false;
-  EndDocument(doc, options);
+  EndDocument(run.doc, inputs.showDocument, platform::GetEnvironment("COMSPEC"));
 }
 
-void StartDocument(PrintRunState& run, DocumentState& doc, const SessionSettings& settings,
-                   const PrintOptions& options) {
+void StartDocument(PrintRunState& run, const PrintRunInputs& inputs) {
   run.documentBegun = true;
   run.nameUsed = true;
-  BeginDocument(doc, settings, options);
+  BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
 }
 
-void HandleSendLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, const SessionSettings& settings,
-                    const PrintOptions& options) {
-  ByteString directory = options.showDocument ? ByteString() : line.directory;
+void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
+  ByteString directory = inputs.showDocument ? ByteString() : line.directory;
   // The document of the previous routed section ends here; so does a
   // document begun by a Device line when a new routed one begins, so that
   // neither is left without its tail.
-  if (run.documentBegun && (!run.sendDirectory.empty() || !directory.empty())) FinishDocument(run, doc, options);
+  if (run.documentBegun && (!run.sendDirectory.empty() || !directory.empty())) FinishDocument(run, inputs);
   run.sendRecipient = line.recipient;
   run.sendDirectory = directory;
   if (!run.sendDirectory.empty()) {
-    doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension);
+    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension);
     MakeDirectoryPath(run.sendDirectory);
-    StartDocument(run, doc, settings, options);
+    StartDocument(run, inputs);
   }
-  run.printingEnabled = options.alsoPrint != 0 || options.sendByMail == 0 || run.sendRecipient.empty();
+  run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
 }
 
-void HandleLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, const SessionSettings& settings,
-                const PrintOptions& options) {
+void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
   switch (line.kind) {
     case SpoolLine::Device:
       if (!run.documentBegun) {
         // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed) doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension);
-        StartDocument(run, doc, settings, options);
+        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
+        StartDocument(run, inputs);
       }
       break;
     case SpoolLine::Page:
-      BeginPage(doc);
+      BeginPage(run.doc);
       break;
     case SpoolLine::Attribute:
-      SetPrintAttributes(doc, line.codes);
+      SetPrintAttributes(run.doc, line.codes);
       break;
     case SpoolLine::Alignment:
       if (line.mode == 'N') {
-        doc.fillColumn = line.fillColumn;
-        doc.fillText = line.leaderText;
+        run.doc.fillColumn = line.fillColumn;
+        run.doc.fillText = line.leaderText;
       }
       break;
     case SpoolLine::Text: {
       ByteString text = line.text;
-      WriteBodyText(doc, line.column, text, line.lineEnds);
+      WriteBodyText(run.doc, line.column, text, line.lineEnds);
       break;
     }
     case SpoolLine::Send:
@@ -81,13 +78,11 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, c
 
 }  // namespace
 
-void ProcessSpoolFile(const SessionSettings& settings, const PrintOptions& options, DocumentState& doc,
-                      ConsoleState& console) {
-  doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension);
+void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console) {
+  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
   OpenProgressBox(console);
-  PrintRunState run;
   SpoolReader reader;
-  OpenSpoolFile(reader, settings.sessionDir + "orvprint.tmp");
+  OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
 
   try {
     while (!SpoolAtEnd(reader)) {
@@ -96,11 +91,11 @@ void ProcessSpoolFile(const SessionSettings& settings, const PrintOptions& optio
       if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
       SpoolLine line = ClassifySpoolLine(reader, text);
       if (line.kind == SpoolLine::Send) {
-        HandleSendLine(line, run, doc, settings, options);
+        HandleSendLine(line, run, inputs);
         continue;
       }
-      HandleLine(line, run, doc, settings, options);
-      ShowProgress(console, doc.pageCount, doc.pageLineCount);
+      HandleLine(line, run, inputs);
+      ShowProgress(console, run.doc.pageCount, run.doc.pageLineCount);
     }
   } catch (const std::bad_alloc&) {
     // A line too long to hold ends the reading. The end of the run still
@@ -109,6 +104,6 @@ void ProcessSpoolFile(const SessionSettings& settings, const PrintOptions& optio
 
   CloseSpoolFile(reader);
   CloseProgressBox(console);
-  FinishDocument(run, doc, options);
+  FinishDocument(run, inputs);
   platform::CloseAllFiles();
 }

@@ -24,6 +24,7 @@ namespace {
 const std::string kBodyStart = "<BODY><PRE>\r\n";
 const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
 const std::string kBlock = "<DIV CLASS='salt'>&nbsp;</DIV>\r\n";
+const int16_t kNoColours[5][2] = {};
 
 // The stand-in interpreter's path as the program's paths are written.
 std::string HelperPath() {
@@ -64,23 +65,23 @@ console_test::Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
 struct PrintRun {
   TempFolder folder{"printrun"};
   platform::MemoryConsole screen{25, 80};
-  SessionSettings settings;
-  PrintOptions options;
-  DocumentState doc;
+  PrintRunInputs inputs;
+  PrintRunState state;
+  DocumentState& doc = state.doc;
   ConsoleState console;
   testing_support::ScopedEnvironment environment;
 
   PrintRun() {
-    settings.sessionDir = folder.path() + "\\";
-    options.outputDir = settings.sessionDir;
+    inputs.sessionDir = folder.path() + "\\";
+    inputs.outputDir = inputs.sessionDir;
     environment.Set("COMSPEC", HelperPath());
     environment.Set("ORVTEST_RECORD", folder.NativePath("viewer.log"));
   }
 
   void Process(const std::string& spool) {
     ASSERT_TRUE(testing_support::WriteTestFile(folder.Path("orvprint.tmp"), spool));
-    console = MakeConsoleState(screen, settings);
-    ProcessSpoolFile(settings, options, doc, console);
+    console = MakeConsoleState(screen, inputs.sessionDir, kNoColours);
+    ProcessSpoolFile(inputs, state, console);
   }
 
   // The body of the only document in the session folder.
@@ -108,7 +109,7 @@ TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   }
   EXPECT_EQ(names[0].substr(8), ".htm");
   EXPECT_EQ(run.OnlyBody(), "Hello\r\n" + kTail);
-  EXPECT_EQ(run.doc.htmlPath, run.settings.sessionDir + names[0]);
+  EXPECT_EQ(run.doc.htmlPath, run.inputs.sessionDir + names[0]);
   EXPECT_EQ(run.doc.pageCount, 1);
   EXPECT_EQ(run.doc.pageLineCount, 1);
   EXPECT_EQ(run.console.progressText, "    1 /   1");
@@ -162,8 +163,8 @@ TEST(ProcessSpoolFileTest, EachKindOfLineReachesItsWriter) {
   };
   for (const DispatchCase& c : cases) {
     PrintRun run;
-    run.options.sendByMail = static_cast<int16_t>(c.sendByMail);
-    run.options.alsoPrint = static_cast<int16_t>(c.alsoPrint);
+    run.inputs.sendByMail = static_cast<int16_t>(c.sendByMail);
+    run.inputs.alsoPrint = static_cast<int16_t>(c.alsoPrint);
     run.Process(c.spool);
     EXPECT_EQ(run.OnlyBody(), c.body) << c.name;
     EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
@@ -199,8 +200,8 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
   };
   for (const ProgressCase& c : cases) {
     PrintRun run;
-    run.options.showDocument = false;
-    run.options.sendByMail = static_cast<int16_t>(c.sendByMail);
+    run.inputs.showDocument = false;
+    run.inputs.sendByMail = static_cast<int16_t>(c.sendByMail);
     const ByteString routed = run.folder.Path("routed") + "\\";
     run.Process("DEVICE\r\nPAGE\r\n1,a,1\r\nSEND ann," + routed + "\r\n" + c.after);
     EXPECT_EQ(run.console.progressText, c.shown) << c.name;
@@ -214,8 +215,8 @@ TEST(ProcessSpoolFileTest, AMissingSpoolFileDrawsAndRemovesTheBoxOnly) {
   PrintRun run;
   console_test::FillScreen(run.screen);
   const console_test::Snapshot before = console_test::Snap(run.screen);
-  run.console = MakeConsoleState(run.screen, run.settings);
-  ProcessSpoolFile(run.settings, run.options, run.doc, run.console);
+  run.console = MakeConsoleState(run.screen, run.inputs.sessionDir, kNoColours);
+  ProcessSpoolFile(run.inputs, run.state, run.console);
   EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
   EXPECT_GT(run.screen.WriteCount(), 0);
   EXPECT_TRUE(Documents(run.folder.path()).empty());
@@ -250,8 +251,8 @@ TEST(ProcessSpoolFileTest, HostileSpoolFilesNeverFail) {
     if (round % 2 == 0) spool += std::string("\0\x80\xcd\xc4", 4) + spool;
     if (round % 4 == 1) spool += "\x1a\r\nDEVICE\r\nPAGE\r\n";
     PrintRun run;
-    run.options.sendByMail = static_cast<int16_t>(round % 3 == 0);
-    run.options.alsoPrint = static_cast<int16_t>(round % 5 == 0);
+    run.inputs.sendByMail = static_cast<int16_t>(round % 3 == 0);
+    run.inputs.alsoPrint = static_cast<int16_t>(round % 5 == 0);
     run.Process(spool);
     EXPECT_LE(Documents(run.folder.path()).size(), 1u) << round;
     EXPECT_EQ(run.console.windowDepth, 0) << round;
