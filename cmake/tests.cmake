@@ -6,10 +6,11 @@ if(WIN32)
 else()
   list(FILTER ORVPRINT_UNIT_TESTS EXCLUDE REGEX "-win32_test\\.cc$")
 endif()
-file(GLOB ORVPRINT_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/testing/*.cc)
+file(GLOB ORVPRINT_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cc)
 
 add_executable(orvprint_tests ${ORVPRINT_UNIT_TESTS} ${ORVPRINT_TEST_SUPPORT})
 target_link_libraries(orvprint_tests PRIVATE orvcore GTest::gtest GTest::gtest_main)
+target_include_directories(orvprint_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_options(orvprint_tests PRIVATE ${ORVPRINT_WARNINGS})
 target_compile_definitions(orvprint_tests PRIVATE
   ORVPRINT_TEST_HELPER_PATH="$<TARGET_FILE:orvtest_helper>")

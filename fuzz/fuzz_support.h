@@ -1,16 +1,14 @@
-// Support shared by the fuzz targets: a private work folder for the files a
-// target hands to the core, whole-file reads and writes through the
-// platform layer, and a check that stops the run with a message, so that
-// broken invariants are reported like crashes.
+// Support shared by the fuzz targets: a check that stops the run with a
+// message, so that broken invariants are reported like crashes, and a
+// strict UTF-8 decoder. Work folders and files come from the test support.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
-#include "platform/platform.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 #define FUZZ_CHECK(condition)                                                              \
   do {                                                                                     \
@@ -21,70 +19,6 @@
   } while (0)
 
 namespace fuzz {
-
-/// A fresh folder under the system's temporary folder, removed with
-/// everything in it when the object is destroyed.
-class WorkFolder {
- public:
-  explicit WorkFolder(const char* tag) {
-    std::error_code error;
-    std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    if (error) base = "/tmp";
-    std::string pattern = (base / (std::string("orvfuzz-") + tag + "-XXXXXX")).string();
-    if (!mkdtemp(&pattern[0])) {
-      std::perror("mkdtemp");
-      std::abort();
-    }
-    path_ = pattern;
-  }
-  // Runs at exit, after the platform's file table may be gone: the targets
-  // close their files at the end of every input.
-  ~WorkFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-
-  /// The folder as a directory value of the core, ending in a backslash.
-  std::string Dir() const { return path_ + "\\"; }
-
-  /// The folder as the system names it.
-  const std::string& NativePath() const { return path_; }
-
-  /// Removes everything inside the folder; the folder stays.
-  void Clear() const {
-    platform::CloseAllFiles();
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
-      std::error_code ignored;
-      std::filesystem::remove_all(entry.path(), ignored);
-    }
-  }
-
- private:
-  std::string path_;
-};
-
-/// Creates or empties the file (a core path) and writes `bytes` into it.
-inline bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  platform::FileNumber file = platform::CreateOrEmptyForWriting(path);
-  if (file == 0) return false;
-  bool ok = bytes.empty() || platform::WriteBytes(file, bytes.data(), bytes.size());
-  platform::CloseFile(file);
-  return ok;
-}
-
-/// True when the file (a core path) exists; its bytes in `bytes`.
-inline bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  platform::FileNumber file = platform::OpenExistingForReading(path);
-  if (file == 0) return false;
-  char buffer[16384];
-  while (size_t n = platform::ReadBytes(file, buffer, sizeof buffer)) bytes.append(buffer, n);
-  platform::CloseFile(file);
-  return true;
-}
 
 /// True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or
 /// code points above U+10FFFF); each code point is passed to `sink` in order.

@@ -17,10 +17,10 @@
 #include "app/options.h"
 #include "app/settings.h"
 #include "common/number.h"
-#include "common/settings.h"
 #include "common/text.h"
 #include "fuzz_support.h"
 #include "ini/ini.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -79,12 +79,12 @@ std::pair<std::string, std::string> NamesFromInput(const std::string& data) {
   return names;
 }
 
-void CheckLookUps(const fuzz::WorkFolder& folder, const std::string& input) {
+void CheckLookUps(const testing_support::TempFolder& folder, const std::string& input) {
   const std::string file = folder.Dir() + "look-up.ini";
   const std::string guarded = folder.Dir() + "guarded.ini";
-  FUZZ_CHECK(fuzz::WriteWholeFile(file, input));
+  FUZZ_CHECK(testing_support::WriteWholeFile(file, input));
   // A Ctrl-Z ends the data whatever follows it.
-  FUZZ_CHECK(fuzz::WriteWholeFile(guarded, input + "\x1a\r\n[Menu]\r\nTitol=after\r\n[Opcions]\r\nMostrar=after\r\n"));
+  FUZZ_CHECK(testing_support::WriteWholeFile(guarded, input + "\x1a\r\n[Menu]\r\nTitol=after\r\n[Opcions]\r\nMostrar=after\r\n"));
 
   std::vector<std::pair<std::string, std::string>> names = {
       {"Menu", "Titol"},        {"Menu", "Operador"}, {"Terminal", "Dir"},      {"Pantalla", "Seleccio"},
@@ -111,13 +111,13 @@ bool StaysInside(const std::string& directory) {
   return trimmed.find("..") == std::string::npos;
 }
 
-void CheckSettingsAndOptions(const fuzz::WorkFolder& folder, const std::string& input) {
+void CheckSettingsAndOptions(const testing_support::TempFolder& folder, const std::string& input) {
   for (const char* name : {"Sessio.ini", "DornTerm.ini", "OrvPrint.ini", "ORVPRINT.INI"})
-    FUZZ_CHECK(fuzz::WriteWholeFile(folder.Dir() + name, input));
+    FUZZ_CHECK(testing_support::WriteWholeFile(folder.Dir() + name, input));
 
   SessionSettings settings;
   LoadSessionSettings(settings);
-  FUZZ_CHECK(settings.sessionDir == folder.NativePath() + "\\");
+  FUZZ_CHECK(settings.sessionDir == folder.path() + "\\");
   FUZZ_CHECK(settings.menuTitle == " " + ExpectedValue(input, "Menu", "Titol") + " ");
   FUZZ_CHECK(settings.operatorName == ExpectedValue(input, "Menu", "Operador"));
   FUZZ_CHECK(EndsInSeparator(settings.terminalDir, false));
@@ -137,7 +137,7 @@ void CheckSettingsAndOptions(const fuzz::WorkFolder& folder, const std::string& 
   PrintOptions options;
   // Relative folders named by the input are made inside the work folder.
   static const std::string home = std::filesystem::current_path().string();
-  FUZZ_CHECK(chdir(folder.NativePath().c_str()) == 0);
+  FUZZ_CHECK(chdir(folder.path().c_str()) == 0);
   ReadPrintOptions(settings, options);
   FUZZ_CHECK(chdir(home.c_str()) == 0);
   FUZZ_CHECK(options.showDocument == (FoldUpper(ExpectedValue(input, "Opcions", "Mostrar")) != "N"));
@@ -150,10 +150,10 @@ void CheckSettingsAndOptions(const fuzz::WorkFolder& folder, const std::string& 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const fuzz::WorkFolder folder("ini");
+  static const testing_support::TempFolder folder("ini");
   static const bool ready = [] {
-    setenv("ORVTMP", folder.NativePath().c_str(), 1);
-    setenv("TERM", folder.NativePath().c_str(), 1);
+    setenv("ORVTMP", folder.path().c_str(), 1);
+    setenv("TERM", folder.path().c_str(), 1);
     unsetenv("ORVEXE");
     return true;
   }();

@@ -11,7 +11,7 @@
 #include "common/number.h"
 #include "console/window_stack.h"
 #include "fuzz_support.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 

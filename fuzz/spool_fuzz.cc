@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "common/settings.h"
 #include "fuzz_support.h"
 #include "html/attributes.h"
 #include "html/document.h"
 #include "html/head.h"
 #include "html/pages.h"
+#include "platform/platform.h"
+#include "spool/print_run.h"
 #include "spool/reader.h"
 #include "text/body_writer.h"
 
@@ -42,7 +43,7 @@ std::vector<std::string> ExpectedLines(const std::string& bytes) {
 // control bytes, and the tail at its end.
 void CheckDocument(const std::string& path) {
   std::string bytes;
-  FUZZ_CHECK(fuzz::ReadWholeFile(path, bytes));
+  FUZZ_CHECK(testing_support::ReadWholeFile(path, bytes));
   FUZZ_CHECK(fuzz::IsValidUtf8(bytes));
   FUZZ_CHECK(bytes.size() >= kTail.size() && bytes.compare(bytes.size() - kTail.size(), kTail.size(), kTail) == 0);
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -58,9 +59,8 @@ void CheckDocument(const std::string& path) {
 }
 
 struct Run {
-  const fuzz::WorkFolder& folder;
-  SessionSettings settings;
-  PrintOptions options;
+  const testing_support::TempFolder& folder;
+  PrintRunInputs inputs;
   DocumentState doc;
   bool printingEnabled = true;
   bool documentBegun = false;
@@ -68,18 +68,18 @@ struct Run {
   int documents = 0;
   std::vector<std::string> finished;
 
-  explicit Run(const fuzz::WorkFolder& f) : folder(f) {}
+  explicit Run(const testing_support::TempFolder& f) : folder(f) {}
 
   void Begin() {
     doc.htmlPath = folder.Dir() + "DOC" + std::to_string(documents++) + ".htm";
-    BeginDocument(doc, settings, options);
+    BeginDocument(doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
     FUZZ_CHECK(doc.documentOpen);
     documentBegun = true;
   }
 
   void Finish() {
     if (!documentBegun) return;
-    EndDocument(doc, options);
+    EndDocument(doc, inputs.showDocument, "");
     FUZZ_CHECK(!doc.documentOpen);
     finished.push_back(doc.htmlPath);
     documentBegun = false;
@@ -90,7 +90,7 @@ struct Run {
     if (documentBegun && (routed || routedNow)) Finish();
     routed = routedNow;
     if (routed) Begin();
-    printingEnabled = options.alsoPrint != 0 || options.sendByMail == 0 || line.recipient.empty();
+    printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || line.recipient.empty();
   }
 
   void Handle(const SpoolLine& line) {
@@ -134,16 +134,16 @@ struct Run {
 };
 
 // Returns whether a Send line was met.
-bool ProcessOnce(const fuzz::WorkFolder& folder, const std::string& spoolPath, const std::string& input,
+bool ProcessOnce(const testing_support::TempFolder& folder, const std::string& spoolPath, const std::string& input,
                  int16_t sendByMail) {
   Run run(folder);
-  run.settings.sessionDir = folder.Dir();
-  run.settings.menuTitle = " Fuzz ";
-  run.settings.operatorName = "fuzz";
-  run.options.showDocument = false;
-  run.options.outputDir = folder.Dir();
-  run.options.metaKeywords = "fuzz";
-  run.options.sendByMail = sendByMail;
+  run.inputs.sessionDir = folder.Dir();
+  run.inputs.menuTitle = " Fuzz ";
+  run.inputs.operatorName = "fuzz";
+  run.inputs.showDocument = false;
+  run.inputs.outputDir = folder.Dir();
+  run.inputs.metaKeywords = "fuzz";
+  run.inputs.sendByMail = sendByMail;
 
   const std::vector<std::string> expected = ExpectedLines(input);
   size_t lineIndex = 0;
@@ -181,11 +181,11 @@ bool ProcessOnce(const fuzz::WorkFolder& folder, const std::string& spoolPath, c
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const fuzz::WorkFolder folder("spool");
+  static const testing_support::TempFolder folder("spool");
   folder.Clear();
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string spoolPath = folder.Dir() + "orvprint.tmp";
-  FUZZ_CHECK(fuzz::WriteWholeFile(spoolPath, input));
+  FUZZ_CHECK(testing_support::WriteWholeFile(spoolPath, input));
 
   // With mail sections left out, Send lines also switch printing off and on.
   if (ProcessOnce(folder, spoolPath, input, 0)) ProcessOnce(folder, spoolPath, input, 1);

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "common/number.h"
-#include "common/settings.h"
 #include "console/console_state.h"
 #include "console/progress_box.h"
 #include "console/window_stack.h"
 #include "fuzz_support.h"
 #include "platform/console-memory.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -62,10 +62,11 @@ int64_t CellCount(int top, int left, int bottom, int right) {
 
 class Harness {
  public:
-  Harness(const fuzz::WorkFolder& folder, platform::MemoryConsole* console, const SessionSettings& settings)
+  Harness(const testing_support::TempFolder& folder, platform::MemoryConsole* console,
+          const int16_t (&screenColours)[5][2])
       : path_(folder.Dir() + "WinPush.tmp"), memory_(console) {
     static platform::MemoryConsole none(0, 0);
-    state_ = MakeConsoleState(console ? *console : none, settings);
+    state_ = MakeConsoleState(console ? *console : none, folder.Dir(), screenColours);
     if (!console) state_.console = nullptr;
   }
 
@@ -73,7 +74,7 @@ class Harness {
 
   Moment Take() const {
     Moment m;
-    m.exists = fuzz::ReadWholeFile(path_, m.bytes);
+    m.exists = testing_support::ReadWholeFile(path_, m.bytes);
     if (memory_) {
       for (int row = 1; row <= memory_->Rows(); ++row) {
         for (int column = 1; column <= memory_->Columns(); ++column) {
@@ -264,9 +265,9 @@ class Harness {
 
   void Damage(size_t position, char value) {
     std::string bytes;
-    if (!fuzz::ReadWholeFile(path_, bytes) || bytes.empty()) return;
+    if (!testing_support::ReadWholeFile(path_, bytes) || bytes.empty()) return;
     bytes[position % bytes.size()] = value;
-    FUZZ_CHECK(fuzz::WriteWholeFile(path_, bytes));
+    FUZZ_CHECK(testing_support::WriteWholeFile(path_, bytes));
   }
 
  private:
@@ -282,7 +283,7 @@ int16_t Coordinate(FuzzedDataProvider& input, int limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const fuzz::WorkFolder folder("window-stack");
+  static const testing_support::TempFolder folder("window-stack");
   folder.Clear();
   FuzzedDataProvider input(data, size);
 
@@ -307,11 +308,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     console->SetAttribute(input.ConsumeIntegral<uint8_t>());
   }
 
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
-  for (auto& slot : settings.screenColours)
+  int16_t screenColours[5][2];
+  for (auto& slot : screenColours)
     for (auto& half : slot) half = input.ConsumeIntegralInRange<int16_t>(-2, 17);
-  Harness harness(folder, console.get(), settings);
+  Harness harness(folder, console.get(), screenColours);
   if (input.ConsumeBool()) {
     // A window left by an earlier pop of someone else's record.
     ConsoleState& state = harness.state();
@@ -329,7 +329,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < 4 * steps; ++i) arguments.push_back(input.ConsumeIntegral<uint8_t>());
   const bool fileExists = input.ConsumeBool();
   const std::string file = input.ConsumeRemainingBytesAsString();
-  if (fileExists) FUZZ_CHECK(fuzz::WriteWholeFile(folder.Dir() + "WinPush.tmp", file));
+  if (fileExists) FUZZ_CHECK(testing_support::WriteWholeFile(folder.Dir() + "WinPush.tmp", file));
 
   // Arguments come from their own bytes so that the file keeps its place.
   FuzzedDataProvider args(arguments.data(), arguments.size());

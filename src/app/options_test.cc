@@ -9,15 +9,18 @@
 
 #include "app/settings.h"
 #include "platform/platform.h"
-#include "testing/environment.h"
-#include "testing/scratch.h"
-
-namespace {
+#include "support/environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
 using testing_support::ScopedEnvironment;
-using testing_support::WriteTestFile;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
+
+namespace {
+
 
 // A session folder and a separate terminal folder in a scratch folder.
 class PrintOptionsTest : public ::testing::Test {
@@ -30,10 +33,10 @@ class PrintOptionsTest : public ::testing::Test {
   }
 
   void WriteOptions(const std::string& lines) {
-    ASSERT_TRUE(WriteTestFile(folder_.Path("session\\OrvPrint.ini"), "[Opcions]\r\n" + lines));
+    ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\OrvPrint.ini"), "[Opcions]\r\n" + lines));
   }
   void WriteMail(const std::string& lines) {
-    ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\ORVPRINT.INI"), "[Entrada]\r\n" + lines));
+    ASSERT_TRUE(WriteWholeFile(folder_.Path("terminal\\ORVPRINT.INI"), "[Entrada]\r\n" + lines));
   }
   PrintOptions Read() {
     PrintOptions options;
@@ -117,7 +120,7 @@ TEST_F(PrintOptionsTest, RelativeOutputFolderIsMadeInTheCurrentDirectory) {
 }
 
 TEST_F(PrintOptionsTest, AnOutputFolderThatCannotBeMadeIsKept) {
-  ASSERT_TRUE(WriteTestFile(folder_.Path("file"), "x"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("file"), "x"));
   WriteOptions("Directori=" + folder_.Path("file\\sub") + "\r\n");
   EXPECT_EQ(Read().outputDir, folder_.Path("file\\sub\\"));
   EXPECT_FALSE(DirectoryExists(folder_.Path("file\\sub")));
@@ -149,8 +152,8 @@ TEST_F(PrintOptionsTest, MailNumbersAreRoundedHalvesToEven) {
 TEST_F(PrintOptionsTest, EachFileServesItsOwnSection) {
   // Options in the terminal folder and mail settings in the session folder
   // are not where they are looked for.
-  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\OrvPrint.ini"), "[Opcions]\r\nMostrar=N\r\nKeywords=k\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\ORVPRINT.INI"), "[Entrada]\r\nPerCorreu=1\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("terminal\\OrvPrint.ini"), "[Opcions]\r\nMostrar=N\r\nKeywords=k\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\ORVPRINT.INI"), "[Entrada]\r\nPerCorreu=1\r\n"));
   PrintOptions options = Read();
   EXPECT_TRUE(options.showDocument);
   EXPECT_EQ(options.metaKeywords, "");
@@ -169,13 +172,13 @@ TEST(StartUpTest, FileNamesInAnyLetterCaseAreReadAlike) {
   ScopedEnvironment environment;
   ASSERT_TRUE(platform::MakeDirectory(folder.Path("Sess")));
   ASSERT_TRUE(platform::MakeDirectory(folder.Path("term")));
-  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\sessio.INI"),
+  ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\sessio.INI"),
                             "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.Path("TERM") +
                                 "\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.Path("Sess\\orvprint.INI"),
+  ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\orvprint.INI"),
                             "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.Path("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder.Path("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
   environment.Set("ORVTMP", folder.Path("SESS"));
   environment.Unset("TERM");
   environment.Unset("ORVEXE");

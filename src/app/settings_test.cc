@@ -7,14 +7,17 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "testing/environment.h"
-#include "testing/scratch.h"
-
-namespace {
+#include "support/environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 using testing_support::ScopedCurrentDirectory;
 using testing_support::ScopedEnvironment;
-using testing_support::WriteTestFile;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
+
+namespace {
+
 
 struct Colours {
   int16_t cells[5][2];
@@ -87,13 +90,13 @@ TEST_F(SessionSettingsTest, ProgramFolderIsTakenAsItIs) {
 
 TEST_F(SessionSettingsTest, ReadsTheSessionFileOfTheSessionFolder) {
   MakeTestFolders();
-  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\Sessio.ini"),
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\Sessio.ini"),
                             "[Menu]\r\nTitol=Factures\r\nOperador=Anna Puig\r\n"
                             "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
   // With ORVTMP set the terminal file of the session folder counts, not the
   // terminal folder's own.
-  ASSERT_TRUE(WriteTestFile(folder_.Path("session\\DornTerm.ini"), "[Pantalla]\r\nCol0=0102030405060708091\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\DornTerm.ini"), "[Pantalla]\r\nCol0=0102030405060708091\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
   environment_.Set("ORVTMP", folder_.Path("session"));
   environment_.Set("TERM", "ignored");
   SessionSettings settings;
@@ -107,9 +110,9 @@ TEST_F(SessionSettingsTest, ReadsTheSessionFileOfTheSessionFolder) {
 
 TEST_F(SessionSettingsTest, WithoutOrvtmpTheCurrentDirectoryLeadsToTheTerminalFolder) {
   MakeTestFolders();
-  ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
-  ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0000000000\r\n"));
-  ASSERT_TRUE(WriteTestFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  ASSERT_TRUE(WriteWholeFile(current_.Path("Sessio.ini"), "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
+  ASSERT_TRUE(WriteWholeFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0000000000\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("terminal\\DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
   SessionSettings settings;
   LoadSessionSettings(settings);
   EXPECT_EQ(settings.terminalDir, folder_.Path("terminal\\"));
@@ -118,8 +121,8 @@ TEST_F(SessionSettingsTest, WithoutOrvtmpTheCurrentDirectoryLeadsToTheTerminalFo
 }
 
 TEST_F(SessionSettingsTest, WithNothingSetEveryFileComesFromTheCurrentDirectory) {
-  ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), "[Menu]\r\nOperador=Pere\r\n"));
-  ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
+  ASSERT_TRUE(WriteWholeFile(current_.Path("Sessio.ini"), "[Menu]\r\nOperador=Pere\r\n"));
+  ASSERT_TRUE(WriteWholeFile(current_.Path("DornTerm.ini"), "[Pantalla]\r\nCol0=0701\r\n"));
   SessionSettings settings;
   LoadSessionSettings(settings);
   EXPECT_EQ(settings.sessionDir, "");
@@ -153,7 +156,7 @@ TEST_F(SessionSettingsTest, TerminalFolderFromDirOrTerm) {
   for (const TerminalCase& c : cases) {
     std::string context = std::string(c.sessionFile ? c.sessionFile : "no file") + " TERM " + (c.term ? c.term : "unset");
     if (c.sessionFile)
-      ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), c.sessionFile));
+      ASSERT_TRUE(WriteWholeFile(current_.Path("Sessio.ini"), c.sessionFile));
     else
       platform::RemoveFile(current_.Path("Sessio.ini"));
     if (c.term)
@@ -180,7 +183,7 @@ TEST_F(SessionSettingsTest, TitleGetsOneBlankOnEachSide) {
   };
   environment_.Set("ORVTMP", current_.path());
   for (const TitleCase& c : cases) {
-    ASSERT_TRUE(WriteTestFile(current_.Path("Sessio.ini"), std::string("[Menu]\r\n") + c.line + "\r\n"));
+    ASSERT_TRUE(WriteWholeFile(current_.Path("Sessio.ini"), std::string("[Menu]\r\n") + c.line + "\r\n"));
     SessionSettings settings;
     LoadSessionSettings(settings);
     EXPECT_EQ(settings.menuTitle, c.menuTitle) << c.line;
@@ -226,7 +229,7 @@ TEST_F(SessionSettingsTest, ColourSelectionAndColourStrings) {
   for (const ColourCase& c : cases) {
     const std::string context = c.terminalFile ? c.terminalFile : "no file";
     if (c.terminalFile)
-      ASSERT_TRUE(WriteTestFile(current_.Path("DornTerm.ini"), c.terminalFile));
+      ASSERT_TRUE(WriteWholeFile(current_.Path("DornTerm.ini"), c.terminalFile));
     else
       platform::RemoveFile(current_.Path("DornTerm.ini"));
     SessionSettings settings;

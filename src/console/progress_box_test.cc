@@ -4,21 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include "console/console_test_support.h"
 #include "console/window_stack.h"
 #include "platform/console-memory.h"
+#include "support/console_screen.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::AreaCells;
+using testing_support::FileExists;
+using testing_support::FillScreen;
+using testing_support::Header;
+using testing_support::ReadWholeFile;
+using testing_support::Snap;
+using testing_support::Snapshot;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
 
 namespace {
 
-using console_test::AreaCells;
-using console_test::FileExists;
-using console_test::FillScreen;
-using console_test::Header;
-using console_test::ReadWholeFile;
-using console_test::Snap;
-using console_test::Snapshot;
-using console_test::TempFolder;
-using console_test::WriteWholeFile;
 using platform::MemoryConsole;
 
 // The colour table of a colour string such as "15000700000700070007".
@@ -69,7 +72,7 @@ TEST(ProgressBoxTest, DrawsTheFrameAndTitleInSlotThree) {
   EXPECT_TRUE(state.colourSlotStack.empty());
   EXPECT_EQ(state.windowDepth, 1);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   EXPECT_EQ(file, Header(120) + "07030000000023342548" + saved + "00115");
 }
 
@@ -138,10 +141,10 @@ TEST(ProgressBoxTest, ClosingGivesBackTheScreenAndTheCursor) {
   EXPECT_EQ(after.attribute, (25 * 16 + 48) & 0xFF) << "the colour of the bottom-right cell";
   after.attribute = before.attribute;
   EXPECT_TRUE(after == before);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   EXPECT_EQ(state.windowDepth, 0);
   CloseProgressBox(state);  // a second close has nothing to give back
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 TEST(ProgressBoxTest, FitsAConsoleOfExactly25By48) {
@@ -171,7 +174,7 @@ TEST(ProgressBoxTest, OnASmallConsoleWritesTitleAndCountersWithoutABox) {
     ConsoleState state = StateFor(console, folder);
     OpenProgressBox(state);
     EXPECT_EQ(state.windowDepth, 0);
-    EXPECT_FALSE(FileExists(folder.StackFile()));
+    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
     EXPECT_EQ(console.Text(7, 2, 12), "  PAG / LIN") << c.rows << "x" << c.columns;
     EXPECT_EQ(console.AttributeAt(7, 2), 0x70);
     ShowProgress(state, 3, 12);
@@ -180,7 +183,7 @@ TEST(ProgressBoxTest, OnASmallConsoleWritesTitleAndCountersWithoutABox) {
     const Snapshot shown = Snap(console);
     CloseProgressBox(state);
     EXPECT_TRUE(Snap(console) == shown) << "nothing to give back";
-    EXPECT_FALSE(FileExists(folder.StackFile()));
+    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   }
   TempFolder folder;
   MemoryConsole none(0, 0);
@@ -188,7 +191,7 @@ TEST(ProgressBoxTest, OnASmallConsoleWritesTitleAndCountersWithoutABox) {
   OpenProgressBox(state);
   ShowProgress(state, 1, 1);
   CloseProgressBox(state);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   ConsoleState detached;
   OpenProgressBox(detached);
   ShowProgress(detached, 1, 1);
@@ -211,12 +214,12 @@ TEST(ProgressBoxTest, AfterARefusedPushTheHostsStackIsLeftAlone) {
     MemoryConsole console(c.rows, c.columns);
     FillScreen(console);
     ConsoleState state = StateFor(console, folder);
-    WriteWholeFile(folder.StackFile(), c.bytes);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes));
     OpenProgressBox(state);
     ShowProgress(state, 2, 2);
     CloseProgressBox(state);
     ByteString file;
-    ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file)) << c.what;
+    ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
     EXPECT_EQ(file, c.bytes) << c.what;
   }
 }

@@ -6,20 +6,23 @@
 
 #include <random>
 
-#include "console/console_test_support.h"
 #include "platform/console-memory.h"
+#include "support/console_screen.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::AreaCells;
+using testing_support::FileExists;
+using testing_support::FillScreen;
+using testing_support::Header;
+using testing_support::ReadWholeFile;
+using testing_support::Snap;
+using testing_support::Snapshot;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
 
 namespace {
 
-using console_test::AreaCells;
-using console_test::FileExists;
-using console_test::FillScreen;
-using console_test::Header;
-using console_test::ReadWholeFile;
-using console_test::Snap;
-using console_test::Snapshot;
-using console_test::TempFolder;
-using console_test::WriteWholeFile;
 using platform::MemoryConsole;
 
 ConsoleState StateFor(MemoryConsole& console, const TempFolder& folder) {
@@ -74,7 +77,7 @@ TEST(PushWindowTest, BoxOnAnEmptyStackWritesOneRecordOf115Bytes) {
   PushWindow(state, 23, 34, 25, 48);
 
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   const ByteString expected =
       Header(120) + "0703" + "00000000" + "23342548" + AreaCells(console, 23, 34, 25, 48) + "00115";
   EXPECT_EQ(file.size(), 119u);
@@ -95,13 +98,13 @@ TEST(PushWindowTest, StacksOnARecordOfTheHostAndThePopKeepsIt) {
   console.SetCursor(2, 9);
   const ByteString host = Header(120) + HostRecord("01010000000001010315", 45);
   ASSERT_EQ(host.size(), 119u);
-  WriteWholeFile(folder.StackFile(), host);
+  EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), host));
   ConsoleState state = StateFor(console, folder);
   const Snapshot before = Snap(console);
 
   PushWindow(state, 23, 34, 25, 48);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   ASSERT_EQ(file.size(), 234u);
   EXPECT_EQ(file.substr(0, 4), Header(235));
   EXPECT_EQ(file.substr(4, 115), host.substr(4)) << "the host's record stays in place";
@@ -112,7 +115,7 @@ TEST(PushWindowTest, StacksOnARecordOfTheHostAndThePopKeepsIt) {
   console.Write("scribble");
   PopWindow(state);
 
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file)) << "records remain, so the file stays";
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << "records remain, so the file stays";
   EXPECT_EQ(file.size(), 234u) << "a pop never shortens the file";
   EXPECT_EQ(file.substr(0, 119), host);
   Snapshot after = Snap(console);
@@ -138,7 +141,7 @@ TEST(PopWindowTest, PoppingTheOnlyRecordRestoresTheScreenAndDeletesTheFile) {
   console.SetCursor(1, 1);
   PopWindow(state);
 
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   Snapshot after = Snap(console);
   EXPECT_EQ(after.attribute, (25 * 16 + 48) & 0xFF);
   after.attribute = before.attribute;
@@ -162,7 +165,7 @@ TEST(PopWindowTest, NestedWindowsComeBackInTurn) {
   PushWindow(state, 7, 7, 8, 9);
   EXPECT_EQ(state.windowDepth, 2);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   const size_t second = 4 + 25 + 2 * 6 * 16;
   EXPECT_EQ(file.substr(second, 20), "06160505102007070809");
 
@@ -175,7 +178,7 @@ TEST(PopWindowTest, NestedWindowsComeBackInTurn) {
   Snapshot afterInner = Snap(console);
   afterInner.attribute = outer.attribute;
   EXPECT_TRUE(afterInner == outer);
-  EXPECT_TRUE(FileExists(folder.StackFile()));
+  EXPECT_TRUE(FileExists(folder.Path("WinPush.tmp")));
 
   PopWindow(state);
   EXPECT_EQ(state.windowDepth, 0);
@@ -183,7 +186,7 @@ TEST(PopWindowTest, NestedWindowsComeBackInTurn) {
   Snapshot afterOuter = Snap(console);
   afterOuter.attribute = before.attribute;
   EXPECT_TRUE(afterOuter == before);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 TEST(PushWindowTest, PositionsOf100OrMoreKeepTheirLastTwoDigits) {
@@ -196,7 +199,7 @@ TEST(PushWindowTest, PositionsOf100OrMoreKeepTheirLastTwoDigits) {
 
   PushWindow(state, 1, 101, 2, 110);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   EXPECT_EQ(file.substr(4, 20), "07050000000001010210");
 
   // This program's own record comes back where it was taken.
@@ -210,7 +213,7 @@ TEST(PushWindowTest, PositionsOf100OrMoreKeepTheirLastTwoDigits) {
   // Another program's record holds only the digits and is read as written.
   const ByteString untouched = console.Text(1, 101, 110);
   const ByteString host = Header(5 + 65) + HostRecord("07050000000001010210", 20);
-  WriteWholeFile(folder.StackFile(), host);
+  EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), host));
   PopWindow(state);
   int row, column;
   console.GetCursor(row, column);
@@ -219,7 +222,7 @@ TEST(PushWindowTest, PositionsOf100OrMoreKeepTheirLastTwoDigits) {
   EXPECT_EQ(console.Text(1, 1, 10), "hhhhhhhhhh");
   EXPECT_EQ(console.AttributeAt(2, 10), 0x1E);
   EXPECT_EQ(console.Text(1, 101, 110), untouched);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 TEST(PushWindowTest, RefusesCornersOutsideTheVisibleWindow) {
@@ -238,7 +241,7 @@ TEST(PushWindowTest, RefusesCornersOutsideTheVisibleWindow) {
     ConsoleState state = StateFor(console, folder);
     const Snapshot before = Snap(console);
     PushWindow(state, c.top, c.left, c.bottom, c.right);
-    EXPECT_FALSE(FileExists(folder.StackFile())) << c.rows << "x" << c.columns << " at " << c.top << "," << c.left;
+    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp"))) << c.rows << "x" << c.columns << " at " << c.top << "," << c.left;
     EXPECT_EQ(state.windowDepth, 0);
     EXPECT_EQ(state.windowTop, 0);
     EXPECT_TRUE(state.pushedWindows.empty());
@@ -248,7 +251,7 @@ TEST(PushWindowTest, RefusesCornersOutsideTheVisibleWindow) {
   ConsoleState state;
   state.sessionDir = folder.Dir();
   PushWindow(state, 1, 1, 1, 1);
-  EXPECT_FALSE(FileExists(folder.StackFile())) << "no console at all";
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp"))) << "no console at all";
 }
 
 TEST(PushWindowTest, ReversedCornersSaveNoCells) {
@@ -258,10 +261,10 @@ TEST(PushWindowTest, ReversedCornersSaveNoCells) {
   ConsoleState state = StateFor(console, folder);
   PushWindow(state, 10, 20, 5, 30);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   EXPECT_EQ(file, Header(30) + "03040000000010200530" + "00025");
   PopWindow(state);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   EXPECT_EQ(state.windowDepth, 0);
 }
 
@@ -270,16 +273,16 @@ TEST(PushWindowTest, RefusesARecordLongerThanItsLengthDigitsCanTell) {
   MemoryConsole console(200, 260);
   ConsoleState state = StateFor(console, folder);
   PushWindow(state, 1, 1, 194, 258);  // 50052 cells
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   EXPECT_EQ(state.windowDepth, 0);
 
   PushWindow(state, 1, 1, 193, 259);  // 49987 cells: length 99999
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   EXPECT_EQ(file.size(), 4u + 99999u);
   EXPECT_EQ(file.substr(file.size() - 5), "99999");
   PopWindow(state);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAlone) {
@@ -296,10 +299,10 @@ TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAlone) {
     TempFolder folder;
     MemoryConsole console(25, 80);
     ConsoleState state = StateFor(console, folder);
-    WriteWholeFile(folder.StackFile(), c.bytes);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes));
     PushWindow(state, 23, 34, 25, 48);
     ByteString file;
-    ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file)) << c.what;
+    ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
     EXPECT_EQ(file, c.bytes) << c.what;
     EXPECT_EQ(state.windowDepth, 0) << c.what;
   }
@@ -309,10 +312,10 @@ TEST(PushWindowTest, AppendsRightAfterAHeaderThatPointsAtTheEnd) {
   TempFolder folder;
   MemoryConsole console(25, 80);
   ConsoleState state = StateFor(console, folder);
-  WriteWholeFile(folder.StackFile(), Header(5));
+  EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), Header(5)));
   PushWindow(state, 1, 1, 1, 1);
   ByteString file;
-  ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file));
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
   EXPECT_EQ(file, Header(32) +
                       "01010000000001010101 \x07"
                       "00027");
@@ -378,12 +381,12 @@ TEST(PopWindowTest, ADamagedRecordChangesNothing) {
     state.windowDepth = 1;
     state.windowTop = 23;
     const Snapshot before = Snap(console);
-    WriteWholeFile(folder.StackFile(), c.bytes);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes));
 
     PopWindow(state);
 
     ByteString file;
-    ASSERT_TRUE(ReadWholeFile(folder.StackFile(), file)) << c.what;
+    ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
     EXPECT_EQ(file, c.bytes) << c.what;
     EXPECT_TRUE(Snap(console) == before) << c.what;
     EXPECT_EQ(console.WriteCount(), static_cast<int>(before.characters.size())) << c.what << ": no cell written";
@@ -399,16 +402,16 @@ TEST(PopWindowTest, AFileShorterThanAHeaderIsAnEmptyStackAndGoes) {
     FillScreen(console);
     ConsoleState state = StateFor(console, folder);
     const Snapshot before = Snap(console);
-    WriteWholeFile(folder.StackFile(), bytes);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), bytes));
     PopWindow(state);
-    EXPECT_FALSE(FileExists(folder.StackFile()));
+    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
     EXPECT_TRUE(Snap(console) == before);
   }
   TempFolder folder;
   MemoryConsole console(25, 80);
   ConsoleState state = StateFor(console, folder);
   PopWindow(state);
-  EXPECT_FALSE(FileExists(folder.StackFile())) << "created and deleted again";
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp"))) << "created and deleted again";
   EXPECT_EQ(console.WriteCount(), 0);
 }
 
@@ -418,7 +421,7 @@ TEST(PopWindowTest, CellsOffTheScreenAreNotWritten) {
   FillScreen(console);
   ConsoleState state = StateFor(console, folder);
   // A host record taken on a larger console: rows 25 to 26, columns 79 to 81.
-  WriteWholeFile(folder.StackFile(), Header(5 + 37) + HostRecord("10100000000025792681", 6));
+  EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), Header(5 + 37) + HostRecord("10100000000025792681", 6)));
   const Snapshot before = Snap(console);
   PopWindow(state);
   EXPECT_EQ(console.Text(25, 79, 80), "hh");
@@ -426,7 +429,7 @@ TEST(PopWindowTest, CellsOffTheScreenAreNotWritten) {
   EXPECT_EQ(after.row, 10);
   EXPECT_EQ(after.column, 10);
   EXPECT_EQ(console.WriteCount() - static_cast<int>(before.characters.size()), 2);
-  EXPECT_FALSE(FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 TEST(PopWindowTest, RandomDamageNeverCrashes) {
@@ -439,7 +442,7 @@ TEST(PopWindowTest, RandomDamageNeverCrashes) {
     const int damage = static_cast<int>(random() % 6);
     for (int i = 0; i < damage; ++i) bytes[random() % bytes.size()] = static_cast<char>(random() % 256);
     if (random() % 3 == 0) bytes.resize(random() % bytes.size());
-    WriteWholeFile(folder.StackFile(), bytes);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), bytes));
     PopWindow(state);
     PushWindow(state, 23, 34, 25, 48);
     PopWindow(state);

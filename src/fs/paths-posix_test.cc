@@ -8,11 +8,14 @@
 #include <string>
 
 #include "fs/paths.h"
-#include "testing/scratch.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
 
 namespace {
 
-using testing_support::WriteTestFile;
 
 std::string Native(std::string path) {
   for (char& c : path)
@@ -31,7 +34,7 @@ TEST(PlainFileExistsPosixTest, FilesWithoutOwnerWritePermissionAreAbsent) {
   };
   TempFolder folder;
   const std::string file = folder.Path("file.txt");
-  ASSERT_TRUE(WriteTestFile(file, "x"));
+  ASSERT_TRUE(WriteWholeFile(file, "x"));
   for (const ModeCase& c : cases) {
     ASSERT_EQ(chmod(Native(file).c_str(), c.mode), 0);
     EXPECT_EQ(PlainFileExists(file), c.plain) << std::oct << c.mode;
@@ -41,12 +44,12 @@ TEST(PlainFileExistsPosixTest, FilesWithoutOwnerWritePermissionAreAbsent) {
 TEST(PlainFileExistsPosixTest, DotFilesAreHidden) {
   TempFolder folder;
   for (const char* name : {".hidden", ".hidden.htm", "..x"}) {
-    ASSERT_TRUE(WriteTestFile(folder.Path(name), "x"));
+    ASSERT_TRUE(WriteWholeFile(folder.Path(name), "x"));
     EXPECT_FALSE(PlainFileExists(folder.Path(name))) << name;
   }
   // Only the entry's own name counts, not the folder it is in.
   MakeDirectoryPath(folder.Path(".folder"));
-  ASSERT_TRUE(WriteTestFile(folder.Path(".folder\\seen.txt"), "x"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path(".folder\\seen.txt"), "x"));
   EXPECT_TRUE(PlainFileExists(folder.Path(".folder\\seen.txt")));
 }
 
@@ -54,7 +57,7 @@ TEST(PlainFileExistsPosixTest, PipesAndSymbolicLinks) {
   TempFolder folder;
   ASSERT_EQ(mkfifo(Native(folder.Path("pipe")).c_str(), 0644), 0);
   EXPECT_FALSE(PlainFileExists(folder.Path("pipe")));
-  ASSERT_TRUE(WriteTestFile(folder.Path("target.txt"), "x"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("target.txt"), "x"));
   ASSERT_EQ(symlink("target.txt", Native(folder.Path("link.txt")).c_str()), 0);
   EXPECT_TRUE(PlainFileExists(folder.Path("link.txt")));
   ASSERT_EQ(symlink("missing.txt", Native(folder.Path("dangling.txt")).c_str()), 0);

@@ -6,11 +6,14 @@
 #include <string>
 
 #include "fs/paths.h"
-#include "testing/scratch.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
 
 namespace {
 
-using testing_support::WriteTestFile;
 
 struct AttributeCase {
   DWORD attributes;
@@ -30,7 +33,7 @@ TEST(PlainFileExistsWin32Test, ReadOnlyHiddenAndSystemFilesAreAbsent) {
   };
   TempFolder folder;
   const std::string file = folder.Path("file.txt");
-  ASSERT_TRUE(WriteTestFile(file, "x"));
+  ASSERT_TRUE(WriteWholeFile(file, "x"));
   for (const AttributeCase& c : cases) {
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes)) << c.attributes;
     DWORD actual = GetFileAttributesA(file.c_str());

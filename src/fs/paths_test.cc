@@ -8,14 +8,18 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "testing/scratch.h"
-
-namespace {
+#include "support/environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
-using testing_support::WriteTestFile;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
+
+
+namespace {
+
 
 struct LevelsCase {
   std::string path;
@@ -124,7 +128,7 @@ TEST(MakeDirectoryPathTest, RelativePathsStartAtTheCurrentDirectory) {
 
 TEST(MakeDirectoryPathTest, AFileInTheWayIsSkippedSilently) {
   TempFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.Path("f"), "data"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("f"), "data"));
   MakeDirectoryPath(folder.Path("f\\g\\h"));
   EXPECT_FALSE(DirectoryExists(folder.Path("f\\g")));
   EXPECT_TRUE(PlainFileExists(folder.Path("f")));
@@ -162,8 +166,8 @@ TEST(IsPlainFileAttributesTest, OrdinaryFilesOnly) {
 
 TEST(PlainFileExistsTest, FindsOrdinaryFilesOnly) {
   TempFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.Path("file.txt"), "x"));
-  ASSERT_TRUE(WriteTestFile(folder.Path("empty.txt"), ""));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("file.txt"), "x"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("empty.txt"), ""));
   MakeDirectoryPath(folder.Path("dir"));
   EXPECT_TRUE(PlainFileExists(folder.Path("file.txt")));
   EXPECT_TRUE(PlainFileExists(folder.Path("empty.txt")));
@@ -302,7 +306,7 @@ TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTaken) {
   std::set<std::string> taken;
   for (uint64_t seed = first; seed < first + 50; ++seed) {
     std::string name = BuildUniqueFileName(folder.path(), "", "htm", seed);
-    ASSERT_TRUE(WriteTestFile(name, "taken"));
+    ASSERT_TRUE(WriteWholeFile(name, "taken"));
     taken.insert(name);
   }
   const std::string name = MakeUniqueFileName(folder.path(), "", "htm");

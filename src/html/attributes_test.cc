@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "html/document_test_util.h"
-#include "text/body_writer.h"
+#include "support/body_document.h"
+
+using testing_support::BodyDocument;
 
 namespace {
 
@@ -86,19 +87,6 @@ TEST(SetPrintAttributesTest, WritesTagsAndMovesTheState) {
     EXPECT_EQ(body.doc.italicOn, c.end.italic) << c.name;
     EXPECT_EQ(body.doc.outColumn, 0) << c.name;
   }
-}
-
-TEST(SetPrintAttributesTest, TagsStandWhereTheOutputLineIs) {
-  BodyDocument body;
-  std::string text = "abc";
-  WriteBodyText(body.doc, 1, text, 0);
-  SetPrintAttributes(body.doc, "B");
-  text = "def";
-  WriteBodyText(body.doc, 8, text, 1);  // the tag takes no cells: four spaces after "abc"
-  SetPrintAttributes(body.doc, "BE");
-  text = "ghi";
-  WriteBodyText(body.doc, 1, text, 1);
-  EXPECT_EQ(body.Close(), "abc<B>    def\r\n</B>" + kClose + kElite + "ghi\r\n");
 }
 
 TEST(SetPrintAttributesTest, WithNoDocumentOpenTheStateStillChanges) {

@@ -5,12 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "html/document_test_util.h"
 #include "html/pages.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::FileExists;
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
 
 namespace {
 

@@ -7,67 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "html/attributes.h"
-#include "html/document_test_util.h"
 #include "html/head.h"
-#include "testing/environment.h"
-#include "text/body_writer.h"
+#include "support/environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::FileExists;
+using testing_support::ReadFileBytes;
+using testing_support::ScopedEnvironment;
+using testing_support::TempFolder;
 
 namespace {
-
-const std::string kBlock = "<DIV CLASS='salt'>&nbsp;</DIV>\r\n";
-const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
-
-// One step of a page test: a page directive, or a text with its line ends.
-struct Step {
-  bool page;
-  std::string text;
-  int newlines;
-};
-const Step kPage = {true, "", 0};
-
-struct PageCase {
-  const char* name;
-  std::vector<Step> steps;
-  std::string written;
-  int pageCount;
-};
-
-TEST(BeginPageTest, WritesABlockOnlyAfterAPageWithLineEnds) {
-  const std::vector<PageCase> cases = {
-      {"first page: no block", {kPage}, "", 1},
-      {"two pages with nothing between", {kPage, kPage}, "", 2},
-      {"a page with a line end", {kPage, {false, "a", 1}, kPage, {false, "b", 1}}, "a\r\n" + kBlock + "b\r\n", 2},
-      {"a page without line ends gets no block and the text goes on",
-       {kPage, {false, "abc", 0}, kPage, {false, "def", 1}},
-       "abcdef\r\n",
-       2},
-      {"the column starts again at the page",
-       {{false, "abc", 0}, kPage, {false, "def", 1}},
-       "abcdef\r\n",
-       1},
-      {"the block follows a line left open",
-       {{false, "line", 1}, {false, "abc", 0}, kPage},
-       "line\r\nabc" + kBlock,
-       1},
-      {"an empty printed line counts", {{false, "", 1}, kPage, kPage}, "\r\n" + kBlock, 2},
-  };
-  for (const PageCase& c : cases) {
-    BodyDocument body;
-    for (const Step& s : c.steps) {
-      if (s.page) {
-        BeginPage(body.doc);
-        EXPECT_EQ(body.doc.pageLineCount, 0) << c.name;
-        EXPECT_EQ(body.doc.outColumn, 0) << c.name;
-      } else {
-        std::string text = s.text;
-        WriteBodyText(body.doc, 1, text, s.newlines);
-      }
-    }
-    EXPECT_EQ(body.Close(), c.written) << c.name;
-    EXPECT_EQ(body.doc.pageCount, c.pageCount) << c.name;
-  }
-}
 
 TEST(BeginPageTest, PageCountStopsAt32767) {
   DocumentState doc;
@@ -75,69 +25,6 @@ TEST(BeginPageTest, PageCountStopsAt32767) {
   BeginPage(doc);
   BeginPage(doc);
   EXPECT_EQ(doc.pageCount, 32767);
-}
-
-TEST(EndDocumentTest, WritesTheTailAfterWhateverStandsOnTheLastLine) {
-  BodyDocument body;
-  std::string text = "x";
-  WriteBodyText(body.doc, 1, text, 1);
-  SetPrintAttributes(body.doc, "B");
-  EndDocument(body.doc, /*showDocument=*/false, "");
-  EXPECT_FALSE(body.doc.documentOpen);
-  EXPECT_EQ(body.Close(), "x\r\n<B>" + kTail);
-}
-
-TEST(EndDocumentTest, AFullDocumentIsHeadBodyAndTail) {
-  TempFolder folder("whole");
-  DocumentState doc;
-  doc.htmlPath = folder.Path("report.htm");
-  BeginDocument(doc, "", "", "");
-  BeginPage(doc);
-  std::string text = "Hello";
-  WriteBodyText(doc, 1, text, 1);
-  EndDocument(doc, /*showDocument=*/false, "");
-  std::string written = ReadFileBytes(folder.NativePath("report.htm"));
-  const std::string headEnd = "</HEAD>\r\n\r\n<BODY><PRE>\r\n";
-  size_t body = written.find(headEnd);
-  ASSERT_NE(body, std::string::npos);
-  EXPECT_EQ(written.substr(body + headEnd.size()), "Hello\r\n" + kTail);
-  EXPECT_EQ(doc.pageCount, 1);
-}
-
-TEST(EndDocumentTest, LargeDocumentsAreWrittenInBlocksAndWhole) {
-  BodyDocument body;
-  const std::string line(99, 'a');
-  for (int i = 0; i < 1000; ++i) {
-    std::string text = line;
-    WriteBodyText(body.doc, 1, text, 1);
-  }
-  // While the document is open the file holds whole blocks, never less
-  // than one block behind.
-  std::error_code ec;
-  uintmax_t onDisk = std::filesystem::file_size(body.folder.NativePath("body.htm"), ec);
-  EXPECT_GE(onDisk, 101000u - kDocumentFlushSize);
-  EXPECT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
-  std::string expected;
-  for (int i = 0; i < 1000; ++i) expected += line + "\r\n";
-  EXPECT_EQ(body.Close(), expected);
-}
-
-TEST(EndDocumentTest, AClosedDocumentNeverWritesThroughAReusedFileNumber) {
-  TempFolder folder("reuse");
-  DocumentState doc;
-  doc.htmlPath = folder.Path("report.htm");
-  OpenDocumentFile(doc);
-  EndDocument(doc, /*showDocument=*/false, "");
-  platform::FileNumber other = platform::CreateOrEmptyForWriting(folder.Path("other.txt"));
-  ASSERT_EQ(other, doc.htmlFile);  // the number is free again and taken by the next file
-  std::string text = "late text";
-  WriteBodyText(doc, 1, text, 1);
-  SetPrintAttributes(doc, "B");
-  BeginPage(doc);
-  EndDocument(doc, /*showDocument=*/false, "");
-  platform::CloseFile(other);
-  EXPECT_EQ(ReadFileBytes(folder.NativePath("other.txt")), "");
-  EXPECT_EQ(ReadFileBytes(folder.NativePath("report.htm")), kTail);
 }
 
 struct CommandCase {
@@ -209,7 +96,7 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
   for (const HandOffCase& c : cases) {
     TempFolder folder("handoff");
     const std::string record = folder.NativePath("record.txt");
-    testing_support::ScopedEnvironment environment;
+    ScopedEnvironment environment;
     environment.Set("COMSPEC", HelperPath());
     environment.Set("ORVTEST_RECORD", record);
 
@@ -227,7 +114,7 @@ TEST(EndDocumentTest, HandsOffThroughTheCommandInterpreterAndWaits) {
 
 TEST(EndDocumentTest, AMissingCommandInterpreterIsNotAnError) {
   TempFolder folder("nointerpreter");
-  testing_support::ScopedEnvironment environment;
+  ScopedEnvironment environment;
   environment.Unset("COMSPEC");
   DocumentState doc;
   doc.htmlPath = folder.Path("REPORT.htm");

@@ -7,12 +7,15 @@
 
 #include <string>
 #include <vector>
+#include "support/files.h"
+#include "support/temp_folder.h"
 
-#include "testing/scratch.h"
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
+
 
 namespace {
 
-using testing_support::WriteTestFile;
 
 std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
 
@@ -86,14 +89,14 @@ TEST(ReadIniValueTest, FindsValuesAsTheSuiteWritesThem) {
   TempFolder folder;
   const std::string file = folder.Path("t.ini");
   for (const LookupCase& c : cases) {
-    ASSERT_TRUE(WriteTestFile(file, c.content)) << c.name;
+    ASSERT_TRUE(WriteWholeFile(file, c.content)) << c.name;
     EXPECT_EQ(ReadIniValue(file, c.section, c.key), c.expected) << c.name;
   }
 }
 
 TEST(ReadIniValueTest, FilesThatCannotBeReadGiveEmptyText) {
   TempFolder folder;
-  ASSERT_TRUE(WriteTestFile(folder.Path("a.ini"), "[S]\r\nk=1\r\n"));
+  ASSERT_TRUE(WriteWholeFile(folder.Path("a.ini"), "[S]\r\nk=1\r\n"));
   const std::string paths[] = {folder.Path("missing.ini"), folder.Path("nofolder\\a.ini"), folder.path(), "", "\x01:*?"};
   for (const std::string& path : paths) EXPECT_EQ(ReadIniValue(path, "S", "k"), "") << path;
   EXPECT_EQ(ReadIniValue(folder.Path("a.ini"), "S", "k"), "1");
@@ -102,7 +105,7 @@ TEST(ReadIniValueTest, FilesThatCannotBeReadGiveEmptyText) {
 TEST(ReadIniValueTest, ClosesTheFileBeforeReturning) {
   TempFolder folder;
   const std::string file = folder.Path("a.ini");
-  ASSERT_TRUE(WriteTestFile(file, "[S]\r\nk=1\r\n"));
+  ASSERT_TRUE(WriteWholeFile(file, "[S]\r\nk=1\r\n"));
   platform::CloseAllFiles();
   for (const char* key : {"k", "missing"}) ReadIniValue(file, "S", key);
   ReadIniValue(folder.Path("missing.ini"), "S", "k");
@@ -127,7 +130,7 @@ TEST(ReadIniValueTest, LinesLongerThanTheBufferAreReadWhole) {
   const std::string file = folder.Path("long.ini");
   const std::string value = std::string(3 * kIniReadBufferSize + 17, 'v') + "end";
   const std::string longKey(kIniReadBufferSize * 2, 'K');
-  ASSERT_TRUE(WriteTestFile(file, "[S]\r\n" + longKey + "=x\r\nk=" + value + "\r\nj=2\r\n"));
+  ASSERT_TRUE(WriteWholeFile(file, "[S]\r\n" + longKey + "=x\r\nk=" + value + "\r\nj=2\r\n"));
   EXPECT_EQ(ReadIniValue(file, "S", "k"), value);
   EXPECT_EQ(ReadIniValue(file, "S", longKey), "x");
   EXPECT_EQ(ReadIniValue(file, "S", "j"), "2");
@@ -143,10 +146,10 @@ TEST(ReadIniValueTest, LineEndsAndCtrlZAtTheBufferBoundary) {
       const std::string head = "[S]\r\n";
       std::string padding = "p=" + std::string(at - head.size() - 2, 'x');
       ASSERT_EQ(head.size() + padding.size(), at);
-      ASSERT_TRUE(WriteTestFile(file, head + padding + "\r\nk=1\r\n"));
+      ASSERT_TRUE(WriteWholeFile(file, head + padding + "\r\nk=1\r\n"));
       EXPECT_EQ(ReadIniValue(file, "S", "k"), "1") << "CR at " << at;
       EXPECT_EQ(ReadIniValue(file, "S", "p"), padding.substr(2)) << "CR at " << at;
-      ASSERT_TRUE(WriteTestFile(file, head + padding + "\x1a\r\nk=1\r\n"));
+      ASSERT_TRUE(WriteWholeFile(file, head + padding + "\x1a\r\nk=1\r\n"));
       EXPECT_EQ(ReadIniValue(file, "S", "k"), "") << "Ctrl-Z at " << at;
       EXPECT_EQ(ReadIniValue(file, "S", "p"), padding.substr(2)) << "Ctrl-Z at " << at;
     }
@@ -162,7 +165,7 @@ TEST(ReadIniValueTest, ScansAFileOfSeveralMegabytes) {
   content += "[Wanted]\r\nfirst=1\r\n";
   for (int i = 0; i < 1000; ++i) content += "filler" + std::to_string(i) + "=x\r\n";
   content += "last=found\r\n";
-  ASSERT_TRUE(WriteTestFile(file, content));
+  ASSERT_TRUE(WriteWholeFile(file, content));
   EXPECT_EQ(ReadIniValue(file, "Wanted", "last"), "found");
   EXPECT_EQ(ReadIniValue(file, "Wanted", "first"), "1");
   EXPECT_EQ(ReadIniValue(file, "Other", "key0"), "value of the key ");
@@ -209,7 +212,7 @@ TEST(IniLineReaderTest, SplitsLinesAtCrAndCrLfAndStopsAtCtrlZ) {
   TempFolder folder;
   const std::string file = folder.Path("lines.ini");
   for (const LinesCase& c : cases) {
-    ASSERT_TRUE(WriteTestFile(file, c.content)) << c.name;
+    ASSERT_TRUE(WriteWholeFile(file, c.content)) << c.name;
     EXPECT_EQ(ReadAllLines(file), c.lines) << c.name;
   }
 }
@@ -221,7 +224,7 @@ TEST(IniLineReaderTest, HoldsOnlyTheLineAtHand) {
   std::string content;
   while (content.size() < 4 * 1024 * 1024) content += "key=value\r\n";
   content += "k=v;" + std::string(1024 * 1024, 'c') + "\r\nlast=1\r\n";
-  ASSERT_TRUE(WriteTestFile(file, content));
+  ASSERT_TRUE(WriteWholeFile(file, content));
 
   platform::FileNumber number = platform::OpenExistingForReading(file);
   ASSERT_NE(number, 0);

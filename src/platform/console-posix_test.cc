@@ -18,10 +18,14 @@
 #include <string>
 #include <thread>
 
-#include "console/console_test_support.h"
+#include "common/charset.h"
 #include "console/progress_box.h"
 #include "console/window_stack.h"
-#include "common/charset.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::FileExists;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -240,7 +244,7 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
 }
 
 TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
-  console_test::TempFolder folder;
+  TempFolder folder;
   PseudoTerminal terminal(25, 80, "\x1b[7;3R");
   ASSERT_TRUE(terminal.Ready());
   std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
@@ -288,7 +292,7 @@ TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
   }
   expected += "\x1b[7;3H";
   EXPECT_EQ(terminal.Received(), expected);
-  EXPECT_FALSE(console_test::FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 void RecordSignal(int) {}

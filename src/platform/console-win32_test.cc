@@ -6,9 +6,15 @@
 
 #include <vector>
 
-#include "console/console_test_support.h"
 #include "console/progress_box.h"
 #include "platform/console.h"
+#include "support/console_screen.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::FileExists;
+using testing_support::FillScreen;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -65,7 +71,7 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   console->SetAttribute(0x1E);
   const std::vector<Cell> before = ReadScreen(*console);
 
-  console_test::TempFolder folder;
+  TempFolder folder;
   const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
   ConsoleState state = MakeConsoleState(*console, folder.Dir(), colours);
 
@@ -83,7 +89,7 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   EXPECT_EQ(middle, "\xB3     3 /  12 \xB3");
   ASSERT_TRUE(console->ReadCell(24, 40, character, attribute));
   EXPECT_EQ(attribute, 0x0F);
-  EXPECT_TRUE(console_test::FileExists(folder.StackFile()));
+  EXPECT_TRUE(FileExists(folder.Path("WinPush.tmp")));
 
   CloseProgressBox(state);
   const std::vector<Cell> after = ReadScreen(*console);
@@ -97,7 +103,7 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   console->GetCursor(row, column);
   EXPECT_EQ(row, 7);
   EXPECT_EQ(column, 3);
-  EXPECT_FALSE(console_test::FileExists(folder.StackFile()));
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
   console->SetAttribute(7);
 }
 

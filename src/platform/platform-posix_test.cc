@@ -10,7 +10,9 @@
 
 #include "platform/platform.h"
 #include "platform/text-posix.h"
-#include "testing/temp_folder.h"
+#include "support/temp_folder.h"
+
+using testing_support::TempFolder;
 
 namespace {
 

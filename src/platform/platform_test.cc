@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "support/temp_folder.h"
 
-#include "testing/temp_folder.h"
+using testing_support::TempFolder;
+
 
 namespace {
 

@@ -12,12 +12,21 @@
 #include <vector>
 
 #include "console/console_state.h"
-#include "console/console_test_support.h"
 #include "html/document.h"
-#include "html/document_test_util.h"
 #include "platform/console-memory.h"
-#include "testing/environment.h"
-#include "testing/scratch.h"
+#include "support/console_screen.h"
+#include "support/environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::FileExists;
+using testing_support::FillScreen;
+using testing_support::ReadFileBytes;
+using testing_support::ScopedEnvironment;
+using testing_support::Snap;
+using testing_support::Snapshot;
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
 
 namespace {
 
@@ -52,12 +61,12 @@ std::string Body(const std::string& bytes) {
 
 // The cells and the cursor; the colour after the box is that of the last
 // cell given back, not the one before it.
-console_test::Snapshot ScreenAndCursor(console_test::Snapshot snapshot) {
+Snapshot ScreenAndCursor(Snapshot snapshot) {
   snapshot.attribute = 0;
   return snapshot;
 }
-console_test::Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
-  return ScreenAndCursor(console_test::Snap(screen));
+Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
+  return ScreenAndCursor(Snap(screen));
 }
 
 // One print run in a session folder of its own, documents written there
@@ -69,7 +78,7 @@ struct PrintRun {
   PrintRunState state;
   DocumentState& doc = state.doc;
   ConsoleState console;
-  testing_support::ScopedEnvironment environment;
+  ScopedEnvironment environment;
 
   PrintRun() {
     inputs.sessionDir = folder.path() + "\\";
@@ -79,7 +88,7 @@ struct PrintRun {
   }
 
   void Process(const std::string& spool) {
-    ASSERT_TRUE(testing_support::WriteTestFile(folder.Path("orvprint.tmp"), spool));
+    ASSERT_TRUE(WriteWholeFile(folder.Path("orvprint.tmp"), spool));
     console = MakeConsoleState(screen, inputs.sessionDir, kNoColours);
     ProcessSpoolFile(inputs, state, console);
   }
@@ -96,8 +105,8 @@ struct PrintRun {
 
 TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   PrintRun run;
-  console_test::FillScreen(run.screen);
-  const console_test::Snapshot before = console_test::Snap(run.screen);
+  FillScreen(run.screen);
+  const Snapshot before = Snap(run.screen);
   run.Process("DEVICE\r\nPAGE\r\n1,Hello,1\r\n");
 
   std::vector<std::string> names = Documents(run.folder.path());
@@ -118,7 +127,7 @@ TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   // The box is gone: every cell, colour and the cursor as they were, and
   // the window stack file went with its only record.
   EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
-  EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp")));
   EXPECT_EQ(run.console.windowDepth, 0);
   EXPECT_FALSE(platform::IsOpen(1));
 }
@@ -213,14 +222,14 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
 
 TEST(ProcessSpoolFileTest, AMissingSpoolFileDrawsAndRemovesTheBoxOnly) {
   PrintRun run;
-  console_test::FillScreen(run.screen);
-  const console_test::Snapshot before = console_test::Snap(run.screen);
+  FillScreen(run.screen);
+  const Snapshot before = Snap(run.screen);
   run.console = MakeConsoleState(run.screen, run.inputs.sessionDir, kNoColours);
   ProcessSpoolFile(run.inputs, run.state, run.console);
   EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
   EXPECT_GT(run.screen.WriteCount(), 0);
   EXPECT_TRUE(Documents(run.folder.path()).empty());
-  EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp")));
   EXPECT_EQ(run.ViewerLog(), "");
   EXPECT_TRUE(run.console.progressText.empty());  // no line, so no counters
 }
@@ -256,7 +265,7 @@ TEST(ProcessSpoolFileTest, HostileSpoolFilesNeverFail) {
     run.Process(spool);
     EXPECT_LE(Documents(run.folder.path()).size(), 1u) << round;
     EXPECT_EQ(run.console.windowDepth, 0) << round;
-    EXPECT_FALSE(console_test::FileExists(run.folder.Path("WinPush.tmp"))) << round;
+    EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp"))) << round;
     for (platform::FileNumber file = 1; file <= 4; ++file) EXPECT_FALSE(platform::IsOpen(file)) << round;
   }
 }

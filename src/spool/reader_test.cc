@@ -7,27 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::TempFolder;
+using testing_support::WriteWholeFile;
+
 namespace {
 
-// A spool file under the test folder, removed again at the end of the test.
+// A spool file in a folder of its own, removed again at the end of the test.
 class SpoolFile {
  public:
-  explicit SpoolFile(const std::string& bytes) {
-    static int counter = 0;
-    path_ = ::testing::TempDir() + "orvspool_" + std::to_string(platform::ProcessId()) + "_" +
-            std::to_string(++counter) + ".tmp";
-    platform::FileNumber file = platform::CreateOrEmptyForWriting(path_);
-    EXPECT_NE(file, 0) << path_;
-    EXPECT_TRUE(platform::WriteBytes(file, bytes.data(), bytes.size()));
-    platform::CloseFile(file);
-  }
-  ~SpoolFile() {
-    platform::CloseAllFiles();
-    platform::RemoveFile(path_);
+  explicit SpoolFile(const std::string& bytes) : path_(folder_.Path("orvprint.tmp")) {
+    EXPECT_TRUE(WriteWholeFile(path_, bytes)) << path_;
   }
   const std::string& path() const { return path_; }
 
  private:
+  TempFolder folder_{"spool"};
   std::string path_;
 };
 
@@ -132,8 +129,9 @@ TEST(ReadSpoolLineTest, ManyLinesOverManyBuffersLoseNothing) {
 }
 
 TEST(OpenSpoolFileTest, MissingOrUnreadableFilesReadAsEmpty) {
-  std::string missing = ::testing::TempDir() + "orvspool_missing_" + std::to_string(platform::ProcessId());
-  const std::string paths[] = {missing, missing + "\\orvprint.tmp", ::testing::TempDir(), ""};
+  TempFolder folder("missing");
+  const std::string missing = folder.Path("missing");
+  const std::string paths[] = {missing, missing + "\\orvprint.tmp", folder.path(), ""};
   for (const std::string& path : paths) {
     SpoolReader reader;
     OpenSpoolFile(reader, path);

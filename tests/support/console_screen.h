@@ -1,54 +1,14 @@
-// Test support for the console tests: a private folder for the window
-// stack file, whole-file reads and writes through the platform, and
-// snapshots of an in-memory console.
+// Test support: snapshots of an in-memory console and the bytes of the
+// window stack file that the console tests compare.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 #include "common/text.h"
 #include "platform/console-memory.h"
-#include "platform/platform.h"
-#include "testing/temp_folder.h"
 
-namespace console_test {
-
-/// The test's folder as a session folder, for the window stack file.
-class TempFolder : public ::TempFolder {
- public:
-  /// The folder as a directory value, ending in a backslash.
-  ByteString Dir() const { return path() + "\\"; }
-  ByteString StackFile() const { return Dir() + "WinPush.tmp"; }
-};
-
-/// True when the file exists; its bytes in `bytes`.
-inline bool ReadWholeFile(const ByteString& path, ByteString& bytes) {
-  bytes.clear();
-  platform::FileNumber file = platform::OpenExistingForReading(path);
-  if (file == 0) return false;
-  char buffer[4096];
-  while (size_t n = platform::ReadBytes(file, buffer, sizeof buffer)) bytes.append(buffer, n);
-  platform::CloseFile(file);
-  return true;
-}
-
-/// Creates or empties the file and writes `bytes` into it; the test fails
-/// when that is not possible.
-inline void WriteWholeFile(const ByteString& path, const ByteString& bytes) {
-  platform::FileNumber file = platform::CreateOrEmptyForWriting(path);
-  ASSERT_NE(file, 0) << path;
-  ASSERT_TRUE(platform::WriteBytes(file, bytes.data(), bytes.size()));
-  platform::CloseFile(file);
-}
-
-/// True when the file exists and can be read.
-inline bool FileExists(const ByteString& path) {
-  ByteString ignored;
-  return ReadWholeFile(path, ignored);
-}
+namespace testing_support {
 
 /// The 4-byte little-endian header of a window stack file.
 inline ByteString Header(uint32_t stackTop) {
@@ -105,4 +65,4 @@ inline ByteString AreaCells(platform::MemoryConsole& console, int top, int left,
   return cells;
 }
 
-}  // namespace console_test
+}  // namespace testing_support

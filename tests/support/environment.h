@@ -1,5 +1,6 @@
-// Test support: environment variables set for the length of one test and
-// restored afterwards, so that tests of one process do not see each other.
+// Test support: environment variables and the current directory changed for
+// the length of one test and restored afterwards, so that tests of one
+// process do not see each other.
 #pragma once
 
 #include <string>
@@ -30,6 +31,23 @@ class ScopedEnvironment {
   };
   void Remember(const std::string& name);
   std::vector<Saved> saved_;
+};
+
+/// Makes `path` (a folder in the program's path form) the current directory
+/// until the object is destroyed.
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::string& path);
+  ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
+  ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
+  ~ScopedCurrentDirectory();
+
+  /// False when the change failed.
+  bool ok() const { return ok_; }
+
+ private:
+  std::string previous_;
+  bool ok_ = false;
 };
 
 }  // namespace testing_support

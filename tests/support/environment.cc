@@ -1,7 +1,11 @@
-// Test support: the system's own calls for changing the environment. The
+// Test support: the system's own calls for changing the environment and the
+// current directory. The
 // Windows build changes the process environment block, which is where the
 // program reads its variables.
-#include "testing/environment.h"
+#include "support/environment.h"
+
+#include <filesystem>
+#include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -41,6 +45,19 @@ void Write(const std::string& name, const std::string* value) {
 #endif
 }
 
+// The system's form of a test path: on POSIX the backslashes become
+// slashes; Windows takes the path as it is.
+std::filesystem::path Native(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(path);
+#else
+  std::string native = path;
+  for (char& c : native)
+    if (c == '\\') c = '/';
+  return std::filesystem::path(native);
+#endif
+}
+
 }  // namespace
 
 ScopedEnvironment::~ScopedEnvironment() {
@@ -63,6 +80,20 @@ void ScopedEnvironment::Set(const std::string& name, const std::string& value) {
 void ScopedEnvironment::Unset(const std::string& name) {
   Remember(name);
   Write(name, nullptr);
+}
+
+ScopedCurrentDirectory::ScopedCurrentDirectory(const std::string& path) {
+  std::error_code error;
+  previous_ = std::filesystem::current_path(error).string();
+  if (error) return;
+  std::filesystem::current_path(Native(path), error);
+  ok_ = !error;
+}
+
+ScopedCurrentDirectory::~ScopedCurrentDirectory() {
+  if (!ok_) return;
+  std::error_code error;
+  std::filesystem::current_path(std::filesystem::path(previous_), error);
 }
 
 }  // namespace testing_support

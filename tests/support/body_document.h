@@ -1,0 +1,29 @@
+// Test support: a document opened straight at its body, so that a test sees
+// only what the body writers put into it.
+#pragma once
+
+#include <string>
+
+#include "html/document.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+namespace testing_support {
+
+/// A document file opened without a head.
+struct BodyDocument {
+  TempFolder folder{"body"};
+  DocumentState doc;
+
+  BodyDocument() {
+    doc.htmlPath = folder.Path("body.htm");
+    OpenDocumentFile(doc);
+  }
+  /// Closes the document and returns everything written to it.
+  std::string Close() {
+    CloseDocumentFile(doc);
+    return ReadFileBytes(doc.htmlPath);
+  }
+};
+
+}  // namespace testing_support
