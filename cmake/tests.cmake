@@ -1,14 +1,7 @@
-# Unit tests live beside the code (src/*/*_test.cc) and link the same core
-# library as the program; whole-program tests live in tests/.
-file(GLOB ORVPRINT_UNIT_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*/*_test.cc)
-if(WIN32)
-  list(FILTER ORVPRINT_UNIT_TESTS EXCLUDE REGEX "-posix_test\\.cc$")
-else()
-  list(FILTER ORVPRINT_UNIT_TESTS EXCLUDE REGEX "-win32_test\\.cc$")
-endif()
-file(GLOB ORVPRINT_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cc)
-
-add_executable(orvprint_tests ${ORVPRINT_UNIT_TESTS} ${ORVPRINT_TEST_SUPPORT})
+# Unit tests live beside the code (src/*/*_test.cc, listed in
+# cmake/sources.cmake) and link the same core library as the program; their
+# support lives in tests/support, whole-program tests in tests/.
+add_executable(orvprint_tests ${ORVPRINT_UNIT_TESTS} ${ORVPRINT_TEST_SUPPORT_SOURCES})
 target_link_libraries(orvprint_tests PRIVATE orvcore GTest::gtest GTest::gtest_main)
 target_include_directories(orvprint_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_options(orvprint_tests PRIVATE ${ORVPRINT_WARNINGS})

@@ -18,83 +18,14 @@
 #include <string>
 #include <thread>
 
-#include "common/charset.h"
-#include "console/progress_box.h"
-#include "console/window_stack.h"
-#include "support/files.h"
-#include "support/temp_folder.h"
+#include "support/pseudo_terminal.h"
 
-using testing_support::FileExists;
-using testing_support::TempFolder;
+using testing_support::PseudoTerminal;
 
 namespace {
 
 using platform::Console;
 using platform::OpenTerminalConsole;
-
-// A pseudo-terminal whose other end records everything sent to it and, if
-// asked, answers the cursor position request.
-class PseudoTerminal {
- public:
-  PseudoTerminal(int rows, int columns, const char* reply) : reply_(reply ? reply : "") {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-    const char* name = ptsname(master_);
-    if (name) slave_ = open(name, O_RDWR | O_NOCTTY);
-    struct winsize size = {};
-    size.ws_row = static_cast<unsigned short>(rows);
-    size.ws_col = static_cast<unsigned short>(columns);
-    ioctl(master_, TIOCSWINSZ, &size);
-    reader_ = std::thread([this] { Read(); });
-  }
-  ~PseudoTerminal() {
-    stop_ = true;
-    if (reader_.joinable()) reader_.join();
-    if (slave_ >= 0) close(slave_);
-    if (master_ >= 0) close(master_);
-  }
-  bool Ready() const { return slave_ >= 0; }
-  int Slave() const { return slave_; }
-
-  /// Everything received once the terminal has been quiet for a moment.
-  std::string Received() {
-    size_t seen = static_cast<size_t>(-1);
-    for (int i = 0; i < 200; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (received_.size() == seen) break;
-      seen = received_.size();
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_;
-  }
-
- private:
-  void Read() {
-    bool answered = false;
-    while (!stop_) {
-      struct pollfd wait = {master_, POLLIN, 0};
-      if (poll(&wait, 1, 10) <= 0) continue;
-      char buffer[4096];
-      ssize_t n = read(master_, buffer, sizeof buffer);
-      if (n <= 0) continue;
-      std::lock_guard<std::mutex> lock(mutex_);
-      received_.append(buffer, static_cast<size_t>(n));
-      if (!answered && !reply_.empty() && received_.find("\x1b[6n") != std::string::npos) {
-        answered = true;
-        ssize_t ignored = write(master_, reply_.data(), reply_.size());
-        (void)ignored;
-      }
-    }
-  }
-
-  std::string reply_;
-  int master_ = -1, slave_ = -1;
-  std::thread reader_;
-  std::mutex mutex_;
-  std::string received_;
-  std::atomic<bool> stop_{false};
-};
 
 void ExpectCursor(Console& console, int row, int column) {
   int r, c;
@@ -241,58 +172,6 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
   console->Write("text");
   console.reset();
   EXPECT_EQ(sizeless.Received(), "");
-}
-
-TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
-  TempFolder folder;
-  PseudoTerminal terminal(25, 80, "\x1b[7;3R");
-  ASSERT_TRUE(terminal.Ready());
-  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
-  const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
-  const int16_t noColours[5][2] = {};
-  ConsoleState state = MakeConsoleState(*console, folder.Dir(), noColours);
-  for (int slot = 0; slot < 5; ++slot)
-    state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
-
-  OpenProgressBox(state);
-  ShowProgress(state, 3, 12);
-  char character;
-  unsigned char attribute;
-  console->ReadCell(24, 40, character, attribute);
-  EXPECT_EQ(character, '3');
-  EXPECT_EQ(attribute, 0x0F);
-  CloseProgressBox(state);
-  ExpectCursor(*console, 7, 3);
-  for (int row = 23; row <= 25; ++row) {
-    for (int column = 34; column <= 48; ++column) {
-      console->ReadCell(row, column, character, attribute);
-      EXPECT_EQ(character, ' ');
-      EXPECT_EQ(attribute, 7);
-    }
-  }
-  console.reset();
-
-  auto line = [](const char* left, const char* middle, const char* right) {
-    std::string text = ConvertCharset(left);
-    for (int i = 0; i < 13; ++i) text += ConvertCharset(middle);
-    return text + ConvertCharset(right);
-  };
-  std::string expected = "\x1b[6n";
-  expected += "\x1b[23;34H\x1b[0;30;47m" + line("\xDA", "\xC4", "\xBF");
-  expected += "\x1b[24;34H" + line("\xB3", " ", "\xB3");
-  expected += "\x1b[25;34H" + line("\xC0", "\xC4", "\xD9");
-  expected += "\x1b[23;36H  PAG / LIN";
-  expected += "\x1b[24;36H\x1b[0;97;40m    3 /  12";
-  for (int row = 23; row <= 25; ++row) {
-    for (int column = 34; column <= 48; ++column) {
-      expected += "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "H";
-      if (row == 23 && column == 34) expected += "\x1b[0m";
-      expected += " ";
-    }
-  }
-  expected += "\x1b[7;3H";
-  EXPECT_EQ(terminal.Received(), expected);
-  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
 void RecordSignal(int) {}

@@ -1,0 +1,92 @@
+# The sources of the program and of its tests, module by module, in the
+# order of the layers (each module uses only the ones listed before it).
+# The platform's files come in a Win32 and a POSIX form; SYSTEM picks one.
+if(WIN32)
+  set(SYSTEM win32)
+else()
+  set(SYSTEM posix)
+endif()
+
+set(ORVPRINT_COMMON_SOURCES
+  src/common/charset.cc
+  src/common/number.cc
+  src/common/text.cc)
+set(ORVPRINT_COMMON_TESTS
+  src/common/charset_test.cc
+  src/common/number_test.cc
+  src/common/text_test.cc)
+if(NOT WIN32)
+  # Checked against the system's iconv.
+  list(APPEND ORVPRINT_COMMON_TESTS src/common/charset-posix_test.cc)
+endif()
+
+set(ORVPRINT_PLATFORM_SOURCES
+  src/platform/console-memory.cc
+  src/platform/console-${SYSTEM}.cc
+  src/platform/platform-${SYSTEM}.cc
+  src/platform/text-${SYSTEM}.cc)
+set(ORVPRINT_PLATFORM_TESTS
+  src/platform/console-memory_test.cc
+  src/platform/console-${SYSTEM}_test.cc
+  src/platform/platform-${SYSTEM}_test.cc
+  src/platform/platform_test.cc)
+
+set(ORVPRINT_INI_SOURCES src/ini/ini.cc)
+set(ORVPRINT_INI_TESTS src/ini/ini_test.cc)
+
+set(ORVPRINT_FS_SOURCES src/fs/paths.cc)
+set(ORVPRINT_FS_TESTS
+  src/fs/paths_test.cc
+  src/fs/paths-${SYSTEM}_test.cc)
+
+set(ORVPRINT_HTML_SOURCES
+  src/html/attributes.cc
+  src/html/document.cc
+  src/html/head.cc
+  src/html/pages.cc)
+set(ORVPRINT_HTML_TESTS
+  src/html/attributes_test.cc
+  src/html/head_test.cc
+  src/html/pages_test.cc)
+
+set(ORVPRINT_TEXT_SOURCES src/text/body_writer.cc)
+set(ORVPRINT_TEXT_TESTS src/text/body_writer_test.cc)
+
+set(ORVPRINT_CONSOLE_SOURCES
+  src/console/console_state.cc
+  src/console/progress_box.cc
+  src/console/window_stack.cc)
+set(ORVPRINT_CONSOLE_TESTS
+  src/console/progress_box_test.cc
+  src/console/progress_box-${SYSTEM}_test.cc
+  src/console/window_stack_test.cc)
+
+set(ORVPRINT_SPOOL_SOURCES
+  src/spool/print_run.cc
+  src/spool/reader.cc)
+set(ORVPRINT_SPOOL_TESTS
+  src/spool/print_run_test.cc
+  src/spool/reader_test.cc)
+
+set(ORVPRINT_APP_SOURCES
+  src/app/main_flow.cc
+  src/app/options.cc
+  src/app/settings.cc)
+set(ORVPRINT_APP_TESTS
+  src/app/main_flow_test.cc
+  src/app/options_test.cc
+  src/app/settings_test.cc)
+
+set(ORVPRINT_MODULES COMMON PLATFORM INI FS HTML TEXT CONSOLE SPOOL APP)
+set(ORVPRINT_CORE_SOURCES)
+set(ORVPRINT_UNIT_TESTS)
+foreach(module ${ORVPRINT_MODULES})
+  list(APPEND ORVPRINT_CORE_SOURCES ${ORVPRINT_${module}_SOURCES})
+  list(APPEND ORVPRINT_UNIT_TESTS ${ORVPRINT_${module}_TESTS})
+endforeach()
+
+# What the tests and the fuzz targets share; GoogleTest is not needed by it.
+set(ORVPRINT_TEST_SUPPORT_SOURCES
+  tests/support/environment.cc
+  tests/support/files.cc
+  tests/support/temp_folder.cc)
