@@ -6,7 +6,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 need=()
-for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils; do
+for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

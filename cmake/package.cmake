@@ -1,0 +1,87 @@
+# The release package: the version resource of orvprint.exe, what is installed
+# where, and the CPack settings. The windows build packs orvprint-<version>-win64.zip,
+# a Linux build orvprint-<version>-linux-<processor>.tar.gz and a .deb; all of it
+# is written into the build folder (`cmake --build --preset X --target package`).
+include(GNUInstallDirs)
+
+set(ORVPRINT_DESCRIPTION "Turns the suite's printer spool file into an HTML document")
+set(ORVPRINT_MAINTAINER "orvprint maintainers <orvprint@example.org>"
+    CACHE STRING "Maintainer named in the Debian package")
+
+if(WIN32)
+  # The version a Windows user sees in the Details tab of the file's properties.
+  enable_language(RC)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/orvprint.rc.in
+                 ${PROJECT_BINARY_DIR}/packaging/orvprint.rc @ONLY)
+  target_sources(orvprint PRIVATE ${PROJECT_BINARY_DIR}/packaging/orvprint.rc)
+
+  # The suite's program folder holds everything side by side.
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt.in
+                 ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(TARGETS orvprint RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/suite/USTART.CMD
+                ${PROJECT_BINARY_DIR}/packaging/README.txt
+          DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+else()
+  # The suite's commands are run through COMSPEC, not by the user, so they
+  # stay out of bin; cmd finds ustart beside itself.
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/README-linux.in
+                 ${PROJECT_BINARY_DIR}/packaging/README @ONLY)
+  install(TARGETS orvprint RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/suite/cmd ${PROJECT_SOURCE_DIR}/tools/suite/ustart
+          DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvprint)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/README DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  set(CPACK_GENERATOR TGZ DEB)
+  string(TOLOWER "linux-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
+endif()
+
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PACKAGE_NAME orvprint)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${ORVPRINT_DESCRIPTION}")
+set(CPACK_PACKAGE_CONTACT "${ORVPRINT_MAINTAINER}")
+set(CPACK_PACKAGE_FILE_NAME orvprint-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVPRINT_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS xdg-utils)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The print program of a character-mode application suite: it turns the
+printer spool file the suite's host application writes (orvprint.tmp) into
+an HTML document styled for screen and print, shows its progress in a small
+box on the console and hands the document to the suite's viewer command.
+The suite's command interpreter and viewer command are in
+/usr/libexec/orvprint.")
+
+# The source package would otherwise take in build folders and the history.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\.git/")
+
+include(CPack)
+
+# The package test packs into a folder of its own in the build folder, unpacks
+# every package and checks its files, and runs what it installed. A sanitizer
+# build adds nothing to it.
+if(ORVPRINT_TESTS AND NOT ORVPRINT_SANITIZE)
+  if(WIN32)
+    add_executable(orvtest_version_info tests/helper/version_info.cc)
+    target_compile_options(orvtest_version_info PRIVATE ${ORVPRINT_WARNINGS})
+    target_compile_definitions(orvtest_version_info PRIVATE UNICODE _UNICODE)
+    target_link_libraries(orvtest_version_info PRIVATE version)
+    target_link_options(orvtest_version_info PRIVATE -static)
+    add_test(NAME package
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/check-packages win32
+                     ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${CMAKE_CPACK_COMMAND}
+                     ${CMAKE_OBJDUMP} $<TARGET_FILE:orvtest_version_info>)
+  else()
+    add_test(NAME package
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/check-packages posix
+                     ${PROJECT_BINARY_DIR} ${PROJECT_VERSION} ${CMAKE_CPACK_COMMAND})
+  endif()
+endif()
