@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "sample.h"
-#include "text/charset.h"
+#include "common/charset.h"
 
 namespace {
 
