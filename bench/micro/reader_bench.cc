@@ -18,7 +18,7 @@ void ReadSpool(benchmark::State& state) {
     SpoolReader reader;
     OpenSpoolFile(reader, path);
     while (!SpoolAtEnd(reader)) {
-      ByteString line = ReadSpoolLine(reader);
+      const ByteView line = ReadSpoolLine(reader);
       if (kClassify) {
         bool isSend = IsSendLine(line);
         SpoolLine parts = ClassifySpoolLine(reader, line);

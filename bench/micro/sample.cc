@@ -169,7 +169,8 @@ const std::vector<BodyCall>& SampleBodyCalls() {
     int16_t fillColumn = 0;
     ByteString fillText;
     for (const char* raw : kPages) {
-      SpoolLine line = ClassifySpoolLine(reader, ToCodePage(raw));
+      const ByteString bytes = ToCodePage(raw);
+      SpoolLine line = ClassifySpoolLine(reader, bytes);
       if (line.kind == SpoolLine::Alignment && line.mode == 'N') {
         fillColumn = line.fillColumn;
         fillText = line.leaderText;

@@ -1,9 +1,6 @@
 // The code page 858 to Unicode table and the conversion to UTF-8.
 #include "common/charset.h"
 
-#include <array>
-#include <cstddef>
-
 namespace {
 
 // The published mapping of bytes 128 to 255, kept as fixed-width decimal
@@ -33,12 +30,7 @@ constexpr uint16_t ReadField(const char* piece, int index) {
 
 // The UTF-8 form of a code point up to U+FFFF: at most three bytes. Every
 // code point of the code page lies below U+10000.
-struct Utf8Of {
-  char bytes[3];
-  uint8_t length;
-};
-
-constexpr Utf8Of EncodeUtf8(uint16_t u) {
+constexpr Utf8Form EncodeUtf8(uint16_t u) {
   if (u < 0x80) return {{static_cast<char>(u), 0, 0}, 1};
   if (u < 0x800) return {{static_cast<char>(0xC0 + (u >> 6)), static_cast<char>(0x80 + (u & 0x3F)), 0}, 2};
   return {{static_cast<char>(0xE0 + (u >> 12)), static_cast<char>(0x80 + ((u >> 6) & 0x3F)),
@@ -46,58 +38,55 @@ constexpr Utf8Of EncodeUtf8(uint16_t u) {
           3};
 }
 
-struct HighHalf {
-  uint16_t codePoint[128];
-  Utf8Of utf8[128];
+constexpr uint16_t DecodeCodePoint(int c) {
+  if (c < 128) return static_cast<uint16_t>(c);
+  return c < 171   ? ReadField(kUnicodeOfByte128, c - 128)
+         : c < 214 ? ReadField(kUnicodeOfByte171, c - 171)
+                   : ReadField(kUnicodeOfByte214, c - 214);
+}
+
+struct CodePoints {
+  uint16_t of[256];
 };
 
 // Every line printed is converted, so the text fields are decoded once, by
-// the compiler, into a lookup by byte.
-constexpr HighHalf DecodeHighHalf() {
-  HighHalf table{};
-  for (int c = 128; c < 256; ++c) {
-    uint16_t u = c < 171   ? ReadField(kUnicodeOfByte128, c - 128)
-                 : c < 214 ? ReadField(kUnicodeOfByte171, c - 171)
-                           : ReadField(kUnicodeOfByte214, c - 214);
-    table.codePoint[c - 128] = u;
-    table.utf8[c - 128] = EncodeUtf8(u);
-  }
+// the compiler, into lookups by byte.
+constexpr CodePoints DecodeCodePoints() {
+  CodePoints table{};
+  for (int c = 0; c < 256; ++c) table.of[c] = DecodeCodePoint(c);
   return table;
 }
 
-constexpr HighHalf kHighHalf = DecodeHighHalf();
+constexpr CodePoints kCodePoints = DecodeCodePoints();
 
-static_assert(kHighHalf.codePoint[0xD5 - 128] == 0x20AC, "byte D5 is the euro sign");
-static_assert(kHighHalf.codePoint[0xFF - 128] == 0xA0, "byte FF is the no-break space");
+constexpr Utf8Forms EncodeForms() {
+  Utf8Forms forms{};
+  for (size_t c = 0; c < 256; ++c) forms[c] = EncodeUtf8(kCodePoints.of[c]);
+  return forms;
+}
+
+static_assert(kCodePoints.of[0xD5] == 0x20AC, "byte D5 is the euro sign");
+static_assert(kCodePoints.of[0xFF] == 0xA0, "byte FF is the no-break space");
+static_assert(sizeof(Utf8Form) == 4, "a form is copied as four bytes");
 
 }  // namespace
 
-uint16_t UnicodeOfByte(unsigned char byte) {
-  return byte < 128 ? byte : kHighHalf.codePoint[byte - 128];
-}
+constexpr Utf8Forms kUtf8OfByte = EncodeForms();
+
+uint16_t UnicodeOfByte(unsigned char byte) { return kCodePoints.of[byte]; }
 
 void AppendUtf8(uint16_t codePoint, std::string& out) {
-  const Utf8Of form = EncodeUtf8(codePoint);
+  const Utf8Form form = EncodeUtf8(codePoint);
   out.append(form.bytes, form.length);
 }
 
 std::string ConvertCharset(const ByteString& text) {
-  // Sized exactly first, then filled: one allocation whatever the length.
+  // Sized exactly first (with room for the last form's whole four bytes),
+  // then filled: one allocation whatever the length.
   size_t length = 0;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    length += byte < 128 ? 1 : kHighHalf.utf8[byte - 128].length;
-  }
-  std::string utf8(length, '\0');
-  char* out = &utf8[0];
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 128) {
-      *out++ = c;
-    } else {
-      const Utf8Of& form = kHighHalf.utf8[byte - 128];
-      for (uint8_t i = 0; i < form.length; ++i) *out++ = form.bytes[i];
-    }
-  }
+  for (char c : text) length += kUtf8OfByte[static_cast<unsigned char>(c)].length;
+  std::string utf8(length + sizeof(Utf8Form), '\0');
+  ConvertBytes(kUtf8OfByte, text.data(), text.size(), &utf8[0]);
+  utf8.resize(length);
   return utf8;
 }

@@ -2,10 +2,26 @@
 // page 858) to Unicode and UTF-8.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "common/text.h"
+
+/// The UTF-8 form of one code page byte: one to three bytes, then their
+/// count, so that a form is copied as one block of four bytes.
+struct Utf8Form {
+  char bytes[3];
+  uint8_t length;
+};
+
+/// A UTF-8 form for each of the 256 byte values.
+using Utf8Forms = std::array<Utf8Form, 256>;
+
+/// The UTF-8 form of every code page byte; bytes below 128 stand for themselves.
+extern const Utf8Forms kUtf8OfByte;
 
 /// The Unicode code point of one code page byte; bytes below 128 stand for
 /// themselves.
@@ -13,6 +29,19 @@ uint16_t UnicodeOfByte(unsigned char byte);
 
 /// Appends the UTF-8 form of a code point up to U+FFFF.
 void AppendUtf8(uint16_t codePoint, std::string& out);
+
+/// Writes the forms of `size` bytes from `in` at `out` and returns the end
+/// of what was written. `out` must have room for their UTF-8 length and 3
+/// bytes more (3 * `size` + 1 is always enough): each form is copied whole,
+/// its count included, and the next one overwrites the rest.
+inline char* ConvertBytes(const Utf8Forms& forms, const char* in, size_t size, char* out) {
+  for (const char* end = in + size; in != end; ++in) {
+    const Utf8Form& form = forms[static_cast<unsigned char>(*in)];
+    std::memcpy(out, &form, sizeof form);
+    out += form.length;
+  }
+  return out;
+}
 
 /// The text converted from the code page to UTF-8. Every byte converts;
 /// texts of any length convert whole.

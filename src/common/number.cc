@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -15,7 +16,7 @@ int DigitValue(char c) {
   return 99;
 }
 
-double ReadBasedDigits(const std::string& text, size_t i, int base) {
+double ReadBasedDigits(std::string_view text, size_t i, int base) {
   double value = 0;
   for (; i < text.size() && DigitValue(text[i]) < base; ++i) value = value * base + DigitValue(text[i]);
   return value;
@@ -23,7 +24,7 @@ double ReadBasedDigits(const std::string& text, size_t i, int base) {
 
 }  // namespace
 
-double ReadNumber(const std::string& text) {
+double ReadNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
   if (i < text.size() && text[i] == '&') {
@@ -37,18 +38,21 @@ double ReadNumber(const std::string& text) {
     }
   }
 
-  // Copy the matched number into a plain C form for strtod: no hex floats,
-  // infinities or locale surprises can get through.
-  std::string number;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+  const size_t start = i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = 0;
   double whole = 0;
-  while (i < text.size() && IsDigit(text[i])) whole = whole * 10 + (text[i] - '0'), number += text[i++], ++digits;
+  while (i < text.size() && IsDigit(text[i])) whole = whole * 10 + (text[i++] - '0'), ++digits;
   // Columns and counts are short whole numbers: exact in a double, no strtod needed.
   bool plainWhole = digits > 0 && digits <= 15 &&
                     (i >= text.size() || (text[i] != '.' && text[i] != 'E' && text[i] != 'e' && text[i] != 'D' &&
                                           text[i] != 'd'));
-  if (plainWhole) return !number.empty() && number[0] == '-' ? -whole : whole;
+  if (plainWhole) return negative ? -whole : whole;
+
+  // Copy the matched number into a plain C form for strtod: no hex floats,
+  // infinities or locale surprises can get through.
+  std::string number(text.substr(start, i - start));
   if (i < text.size() && text[i] == '.') {
     number += text[i++];
     while (i < text.size() && IsDigit(text[i])) number += text[i++], ++digits;
@@ -73,7 +77,7 @@ int16_t StoreInt16(double value) {
   return static_cast<int16_t>(rounded);
 }
 
-int16_t ReadInt16(const std::string& text) { return StoreInt16(ReadNumber(text)); }
+int16_t ReadInt16(std::string_view text) { return StoreInt16(ReadNumber(text)); }
 
 int16_t AddClamped(int16_t value, int delta) {
   long long sum = static_cast<long long>(value) + delta;  // long has 32 bits on Windows

@@ -1,8 +1,6 @@
 // Blanks, trimming and upper-case folding of code page byte strings.
 #include "common/text.h"
 
-#include <cstring>
-
 ByteString TrimLeadingBlanks(const ByteString& text) {
   size_t first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
@@ -17,7 +15,23 @@ ByteString TrimTrailingBlanks(const ByteString& text) {
 
 ByteString TrimBlanks(const ByteString& text) { return TrimLeadingBlanks(TrimTrailingBlanks(text)); }
 
-bool IsAllChar(const ByteString& text, int code) {
+ByteString operator+(const ByteString& left, ByteView right) {
+  ByteString joined;
+  joined.reserve(left.size() + right.size());
+  joined.append(left).append(right.data(), right.size());
+  return joined;
+}
+
+ByteString operator+(ByteView left, const ByteString& right) {
+  ByteString joined;
+  joined.reserve(left.size() + right.size());
+  joined.append(left.data(), left.size()).append(right);
+  return joined;
+}
+
+ByteString operator+(const char* left, ByteView right) { return ByteString(left) + right; }
+
+bool IsAllChar(std::string_view text, int code) {
   for (char c : text)
     if (static_cast<unsigned char>(c) != code) return false;
   return true;
@@ -44,8 +58,8 @@ ByteString FoldUpper(const ByteString& text) {
   return folded;
 }
 
-bool StartsWith(const ByteString& text, const char* prefix) {
-  return text.compare(0, std::strlen(prefix), prefix) == 0;
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool EndsInSeparator(const ByteString& directory, bool slashCounts) {

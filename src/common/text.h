@@ -4,10 +4,37 @@
 // becomes UTF-8 only when it is written into a document.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 /// A byte string in the suite's DOS code page.
 using ByteString = std::string;
+
+/// Bytes of the code page seen where they lie (a line in the spool reader's
+/// buffer, a field of that line): nothing is copied. Valid only while those
+/// bytes stay where they are. Where a ByteString is needed it converts to
+/// one, copying then.
+class ByteView : public std::string_view {
+ public:
+  constexpr ByteView() noexcept = default;
+  constexpr ByteView(const char* data, size_t size) noexcept : std::string_view(data, size) {}
+  constexpr ByteView(const char* text) noexcept : std::string_view(text) {}
+  constexpr ByteView(std::string_view view) noexcept : std::string_view(view) {}
+  ByteView(const ByteString& text) noexcept : std::string_view(text) {}
+
+  operator ByteString() const { return ByteString(data(), size()); }
+
+  /// The bytes from `position` on, at most `count` of them.
+  constexpr ByteView substr(size_t position, size_t count = npos) const {
+    return std::string_view::substr(position, count);
+  }
+};
+
+/// Joins a view with a string into a new string.
+ByteString operator+(const ByteString& left, ByteView right);
+ByteString operator+(ByteView left, const ByteString& right);
+ByteString operator+(const char* left, ByteView right);
 
 /// True when the byte is a blank: the space character only, never a tab.
 inline bool IsBlank(char c) { return c == ' '; }
@@ -23,10 +50,10 @@ ByteString TrimBlanks(const ByteString& text);
 
 /// True when every byte of the text has the code `code` (0..255); the empty
 /// text holds only that code too.
-bool IsAllChar(const ByteString& text, int code);
+bool IsAllChar(std::string_view text, int code);
 
 /// True when the text is empty or holds only blanks.
-inline bool IsBlankOnly(const ByteString& text) { return IsAllChar(text, ' '); }
+inline bool IsBlankOnly(std::string_view text) { return IsAllChar(text, ' '); }
 
 /// One byte upper-cased: a-z and the seven accented letters of the code
 /// page that have capitals in it; every other byte is returned unchanged.
@@ -36,7 +63,7 @@ char FoldUpper(char c);
 ByteString FoldUpper(const ByteString& text);
 
 /// True when `text` begins with `prefix`, byte for byte.
-bool StartsWith(const ByteString& text, const char* prefix);
+bool StartsWith(std::string_view text, std::string_view prefix);
 
 /// True when the directory value ends in a separator: a colon or a
 /// backslash, or also a slash when `slashCounts` is set.

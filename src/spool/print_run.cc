@@ -29,7 +29,7 @@ void StartDocument(PrintRunState& run, const PrintRunInputs& inputs) {
 }
 
 void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
-  ByteString directory = inputs.showDocument ? ByteString() : line.directory;
+  const ByteView directory = inputs.showDocument ? ByteView() : line.directory;
   // The document of the previous routed section ends here; so does a
   // document begun by a Device line when a new routed one begins, so that
   // neither is left without its tail.
@@ -65,11 +65,10 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
         run.doc.fillText = line.leaderText;
       }
       break;
-    case SpoolLine::Text: {
-      ByteString text = line.text;
-      WriteBodyText(run.doc, line.column, text, line.lineEnds);
+    case SpoolLine::Text:
+      // The text is written from where it lies in the reader's buffer.
+      WriteBodyText(run.doc, line.column, line.text, line.lineEnds);
       break;
-    }
     case SpoolLine::Send:
     case SpoolLine::Blank:
       break;
@@ -84,22 +83,22 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   SpoolReader reader;
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
 
-  try {
-    while (!SpoolAtEnd(reader)) {
-      ByteString text = ReadSpoolLine(reader);
-      bool isSend = IsSendLine(text);
+  while (!SpoolAtEnd(reader)) {
+    try {
+      const ByteView text = ReadSpoolLine(reader);
+      const bool isSend = IsSendLine(text);
       if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
-      SpoolLine line = ClassifySpoolLine(reader, text);
+      const SpoolLine line = ClassifySpoolLine(reader, text);
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, inputs);
         continue;
       }
       HandleLine(line, run, inputs);
       ShowProgress(console, run.doc.pageCount, run.doc.pageLineCount);
+    } catch (const std::bad_alloc&) {
+      // A line too long to work on (its codes, its leader, its recipient)
+      // is left out and the reading goes on with the next one.
     }
-  } catch (const std::bad_alloc&) {
-    // A line too long to hold ends the reading. The end of the run still
-    // gives the host its screen and the document its tail.
   }
 
   CloseSpoolFile(reader);

@@ -1,67 +1,164 @@
 // Reading the spool file through a fixed buffer, and the kinds of its lines.
 #include "spool/reader.h"
 
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
 #include "common/number.h"
 
 namespace {
 
 constexpr char kCtrlZ = '\x1a';
 
-// Makes unread bytes available. False, with the reader at its end, when
-// the file has none left.
-bool Refill(SpoolReader& reader) {
-  if (reader.atEnd) return false;
-  if (reader.position < reader.filled) return true;
-  reader.position = 0;
-  reader.filled = platform::ReadBytes(reader.file, reader.buffer.get(), kSpoolBufferSize);
-  if (reader.filled == 0) reader.atEnd = true;
-  return !reader.atEnd;
+// Moves the unread bytes to the front of the buffer and reads more behind
+// them. Data ends at the end of the file or at a Ctrl-Z, which is never
+// made part of the buffered bytes. A LF that comes right after a CR that
+// ended the buffered bytes is stepped over.
+void Fill(SpoolReader& reader) {
+  char* buffer = reader.buffer.get();
+  if (reader.position > 0) {
+    std::memmove(buffer, buffer + reader.position, reader.filled - reader.position);
+    reader.bufferStart += static_cast<int64_t>(reader.position);
+    reader.filled -= reader.position;
+    reader.position = 0;
+  }
+  size_t n = platform::ReadBytes(reader.file, buffer + reader.filled, kSpoolBufferSize - reader.filled);
+  reader.readOffset += static_cast<int64_t>(n);
+  if (n == 0) reader.dataEnds = true;
+  if (const void* z = std::memchr(buffer + reader.filled, kCtrlZ, n)) {
+    n = static_cast<size_t>(static_cast<const char*>(z) - (buffer + reader.filled));
+    reader.dataEnds = true;
+  }
+  reader.filled += n;
+  if (reader.crPending && reader.position < reader.filled && buffer[reader.position] == '\n') ++reader.position;
+  if (reader.position < reader.filled || reader.dataEnds) reader.crPending = false;
+}
+
+// Steps over the LF of a CR LF whose CR was just passed. When the CR was the
+// last buffered byte, the LF is looked for in the next read.
+void StepOverLf(SpoolReader& reader) {
+  if (reader.position < reader.filled) {
+    if (reader.buffer[reader.position] == '\n') ++reader.position;
+  } else if (!reader.dataEnds) {
+    reader.crPending = true;
+  }
+}
+
+// A line handed out, or the empty line when it is longer than allowed.
+ByteView Allowed(const SpoolReader& reader, ByteView line) {
+  return line.size() <= reader.longestLine ? line : ByteView();
+}
+
+// Reads the `length` bytes at `start` of the file into the reader's long
+// line, then goes back to where the reading was. False, with no memory
+// kept, when there is no memory for it or the file cannot be read again.
+bool TakeLongLine(SpoolReader& reader, int64_t start, uint64_t length) {
+  ByteString& line = reader.longLine;
+  try {
+    if (length > line.max_size()) return false;
+    line.resize(static_cast<size_t>(length));
+  } catch (const std::exception&) {  // bad_alloc, length_error
+    ByteString().swap(line);
+    return false;
+  }
+  bool read = platform::SeekFile(reader.file, start);
+  size_t got = 0;
+  while (read && got < line.size()) {
+    size_t n = platform::ReadBytes(reader.file, &line[got], line.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  if (!platform::SeekFile(reader.file, reader.readOffset)) reader.dataEnds = true;
+  if (!read) {
+    ByteString().swap(line);
+    return false;
+  }
+  // The file may have changed since the line was measured: what was read
+  // again still ends at the first line end in it.
+  line.resize(got);
+  size_t end = line.find_first_of("\r\x1a");
+  if (end != ByteString::npos) line.resize(end);
+  return true;
+}
+
+// The line that begins at the front of a full buffer and goes on past it:
+// measured to its end, then read in again at once.
+ByteView ReadLongLine(SpoolReader& reader) {
+  const int64_t start = reader.bufferStart + static_cast<int64_t>(reader.position);
+  uint64_t length = reader.filled - reader.position;
+  reader.position = reader.filled;
+  bool endsAtCr = false;
+  while (!reader.dataEnds && !endsAtCr) {
+    Fill(reader);
+    const char* buffer = reader.buffer.get();
+    const void* cr = std::memchr(buffer, '\r', reader.filled);
+    reader.position = cr ? static_cast<size_t>(static_cast<const char*>(cr) - buffer) : reader.filled;
+    length += reader.position;
+    endsAtCr = cr != nullptr;
+  }
+  ByteView line;
+  if (length <= reader.longestLine && TakeLongLine(reader, start, length)) line = reader.longLine;
+  if (endsAtCr) {
+    ++reader.position;
+    StepOverLf(reader);
+  }
+  return line;
+}
+
+// Blanks off both ends.
+ByteView TrimmedView(ByteView text) {
+  size_t first = 0, end = text.size();
+  while (first < end && IsBlank(text[first])) ++first;
+  while (end > first && IsBlank(text[end - 1])) --end;
+  return text.substr(first, end - first);
 }
 
 // "SEND" and its fields. The fields are located from the keyword, so that
 // blanks before it do not shift them.
-void TakeSendFields(const ByteString& line, SpoolLine& out) {
+void TakeSendFields(ByteView line, SpoolLine& out) {
   size_t keyword = line.find_first_not_of(' ');
   size_t c1 = line.find(',', keyword + 4);
-  if (c1 == ByteString::npos) {
-    out.recipient = TrimBlanks(line.substr(keyword + 4));
+  if (c1 == ByteView::npos) {
+    out.recipient = TrimmedView(line.substr(keyword + 4));
     return;
   }
-  out.recipient = TrimBlanks(line.substr(keyword + 4, c1 - keyword - 4));
+  out.recipient = TrimmedView(line.substr(keyword + 4, c1 - keyword - 4));
   size_t c2 = line.find(',', c1 + 1);
-  if (c2 == ByteString::npos)
-    out.directory = TrimBlanks(line.substr(c1 + 1));  // the second comma is missing
+  if (c2 == ByteView::npos)
+    out.directory = TrimmedView(line.substr(c1 + 1));  // the second comma is missing
   else
-    out.directory = TrimBlanks(line.substr(c1 + 1, c2 - c1 - 1));
+    out.directory = TrimmedView(line.substr(c1 + 1, c2 - c1 - 1));
 }
 
 // "JUS", blanks, the mode letter; for "N" also the fill column and the
 // leader text between backslashes.
-void TakeAlignmentFields(const ByteString& line, SpoolLine& out) {
-  ByteString rest = TrimLeadingBlanks(line.substr(3));
+void TakeAlignmentFields(ByteView line, SpoolLine& out) {
+  ByteView rest = line.substr(3);
+  rest = rest.substr(std::min(rest.find_first_not_of(' '), rest.size()));
   if (rest.empty()) return;
   out.mode = rest[0];
   if (out.mode != 'N') return;
   size_t blank = rest.find(' ');
-  if (blank != ByteString::npos) out.fillColumn = ReadInt16(rest.substr(blank + 1));
+  if (blank != ByteView::npos) out.fillColumn = ReadInt16(rest.substr(blank + 1));
   size_t open = rest.find('\\');
-  if (open == ByteString::npos) return;
+  if (open == ByteView::npos) return;
   size_t close = rest.find('\\', open + 1);
-  if (close != ByteString::npos) out.leaderText = rest.substr(open + 1, close - open - 1);
+  if (close != ByteView::npos) out.leaderText = rest.substr(open + 1, close - open - 1);
 }
 
 // Column, text and line-end count: the first comma ends the column, the
 // last comma begins the count, and everything between is the text.
-void TakeTextFields(SpoolReader& reader, const ByteString& line, SpoolLine& out) {
+void TakeTextFields(SpoolReader& reader, ByteView line, SpoolLine& out) {
   size_t first = line.find(',');
   size_t rest = 0;
-  if (first != ByteString::npos) {
+  if (first != ByteView::npos) {
     reader.lastTextColumn = ReadInt16(line.substr(0, first));
     rest = first + 1;
   }
   out.column = reader.lastTextColumn;
   size_t last = line.rfind(',');
-  if (last == ByteString::npos || last < rest) {
+  if (last == ByteView::npos || last < rest) {
     out.lineEnds = ReadInt16(line.substr(rest));
     out.text = line.substr(rest);  // the closing comma is missing: keep every byte
   } else {
@@ -76,47 +173,52 @@ void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
   CloseSpoolFile(reader);
   if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
   reader.file = platform::OpenExistingForReading(path);
-  reader.position = 0;
-  reader.filled = 0;
-  reader.atEnd = reader.file == 0;
+  reader.dataEnds = reader.file == 0;
   reader.lastTextColumn = 0;
 }
 
 bool SpoolAtEnd(SpoolReader& reader) {
-  if (!Refill(reader)) return true;
-  if (reader.buffer[reader.position] == kCtrlZ) reader.atEnd = true;
-  return reader.atEnd;
-}
-
-ByteString ReadSpoolLine(SpoolReader& reader) {
-  ByteString line;
-  while (Refill(reader)) {
-    const char* start = reader.buffer.get() + reader.position;
-    const char* stop = reader.buffer.get() + reader.filled;
-    const char* p = start;
-    while (p < stop && *p != '\r' && *p != kCtrlZ) ++p;
-    line.append(start, p);
-    reader.position += static_cast<size_t>(p - start);
-    if (p == stop) continue;
-    if (*p == kCtrlZ) {
-      reader.atEnd = true;
-      break;
-    }
-    ++reader.position;  // the CR; a LF right after it, maybe in the next read, belongs to it
-    if (Refill(reader) && reader.buffer[reader.position] == '\n') ++reader.position;
-    break;
+  while (reader.position == reader.filled) {
+    if (reader.dataEnds) return true;
+    Fill(reader);
   }
-  return line;
+  return false;
 }
 
-bool IsSendLine(const ByteString& line) {
-  size_t keyword = line.find_first_not_of(' ');
-  if (keyword == ByteString::npos || line.size() - keyword < 4) return false;
+ByteView ReadSpoolLine(SpoolReader& reader) {
+  if (reader.longLine.capacity() > 0) ByteString().swap(reader.longLine);  // its line is done with
+  if (SpoolAtEnd(reader)) return ByteView();
+  size_t scanned = reader.position;  // no CR before this
+  for (;;) {
+    const char* buffer = reader.buffer.get();
+    const void* cr = std::memchr(buffer + scanned, '\r', reader.filled - scanned);
+    if (cr) {
+      const size_t end = static_cast<size_t>(static_cast<const char*>(cr) - buffer);
+      ByteView line(buffer + reader.position, end - reader.position);
+      reader.position = end + 1;
+      StepOverLf(reader);
+      return Allowed(reader, line);
+    }
+    if (reader.dataEnds) {  // the last line needs no line end
+      ByteView line(buffer + reader.position, reader.filled - reader.position);
+      reader.position = reader.filled;
+      return Allowed(reader, line);
+    }
+    if (reader.position == 0 && reader.filled == kSpoolBufferSize) return ReadLongLine(reader);
+    scanned = reader.filled - reader.position;  // where the unscanned bytes lie once moved to the front
+    Fill(reader);
+  }
+}
+
+bool IsSendLine(ByteView line) {
+  size_t keyword = 0;
+  while (keyword < line.size() && IsBlank(line[keyword])) ++keyword;
+  if (line.size() - keyword < 4) return false;
   return FoldUpper(line[keyword]) == 'S' && FoldUpper(line[keyword + 1]) == 'E' &&
          FoldUpper(line[keyword + 2]) == 'N' && FoldUpper(line[keyword + 3]) == 'D';
 }
 
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
+SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
   SpoolLine out;
   if (IsSendLine(line)) {
     out.kind = SpoolLine::Send;
@@ -127,7 +229,9 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
     out.kind = SpoolLine::Page;
   } else if (StartsWith(line, "*")) {
     out.kind = SpoolLine::Attribute;
-    out.codes = FoldUpper(TrimBlanks(line.substr(1)));
+    ByteView codes = TrimmedView(line.substr(1));
+    out.codes.assign(codes.data(), codes.size());
+    for (char& c : out.codes) c = FoldUpper(c);
   } else if (StartsWith(line, "JUS")) {
     out.kind = SpoolLine::Alignment;
     TakeAlignmentFields(line, out);
@@ -138,10 +242,22 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
   return out;
 }
 
+SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
+  return ClassifySpoolLine(reader, ByteView(line));
+}
+
+SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line) {
+  return ClassifySpoolLine(reader, ByteView(line));
+}
+
 void CloseSpoolFile(SpoolReader& reader) {
   platform::CloseFile(reader.file);
   reader.file = 0;
   reader.position = 0;
   reader.filled = 0;
-  reader.atEnd = true;
+  reader.bufferStart = 0;
+  reader.readOffset = 0;
+  reader.dataEnds = true;
+  reader.crPending = false;
+  ByteString().swap(reader.longLine);
 }

@@ -13,29 +13,38 @@
 /// and the longest line, never by the size of the file.
 constexpr size_t kSpoolBufferSize = 64 * 1024;
 
-/// One reading of a spool file.
+/// One reading of a spool file. Lines are handed out where they lie in the
+/// buffer; only a line longer than the buffer gets memory of its own.
 struct SpoolReader {
   platform::FileNumber file = 0;      // 0 when no file is open
   std::unique_ptr<char[]> buffer;     // kSpoolBufferSize bytes once opened
   size_t position = 0;                // next unread byte of the buffer
   size_t filled = 0;                  // bytes of the buffer holding data
-  bool atEnd = true;                  // no data left: end of file or Ctrl-Z
+  int64_t bufferStart = 0;            // file offset of the buffer's first byte
+  int64_t readOffset = 0;             // file offset the next read starts at
+  bool dataEnds = true;               // the buffered bytes are the last: end of file or Ctrl-Z
+  bool crPending = false;             // a CR ended the buffered bytes: a LF read next belongs to it
   int16_t lastTextColumn = 0;         // column of the latest text line with a comma
+  // The longest line handed out; a longer one is passed over like one
+  // there is no memory for. Kept by OpenSpoolFile.
+  size_t longestLine = SIZE_MAX;
+  ByteString longLine;                // the latest line longer than the buffer
 };
 
 /// One line taken apart. Only the fields of its kind are set; the others
-/// stay empty or 0.
+/// stay empty or 0. The views look into the line that was taken apart and
+/// are valid as long as it is.
 struct SpoolLine {
   enum Kind { Send, Device, Page, Attribute, Alignment, Text, Blank };
   Kind kind = Blank;
-  ByteString recipient;   // Send: the first field, trimmed
-  ByteString directory;   // Send: the second field, trimmed
+  ByteView recipient;     // Send: the first field, trimmed
+  ByteView directory;     // Send: the second field, trimmed
   ByteString codes;       // Attribute: after the "*", trimmed and upper-cased
   char mode = 0;          // Alignment: the mode letter as written; 0 when none
   int16_t fillColumn = 0; // Alignment, mode 'N': the column to fill up to
-  ByteString leaderText;  // Alignment, mode 'N': between the first two backslashes
+  ByteView leaderText;    // Alignment, mode 'N': between the first two backslashes
   int16_t column = 0;     // Text: where the text starts, 1 for the first cell
-  ByteString text;        // Text: the text as written, commas and blanks kept
+  ByteView text;          // Text: the text as written, commas and blanks kept
   int16_t lineEnds = 0;   // Text: line ends to write after the text
 };
 
@@ -45,22 +54,37 @@ struct SpoolLine {
 void OpenSpoolFile(SpoolReader& reader, const ByteString& path);
 
 /// True when no line is left: no bytes remain, or the next byte is 1A hex
-/// (Ctrl-Z), after which nothing is read.
+/// (Ctrl-Z), after which nothing is read. May read on, so the line last
+/// handed out is no longer valid after it.
 bool SpoolAtEnd(SpoolReader& reader);
 
 /// The next line without its line end. A line ends at CR LF, at a CR alone,
 /// at a Ctrl-Z or at the end of the file; a LF alone is part of the line.
-/// Returns the empty string when no line is left.
-ByteString ReadSpoolLine(SpoolReader& reader);
+/// Returns the empty line when no line is left.
+///
+/// The line is valid until the next call of SpoolAtEnd, ReadSpoolLine,
+/// OpenSpoolFile or CloseSpoolFile on the reader; nothing is copied while it
+/// fits in the buffer. A longer line is measured to its end and then read in
+/// at once, so that it takes memory of its own length only, until the next
+/// line is read. A line there is no memory for (or longer than
+/// `longestLine`) is passed over to its end and reads as an empty line; the
+/// next call returns the line after it. One line is lost, never the rest of
+/// the file.
+ByteView ReadSpoolLine(SpoolReader& reader);
 
 /// True when `line`, after its leading blanks, begins with "SEND" in any
 /// letter case.
-bool IsSendLine(const ByteString& line);
+bool IsSendLine(ByteView line);
 
-/// The kind of `line` and its fields. A text line that holds a comma sets
-/// `lastTextColumn` from the number before it; every text line takes its
-/// column from `lastTextColumn`. Never fails: any line has a kind.
+/// The kind of `line` and its fields, which look into `line`. A text line
+/// that holds a comma sets `lastTextColumn` from the number before it; every
+/// text line takes its column from `lastTextColumn`. Never fails: any line
+/// has a kind.
+SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line);
 SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line);
+SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line);
+/// A string that goes away at once would leave the fields looking at nothing.
+SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteString&& line) = delete;
 
 /// Closes the spool file; the reader is then at its end. Closing a reader
 /// that is not open does nothing.

@@ -1,11 +1,15 @@
-// The body-line writer and its saved-text stack.
+// The body-line writer and its saved-text stack. The text is never copied:
+// fill, rules and link are worked out on the bytes where they lie, and the
+// UTF-8 goes straight into a block of output handed to the document once a
+// line.
 #include "text/body_writer.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
-#include "common/number.h"
 #include "common/charset.h"
+#include "common/number.h"
 
 namespace {
 
@@ -15,70 +19,270 @@ constexpr size_t kLengthBytes = 8;
 
 int ClampToInt16(int value) { return std::max(-32768, std::min(32767, value)); }
 
-bool IsControlByte(char c) {
-  unsigned char b = static_cast<unsigned char>(c);
-  return b < 32 || b == 127 || b == 255;
+constexpr bool IsControlByte(unsigned char b) { return b < 32 || b == 127 || b == 255; }
+
+unsigned char Cleaned(char c) {
+  const unsigned char b = static_cast<unsigned char>(c);
+  return IsControlByte(b) ? ' ' : b;
 }
 
-bool IsAddressCharacter(char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
-  switch (c) {
-    case '-': case '.': case '_': case '~': case ':': case '/': case '?': case '#':
-    case '[': case ']': case '@': case '!': case '$': case '&': case '\'': case '(':
-    case ')': case '*': case '+': case ',': case ';': case '%': case '=':
-      return true;
-    default:
-      return false;
+struct AddressBytes {
+  bool is[256];
+};
+
+constexpr AddressBytes FindAddressBytes() {
+  AddressBytes table{};
+  for (int c = 0; c < 256; ++c) table.is[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  for (const char* mark = "-._~:/?#[]@!$&'()*+,;%="; *mark; ++mark) table.is[static_cast<unsigned char>(*mark)] = true;
+  return table;
+}
+
+// Letters, digits and the marks of an address: RFC 3986's unreserved and
+// reserved characters and the percent sign.
+constexpr AddressBytes kAddressBytes = FindAddressBytes();
+
+// The forms the body is written with: a control byte shows as one space.
+const Utf8Forms& CleanForms() {
+  static const Utf8Forms forms = [] {
+    Utf8Forms cleaned = kUtf8OfByte;
+    for (size_t c = 0; c < cleaned.size(); ++c)
+      if (IsControlByte(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
+    return cleaned;
+  }();
+  return forms;
+}
+
+// --- The output: a block on the stack, handed to the document when full
+// and at the end of the call, so that a usual line is one write.
+
+constexpr size_t kBlockSize = 8 * 1024;
+
+struct OutputBlock {
+  explicit OutputBlock(DocumentState& d) : doc(d) {}  // the bytes stay unset until written
+  DocumentState& doc;
+  size_t used = 0;
+  char bytes[kBlockSize];
+};
+
+void Flush(OutputBlock& out) {
+  if (out.used > 0) WriteToDocument(out.doc, out.bytes, out.used);
+  out.used = 0;
+}
+
+// Where `size` more bytes go, at most kBlockSize of them.
+char* Room(OutputBlock& out, size_t size) {
+  if (kBlockSize - out.used < size) Flush(out);
+  return out.bytes + out.used;
+}
+
+void PutBytes(OutputBlock& out, const char* data, size_t size) {
+  while (size > 0) {
+    const size_t n = std::min(size, kBlockSize);
+    std::memcpy(Room(out, n), data, n);
+    out.used += n;
+    data += n;
+    size -= n;
   }
 }
 
-char FoldLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// The position of the first "http://" in any letter case, or npos.
-size_t FindScheme(const std::string& text) {
-  static const char kScheme[] = "http://";
-  const size_t length = sizeof kScheme - 1;
-  for (size_t p = 0; p + length <= text.size(); ++p) {
-    size_t k = 0;
-    while (k < length && FoldLowerAscii(text[p + k]) == kScheme[k]) ++k;
-    if (k == length) return p;
+void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t count) {
+  const size_t perBlock = kBlockSize / unitSize;
+  while (count > 0) {
+    const size_t n = std::min(count, perBlock);
+    char* at = Room(out, n * unitSize);
+    for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
+    out.used += n * unitSize;
+    count -= n;
   }
-  return std::string::npos;
+}
+
+void PutConverted(OutputBlock& out, const Utf8Forms& forms, const char* data, size_t size) {
+  constexpr size_t kSlice = (kBlockSize - 1) / 3;  // bytes whose forms surely fit in a block
+  while (size > 0) {
+    const size_t n = std::min(size, kSlice);
+    char* at = Room(out, 3 * n + 1);
+    out.used += static_cast<size_t>(ConvertBytes(forms, data, n, at) - at);
+    data += n;
+    size -= n;
+  }
+}
+
+// --- The working text: the printed text, then the spaces and copies of a
+// pending leader fill. It is never put together in memory.
+
+struct WorkingText {
+  ByteView text;
+  size_t spaces = 0;  // after the text
+  ByteView leader;    // the fill text, `copies` times after the spaces
+  size_t copies = 0;
+  size_t size = 0;    // cells in all
+};
+
+// The byte at `i` (below `size`), a control byte as a space.
+unsigned char ByteAt(const WorkingText& t, size_t i) {
+  if (i < t.text.size()) return Cleaned(t.text[i]);
+  i -= t.text.size();
+  if (i < t.spaces) return ' ';
+  return Cleaned(t.leader[(i - t.spaces) % t.leader.size()]);
 }
 
 // The cells between the end of the text and the fill column get spaces and
 // then whole copies of the fill text, the last copy ending at the column.
-void ApplyFill(DocumentState& doc, ByteString& t) {
-  if (doc.fillText.empty()) return;
+// A negative count rounds down, so the spaces are always 0 to L - 1.
+WorkingText Working(const DocumentState& doc, ByteView text) {
+  WorkingText t;
+  t.text = text;
+  t.size = text.size();
+  if (doc.fillText.empty()) return t;
   const long long length = static_cast<long long>(doc.fillText.size());
   const long long total =
-      static_cast<long long>(doc.fillColumn) - static_cast<long long>(t.size()) - doc.outColumn;
+      static_cast<long long>(doc.fillColumn) - static_cast<long long>(text.size()) - doc.outColumn;
   long long copies = total / length;
-  if (total % length != 0 && total < 0) --copies;  // floor, also for negative totals
-  // The leader is printed text like the text itself: a control byte in it
-  // would reach the document raw, so it shows as one space too.
-  ByteString leader = doc.fillText;
-  std::replace_if(leader.begin(), leader.end(), IsControlByte, ' ');
-  t.append(static_cast<size_t>(total - copies * length), ' ');
-  for (long long i = 0; i < copies; ++i) t += leader;
-  doc.fillText.clear();
-  doc.fillColumn = 0;
+  if (total % length != 0 && total < 0) --copies;
+  t.spaces = static_cast<size_t>(total - copies * length);
+  t.leader = doc.fillText;
+  t.copies = copies > 0 ? static_cast<size_t>(copies) : 0;
+  t.size += t.spaces + t.copies * t.leader.size();
+  return t;
 }
 
-void ApplyRules(ByteString& t) {
-  if (t.find("--") != ByteString::npos &&
-      std::all_of(t.begin(), t.end(), [](char c) { return c == ' ' || c == '-'; }))
-    std::replace(t.begin(), t.end(), '-', '\xC4');
-  if (t.find("==") != ByteString::npos) std::replace(t.begin(), t.end(), '=', '\xCD');
+// True when `c` stands twice in a row in the text.
+bool HasPair(ByteView text, char c) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (const void* hit = std::memchr(p, c, static_cast<size_t>(end - p))) {
+    p = static_cast<const char*>(hit) + 1;
+    if (p == end) break;
+    if (*p == c) return true;
+  }
+  return false;
 }
 
-void LinkFirstAddress(std::string& h) {
-  size_t p = FindScheme(h);
-  if (p == std::string::npos) return;
-  size_t e = p;
-  while (e < h.size() && IsAddressCharacter(h[e])) ++e;
-  const std::string address = h.substr(p, e - p);
-  h.replace(p, e - p, "<A HREF=" + address + ">" + address + "</A>");
+bool OnlyDashesAndBlanks(ByteView text) {
+  for (char c : text) {
+    const unsigned char b = Cleaned(c);
+    if (b != ' ' && b != '-') return false;
+  }
+  return true;
+}
+
+struct Rules {
+  bool light = false;   // every "-" becomes U+2500
+  bool doubled = false; // every "=" becomes U+2550
+};
+
+// A text of dashes and blanks with "--" in it is a light rule; any text
+// with "==" has its equals signs drawn double.
+Rules FindRules(const WorkingText& t) {
+  bool dashes = HasPair(t.text, '-');
+  bool equals = HasPair(t.text, '=');
+  bool fillOnlyDashes = true;
+  if (t.size > t.text.size()) {
+    // After two copies of the fill text nothing new can turn up.
+    const size_t end = t.text.size() + t.spaces + std::min<size_t>(t.copies, 2) * t.leader.size();
+    unsigned char previous = t.text.empty() ? 0 : Cleaned(t.text.back());
+    for (size_t i = t.text.size(); i < end; ++i) {
+      const unsigned char c = ByteAt(t, i);
+      dashes = dashes || (c == '-' && previous == '-');
+      equals = equals || (c == '=' && previous == '=');
+      fillOnlyDashes = fillOnlyDashes && (c == '-' || c == ' ');
+      previous = c;
+    }
+  }
+  Rules rules;
+  rules.light = dashes && fillOnlyDashes && OnlyDashesAndBlanks(t.text);
+  rules.doubled = equals;
+  return rules;
+}
+
+unsigned char FoldLowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+
+// True when "http://" in any letter case has its colon at `colon`. The
+// converted text holds the same ASCII bytes at the same places, so the
+// code page bytes can be searched instead.
+bool IsSchemeAt(const WorkingText& t, size_t colon) {
+  if (colon < 4 || colon + 2 >= t.size) return false;
+  return ByteAt(t, colon + 1) == '/' && ByteAt(t, colon + 2) == '/' && FoldLowerAscii(ByteAt(t, colon - 4)) == 'h' &&
+         FoldLowerAscii(ByteAt(t, colon - 3)) == 't' && FoldLowerAscii(ByteAt(t, colon - 2)) == 't' &&
+         FoldLowerAscii(ByteAt(t, colon - 1)) == 'p';
+}
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// Where the first "http://" begins, or kNone.
+size_t FindScheme(const WorkingText& t) {
+  const char* data = t.text.data();
+  const size_t n = t.text.size();
+  for (size_t from = 0; from < n;) {
+    const void* hit = std::memchr(data + from, ':', n - from);
+    if (!hit) break;
+    const size_t colon = static_cast<size_t>(static_cast<const char*>(hit) - data);
+    if (IsSchemeAt(t, colon)) return colon - 4;
+    from = colon + 1;
+  }
+  for (size_t colon = n; colon < t.size; ++colon)
+    if (ByteAt(t, colon) == ':' && IsSchemeAt(t, colon)) return colon - 4;
+  return kNone;
+}
+
+// The end of the address that begins at `start`: the first byte that is no
+// address character once the rules are drawn.
+size_t AddressEnd(const WorkingText& t, size_t start, Rules rules) {
+  size_t end = start;
+  for (; end < t.size; ++end) {
+    const unsigned char c = ByteAt(t, end);
+    if (!kAddressBytes.is[c] || (rules.light && c == '-') || (rules.doubled && c == '=')) break;
+  }
+  return end;
+}
+
+// The cells `from` to `to` of the working text, converted.
+void PutWorking(OutputBlock& out, const Utf8Forms& forms, const WorkingText& t, size_t from, size_t to) {
+  const size_t textEnd = t.text.size();
+  if (from < textEnd) {
+    const size_t end = std::min(to, textEnd);
+    PutConverted(out, forms, t.text.data() + from, end - from);
+    from = end;
+  }
+  const size_t spacesEnd = textEnd + t.spaces;
+  if (from < to && from < spacesEnd) {
+    const size_t end = std::min(to, spacesEnd);
+    PutRepeated(out, " ", 1, end - from);
+    from = end;
+  }
+  while (from < to) {
+    const size_t offset = (from - spacesEnd) % t.leader.size();
+    const size_t n = std::min(to - from, t.leader.size() - offset);
+    PutConverted(out, forms, t.leader.data() + offset, n);
+    from += n;
+  }
+}
+
+void PutText(OutputBlock& out, const WorkingText& t) {
+  const Rules rules = FindRules(t);
+  const Utf8Forms* forms = &CleanForms();
+  Utf8Forms ruled;
+  if (rules.light || rules.doubled) {
+    ruled = *forms;
+    if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
+    if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
+    forms = &ruled;
+  }
+  const size_t start = FindScheme(t);
+  if (start == kNone) {
+    PutWorking(out, *forms, t, 0, t.size);
+    return;
+  }
+  // Only the first address becomes a link, the same address inside the
+  // tag, unquoted, and as its text.
+  const size_t end = AddressEnd(t, start, rules);
+  PutWorking(out, *forms, t, 0, start);
+  PutBytes(out, "<A HREF=", 8);
+  PutWorking(out, *forms, t, start, end);
+  PutBytes(out, ">", 1);
+  PutWorking(out, *forms, t, start, end);
+  PutBytes(out, "</A>", 4);
+  PutWorking(out, *forms, t, end, t.size);
 }
 
 }  // namespace
@@ -105,33 +309,34 @@ ByteString PopSavedText(DocumentState& doc) {
   return text;
 }
 
-void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines) {
+void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) {
   column = ClampToInt16(column);
   newlines = ClampToInt16(newlines);
-
-  for (char& c : text)
-    if (IsControlByte(c)) c = ' ';
-  PushSavedText(doc, text);
-  ByteString& t = text;  // the working copy; the cleaned text comes back from the stack
+  // With no document open only the counters and the fill move.
+  const bool writing = doc.documentOpen;
+  OutputBlock out(doc);
 
   if (column > doc.outColumn + 1) {
-    WriteRepeated(doc, ' ', column - doc.outColumn - 1);
+    if (writing) PutRepeated(out, " ", 1, static_cast<size_t>(column - doc.outColumn - 1));
     doc.outColumn = static_cast<int16_t>(column - 1);
   }
-  ApplyFill(doc, t);
-  ApplyRules(t);
-
-  std::string h = ConvertCharset(t);
-  LinkFirstAddress(h);
-  WriteToDocument(doc, h);
+  const WorkingText t = Working(doc, text);
+  if (writing) PutText(out, t);
+  doc.fillText.clear();  // a fill applies to one text only
+  doc.fillColumn = 0;
 
   if (newlines != 0) {
-    for (int i = 0; i < newlines; ++i) WriteToDocument(doc, "\r\n", 2);
+    if (writing && newlines > 0) PutRepeated(out, "\r\n", 2, static_cast<size_t>(newlines));
     doc.pageLineCount = AddClamped(doc.pageLineCount, newlines);
     doc.outColumn = 0;
   } else {
-    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(t.size(), 65536)));
+    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(t.size, 65536)));
   }
+  Flush(out);
+}
 
-  text = PopSavedText(doc);
+void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines) {
+  for (char& c : text)
+    if (IsControlByte(static_cast<unsigned char>(c))) c = ' ';
+  WriteBodyText(doc, column, ByteView(text), newlines);
 }

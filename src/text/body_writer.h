@@ -8,8 +8,8 @@
 
 /// Writes one piece of printed text that begins at `column` (1-based) and
 /// is followed by `newlines` line ends:
-///  - control bytes (0-31, 127, 255) in `text` become spaces, in the
-///    caller's variable too; on return `text` holds that cleaned text;
+///  - control bytes (0-31, 127, 255) of the text are written as spaces,
+///    one each;
 ///  - spaces up to `column` unless the output line is already there (it
 ///    never moves back);
 ///  - a pending fill: spaces, then copies of the fill text ending at the
@@ -22,11 +22,17 @@
 ///    starting a new output line; with `newlines` 0 the output column grows
 ///    by the text's cells (after fill and rules, one per code page byte).
 /// `column` and `newlines` are taken within -32768..32767; counters stop at
-/// the ends of that range. Texts of any length are written whole. With no
-/// document open nothing is written and the counters move all the same.
+/// the ends of that range. Texts of any length are written whole, straight
+/// from where they lie: nothing of the text is copied. With no document
+/// open nothing is written and the counters move all the same.
+void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines);
+
+/// The same for the caller's own text, whose control bytes become spaces in
+/// place: on return it holds the text as written, before fill and rules.
 void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines);
 
-/// Pushes a text onto the saved-text stack.
+/// Pushes a text onto the saved-text stack. The writer has no need of it:
+/// the caller's text is cleaned where it lies and nothing else of it changes.
 void PushSavedText(DocumentState& doc, const ByteString& text);
 
 /// Pops the most recently pushed text; the empty text when the stack is empty.
