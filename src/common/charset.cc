@@ -86,7 +86,7 @@ std::string ConvertCharset(const ByteString& text) {
   size_t length = 0;
   for (char c : text) length += kUtf8OfByte[static_cast<unsigned char>(c)].length;
   std::string utf8(length + sizeof(Utf8Form), '\0');
-  ConvertBytes(kUtf8OfByte, text.data(), text.size(), &utf8[0]);
+  ConvertBytesCopyingAscii(kUtf8OfByte, text.data(), text.size(), &utf8[0]);
   utf8.resize(length);
   return utf8;
 }

@@ -43,6 +43,32 @@ inline char* ConvertBytes(const Utf8Forms& forms, const char* in, size_t size, c
   return out;
 }
 
+/// True when none of the eight bytes of `word` lies outside 20 to 7E hex.
+inline bool AllPrintableAscii(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+  const uint64_t deletes = word ^ (kOnes * 0x7F);
+  return ((word & kHighBits) | ((word - kOnes * 0x20) & ~word & kHighBits) |
+          ((deletes - kOnes) & ~deletes & kHighBits)) == 0;
+}
+
+/// ConvertBytes for forms that give each byte from 20 to 7E hex as itself:
+/// runs of those bytes, the bulk of printed text, are copied eight at a time.
+inline char* ConvertBytesCopyingAscii(const Utf8Forms& forms, const char* in, size_t size, char* out) {
+  const char* end = in + size;
+  while (end - in >= 8) {
+    uint64_t word;
+    std::memcpy(&word, in, sizeof word);
+    if (AllPrintableAscii(word)) {
+      std::memcpy(out, in, sizeof word);
+      out += sizeof word;
+    } else {
+      out = ConvertBytes(forms, in, sizeof word, out);
+    }
+    in += sizeof word;
+  }
+  return ConvertBytes(forms, in, static_cast<size_t>(end - in), out);
+}
+
 /// The text converted from the code page to UTF-8. Every byte converts;
 /// texts of any length convert whole.
 std::string ConvertCharset(const ByteString& text);

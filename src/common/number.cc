@@ -77,7 +77,16 @@ int16_t StoreInt16(double value) {
   return static_cast<int16_t>(rounded);
 }
 
-int16_t ReadInt16(std::string_view text) { return StoreInt16(ReadNumber(text)); }
+int16_t ReadInt16(std::string_view text) {
+  // Columns and counts are mostly a few bare digits.
+  if (!text.empty() && text.size() <= 4) {
+    int value = 0;
+    size_t i = 0;
+    while (i < text.size() && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
+    if (i == text.size()) return static_cast<int16_t>(value);
+  }
+  return StoreInt16(ReadNumber(text));
+}
 
 int16_t AddClamped(int16_t value, int delta) {
   long long sum = static_cast<long long>(value) + delta;  // long has 32 bits on Windows

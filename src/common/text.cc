@@ -58,10 +58,6 @@ ByteString FoldUpper(const ByteString& text) {
   return folded;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool EndsInSeparator(const ByteString& directory, bool slashCounts) {
   if (directory.empty()) return false;
   char last = directory.back();

@@ -63,7 +63,9 @@ char FoldUpper(char c);
 ByteString FoldUpper(const ByteString& text);
 
 /// True when `text` begins with `prefix`, byte for byte.
-bool StartsWith(std::string_view text, std::string_view prefix);
+inline bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
 
 /// True when the directory value ends in a separator: a colon or a
 /// backslash, or also a slash when `slashCounts` is set.

@@ -186,7 +186,7 @@ bool SpoolAtEnd(SpoolReader& reader) {
 }
 
 ByteView ReadSpoolLine(SpoolReader& reader) {
-  if (reader.longLine.capacity() > 0) ByteString().swap(reader.longLine);  // its line is done with
+  if (reader.longLine.capacity() > ByteString().capacity()) ByteString().swap(reader.longLine);  // its line is done with
   if (SpoolAtEnd(reader)) return ByteView();
   size_t scanned = reader.position;  // no CR before this
   for (;;) {
@@ -211,6 +211,8 @@ ByteView ReadSpoolLine(SpoolReader& reader) {
 }
 
 bool IsSendLine(ByteView line) {
+  // Printed lines begin with their column: most are told apart at once.
+  if (line.empty() || (!IsBlank(line[0]) && FoldUpper(line[0]) != 'S')) return false;
   size_t keyword = 0;
   while (keyword < line.size() && IsBlank(line[keyword])) ++keyword;
   if (line.size() - keyword < 4) return false;
@@ -220,19 +222,20 @@ bool IsSendLine(ByteView line) {
 
 SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
   SpoolLine out;
+  const char first = line.empty() ? '\0' : line[0];
   if (IsSendLine(line)) {
     out.kind = SpoolLine::Send;
     TakeSendFields(line, out);
-  } else if (StartsWith(line, "DEVICE")) {
+  } else if (first == 'D' && StartsWith(line, "DEVICE")) {
     out.kind = SpoolLine::Device;
-  } else if (StartsWith(line, "PAGE")) {
+  } else if (first == 'P' && StartsWith(line, "PAGE")) {
     out.kind = SpoolLine::Page;
-  } else if (StartsWith(line, "*")) {
+  } else if (first == '*') {
     out.kind = SpoolLine::Attribute;
     ByteView codes = TrimmedView(line.substr(1));
     out.codes.assign(codes.data(), codes.size());
     for (char& c : out.codes) c = FoldUpper(c);
-  } else if (StartsWith(line, "JUS")) {
+  } else if (first == 'J' && StartsWith(line, "JUS")) {
     out.kind = SpoolLine::Alignment;
     TakeAlignmentFields(line, out);
   } else if (!IsBlankOnly(line)) {

@@ -90,18 +90,30 @@ void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t cou
   while (count > 0) {
     const size_t n = std::min(count, perBlock);
     char* at = Room(out, n * unitSize);
-    for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
+    if (unitSize == 1)
+      std::memset(at, *unit, n);
+    else
+      for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
     out.used += n * unitSize;
     count -= n;
   }
 }
 
-void PutConverted(OutputBlock& out, const Utf8Forms& forms, const char* data, size_t size) {
+// The forms the text is written with: those of the code page with control
+// bytes as spaces, and with the rules drawn when a rule was found.
+struct TextForms {
+  const Utf8Forms* forms;
+  bool asciiAsIs;  // every byte from 20 to 7E hex stands for itself
+};
+
+void PutConverted(OutputBlock& out, TextForms forms, const char* data, size_t size) {
   constexpr size_t kSlice = (kBlockSize - 1) / 3;  // bytes whose forms surely fit in a block
   while (size > 0) {
     const size_t n = std::min(size, kSlice);
     char* at = Room(out, 3 * n + 1);
-    out.used += static_cast<size_t>(ConvertBytes(forms, data, n, at) - at);
+    char* end = forms.asciiAsIs ? ConvertBytesCopyingAscii(*forms.forms, data, n, at)
+                                : ConvertBytes(*forms.forms, data, n, at);
+    out.used += static_cast<size_t>(end - at);
     data += n;
     size -= n;
   }
@@ -220,8 +232,10 @@ size_t FindScheme(const WorkingText& t) {
     if (IsSchemeAt(t, colon)) return colon - 4;
     from = colon + 1;
   }
-  for (size_t colon = n; colon < t.size; ++colon)
-    if (ByteAt(t, colon) == ':' && IsSchemeAt(t, colon)) return colon - 4;
+  // In the fill only the leader can hold a colon.
+  if (t.copies > 0 && t.leader.find(':') != ByteView::npos)
+    for (size_t colon = n; colon < t.size; ++colon)
+      if (ByteAt(t, colon) == ':' && IsSchemeAt(t, colon)) return colon - 4;
   return kNone;
 }
 
@@ -237,7 +251,7 @@ size_t AddressEnd(const WorkingText& t, size_t start, Rules rules) {
 }
 
 // The cells `from` to `to` of the working text, converted.
-void PutWorking(OutputBlock& out, const Utf8Forms& forms, const WorkingText& t, size_t from, size_t to) {
+void PutWorking(OutputBlock& out, TextForms forms, const WorkingText& t, size_t from, size_t to) {
   const size_t textEnd = t.text.size();
   if (from < textEnd) {
     const size_t end = std::min(to, textEnd);
@@ -250,6 +264,11 @@ void PutWorking(OutputBlock& out, const Utf8Forms& forms, const WorkingText& t, 
     PutRepeated(out, " ", 1, end - from);
     from = end;
   }
+  if (from < to && t.leader.size() == 1) {  // the usual leader: one dot, one dash
+    const Utf8Form& form = (*forms.forms)[static_cast<unsigned char>(t.leader[0])];
+    PutRepeated(out, form.bytes, form.length, to - from);
+    return;
+  }
   while (from < to) {
     const size_t offset = (from - spacesEnd) % t.leader.size();
     const size_t n = std::min(to - from, t.leader.size() - offset);
@@ -260,29 +279,29 @@ void PutWorking(OutputBlock& out, const Utf8Forms& forms, const WorkingText& t, 
 
 void PutText(OutputBlock& out, const WorkingText& t) {
   const Rules rules = FindRules(t);
-  const Utf8Forms* forms = &CleanForms();
+  TextForms forms = {&CleanForms(), true};
   Utf8Forms ruled;
   if (rules.light || rules.doubled) {
-    ruled = *forms;
+    ruled = CleanForms();
     if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
     if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
-    forms = &ruled;
+    forms = {&ruled, false};
   }
   const size_t start = FindScheme(t);
   if (start == kNone) {
-    PutWorking(out, *forms, t, 0, t.size);
+    PutWorking(out, forms, t, 0, t.size);
     return;
   }
   // Only the first address becomes a link, the same address inside the
   // tag, unquoted, and as its text.
   const size_t end = AddressEnd(t, start, rules);
-  PutWorking(out, *forms, t, 0, start);
+  PutWorking(out, forms, t, 0, start);
   PutBytes(out, "<A HREF=", 8);
-  PutWorking(out, *forms, t, start, end);
+  PutWorking(out, forms, t, start, end);
   PutBytes(out, ">", 1);
-  PutWorking(out, *forms, t, start, end);
+  PutWorking(out, forms, t, start, end);
   PutBytes(out, "</A>", 4);
-  PutWorking(out, *forms, t, end, t.size);
+  PutWorking(out, forms, t, end, t.size);
 }
 
 }  // namespace
