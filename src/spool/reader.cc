@@ -212,7 +212,7 @@ ByteView ReadSpoolLine(SpoolReader& reader) {
 
 bool IsSendLine(ByteView line) {
   // Printed lines begin with their column: most are told apart at once.
-  if (line.empty() || (!IsBlank(line[0]) && FoldUpper(line[0]) != 'S')) return false;
+  if (line.empty() || (line[0] != ' ' && line[0] != 'S' && line[0] != 's')) return false;
   size_t keyword = 0;
   while (keyword < line.size() && IsBlank(line[keyword])) ++keyword;
   if (line.size() - keyword < 4) return false;
