@@ -75,6 +75,13 @@ TEST(ConvertCharsetTest, MarkedBytesGiveTheirUtf8Sequences) {
 TEST(ConvertCharsetTest, MixedTextKeepsItsOrder) {
   EXPECT_EQ(ConvertCharset("Total \xD5 12,50\xC4\xC4"), u8"Total € 12,50──");
   EXPECT_EQ(ConvertCharset(std::string("Ca\x87" "a\0z", 6)), std::string(u8"Caça\0z", 7));
+  // Every byte at every place among runs of ASCII longer than eight bytes.
+  const std::string before = "0123456789abcdef", after = "ghijklmnopqrstuv";
+  for (int b = 0; b < 256; ++b)
+    for (size_t at = 0; at <= 8; ++at)
+      EXPECT_EQ(ConvertCharset(before.substr(0, at) + Byte(b) + after),
+                before.substr(0, at) + ConvertCharset(Byte(b)) + after)
+          << "byte " << b << " at " << at;
 }
 
 TEST(ConvertCharsetTest, LongTextsConvertWhole) {

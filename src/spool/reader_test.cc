@@ -95,6 +95,11 @@ TEST(ReadSpoolLineTest, LineEndsAndCtrlZAcrossBufferBoundaries) {
     EXPECT_EQ(ReadAllLines(x + "\x1a" "B"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\r\x1a" "B"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\n"), (Lines{x + "\n"}));
+    // After a short line the long one is moved to the front of the buffer.
+    EXPECT_EQ(ReadAllLines("ab\r\n" + x + "\r\nB\r"), (Lines{"ab", x, "B"}));
+    EXPECT_EQ(ReadAllLines("ab\r" + x + "\r\n"), (Lines{"ab", x}));
+    EXPECT_EQ(ReadAllLines("ab\r\n" + x + "\x1a" "B"), (Lines{"ab", x}));
+    EXPECT_EQ(ReadAllLines("ab\r\n" + x), (Lines{"ab", x}));
   }
 }
 
@@ -107,12 +112,15 @@ TEST(ReadSpoolLineTest, LinesLongerThanAnyBufferComeWhole) {
   OpenSpoolFile(reader, file.path());
   ByteString line = ReadSpoolLine(reader);
   ASSERT_EQ(line.size(), longText.size() + 4);
+  // Held once, at its own length, and let go with the next line.
+  EXPECT_LE(reader.longLine.capacity(), line.size() + 64);
   SpoolLine text = ClassifySpoolLine(reader, line);
   EXPECT_EQ(text.kind, SpoolLine::Text);
   EXPECT_EQ(text.column, 3);
   EXPECT_EQ(text.lineEnds, 2);
   EXPECT_TRUE(text.text == longText);
   EXPECT_EQ(ReadSpoolLine(reader), "next");
+  EXPECT_LT(reader.longLine.capacity(), 64u);
   EXPECT_TRUE(SpoolAtEnd(reader));
   CloseSpoolFile(reader);
 }

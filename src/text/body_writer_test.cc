@@ -49,27 +49,37 @@ struct BodyCase {
   int pageLineCount;
 };
 
-void RunCalls(DocumentState& doc, const std::vector<Call>& calls) {
+// Each text handed over as the caller's own string, or as a view of bytes
+// that must stay as they are, as the print run hands them.
+void RunCalls(DocumentState& doc, const std::vector<Call>& calls, bool asView) {
   for (const Call& c : calls) {
     if (!c.fillText.empty()) {
       doc.fillText = c.fillText;
       doc.fillColumn = static_cast<int16_t>(c.fillColumn);
     }
     std::string text = c.text;
-    WriteBodyText(doc, c.column, text, c.newlines);
+    if (asView) {
+      WriteBodyText(doc, c.column, ByteView(text), c.newlines);
+      EXPECT_EQ(text, c.text);
+    } else {
+      WriteBodyText(doc, c.column, text, c.newlines);
+    }
   }
 }
 
 void ExpectCases(const std::vector<BodyCase>& cases) {
   for (const BodyCase& c : cases) {
-    BodyDocument body;
-    RunCalls(body.doc, c.calls);
-    EXPECT_EQ(body.Close(), c.written) << c.name;
-    EXPECT_EQ(body.doc.outColumn, c.outColumn) << c.name;
-    EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
-    EXPECT_TRUE(body.doc.fillText.empty()) << c.name;
-    EXPECT_EQ(body.doc.fillColumn, 0) << c.name;
-    EXPECT_TRUE(body.doc.savedTextStack.empty()) << c.name;
+    for (bool asView : {false, true}) {
+      SCOPED_TRACE(asView ? "text as a view" : "text as a string");
+      BodyDocument body;
+      RunCalls(body.doc, c.calls, asView);
+      EXPECT_EQ(body.Close(), c.written) << c.name;
+      EXPECT_EQ(body.doc.outColumn, c.outColumn) << c.name;
+      EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
+      EXPECT_TRUE(body.doc.fillText.empty()) << c.name;
+      EXPECT_EQ(body.doc.fillColumn, 0) << c.name;
+      EXPECT_TRUE(body.doc.savedTextStack.empty()) << c.name;
+    }
   }
 }
 
@@ -146,6 +156,12 @@ TEST(WriteBodyTextTest, ExpandsTheLeaderFillOnce) {
        0,
        1},
       {"a leader of tabs and byte 255 writes spaces", {{1, "x", 0, "\t\xFF", 5}}, "x    ", 5, 0},
+      {"a leader of accented letters", {{1, "ab", 0, "\x82\x85", 7}}, "ab " + Repeat("\xC3\xA9\xC3\xA0", 2), 7, 0},
+      {"a long text and a long fill",
+       {{1, std::string(40, 'x'), 1, "<>", 2000}},
+       std::string(40, 'x') + Repeat("<>", 980) + "\r\n",
+       0,
+       1},
   });
 }
 
@@ -165,6 +181,19 @@ TEST(WriteBodyTextTest, TurnsDashAndEqualsLinesIntoRules) {
       {"lone equals signs are kept", {{1, "a=b=c", 1}}, "a=b=c\r\n", 0, 1},
       {"dashes beside a double rule stay dashes", {{1, "--==", 1}}, "--" + Repeat(kDouble, 2) + "\r\n", 0, 1},
       {"rules count one cell per sign", {{1, "==", 0}, {5, "x", 0}}, Repeat(kDouble, 2) + "  x", 5, 0},
+      {"a long rule", {{1, std::string(100, '-'), 1}}, Repeat(kLight, 100) + "\r\n", 0, 1},
+      {"a long text with an equals pair",
+       {{1, "total = " + std::string(20, 'x') + " == y", 1}},
+       "total " + kDouble + " " + std::string(20, 'x') + " " + Repeat(kDouble, 2) + " y\r\n",
+       0,
+       1},
+      // The fill belongs to the text the rules look at.
+      {"a dash and a dash fill join into a rule", {{1, "-", 1, "-", 2}}, Repeat(kLight, 2) + "\r\n", 0, 1},
+      {"a dash fill after a blank keeps lone dashes", {{1, "- ", 1, "-", 3}}, "- -\r\n", 0, 1},
+      {"equals in the fill double those of the text", {{1, "a=", 1, "=", 3}}, "a" + Repeat(kDouble, 2) + "\r\n", 0, 1},
+      {"copies of the fill joined end to start", {{1, "", 1, "=-=", 6}},
+       kDouble + "-" + Repeat(kDouble, 2) + "-" + kDouble + "\r\n", 0, 1},
+      {"copies that never pair", {{1, "", 1, "-=", 4}}, "-=-=\r\n", 0, 1},
   });
 }
 
@@ -203,6 +232,22 @@ TEST(WriteBodyTextTest, LinksTheFirstAddressOnly) {
        0,
        1},
       {"the markup takes no cells", {{1, "http://a", 0}, {12, "x", 0}}, link("http://a") + "   x", 12, 0},
+      {"a long address after a long text",
+       {{1, std::string(30, 'w') + " http://" + std::string(40, 'h') + ".example/x?y=1 " + std::string(30, 'z'), 1}},
+       std::string(30, 'w') + " " + link("http://" + std::string(40, 'h') + ".example/x?y=1") + " " +
+           std::string(30, 'z') + "\r\n",
+       0,
+       1},
+      {"a tab ends the address", {{1, "http://a\tb", 1}}, link("http://a") + " b\r\n", 0, 1},
+      // The fill belongs to the text the link is looked for in.
+      {"an address runs on into the fill", {{1, "see http://x", 1, "/", 14}}, "see " + link("http://x//") + "\r\n", 0, 1},
+      {"the fill completes the scheme", {{1, "go http:", 1, "/", 10}}, "go " + link("http://") + "\r\n", 0, 1},
+      {"a scheme in the leader", {{1, "a", 1, "http://", 9}}, "a " + link("http://") + "\r\n", 0, 1},
+      {"a double rule of the fill ends the address",
+       {{1, "http://x", 1, "==", 12}},
+       link("http://x") + Repeat(kDouble, 4) + "\r\n",
+       0,
+       1},
   });
 }
 
@@ -229,6 +274,12 @@ TEST(WriteBodyTextTest, TurnsControlBytesIntoOneSpaceEachAndGivesTheCleanTextBac
       {"nul, CR, LF and escape", std::string("\0\r\n\x1B", 4), "    ", "    "},
       {"byte 254 is printable", "\xFE", "\xFE", "\xE2\x96\xA0"},
       {"Ctrl-Z", "\x1A", " ", " "},
+      {"control bytes amid runs of eight",
+       "abcdefgh\tijklmnop\x7Fqrstuvw\xFFxyz\x01",
+       "abcdefgh ijklmnop qrstuvw xyz ",
+       "abcdefgh ijklmnop qrstuvw xyz "},
+      {"accents amid runs of eight", "abcdefgh\x82ijklmno\x85", "abcdefgh\x82ijklmno\x85",
+       "abcdefgh\xC3\xA9ijklmno\xC3\xA0"},
   };
   for (const CleanCase& c : cases) {
     BodyDocument body;
