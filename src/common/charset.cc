@@ -81,12 +81,9 @@ void AppendUtf8(uint16_t codePoint, std::string& out) {
 }
 
 std::string ConvertCharset(const ByteString& text) {
-  // Sized exactly first (with room for the last form's whole four bytes),
-  // then filled: one allocation whatever the length.
-  size_t length = 0;
-  for (char c : text) length += kUtf8OfByte[static_cast<unsigned char>(c)].length;
-  std::string utf8(length + sizeof(Utf8Form), '\0');
-  ConvertBytesCopyingAscii(kUtf8OfByte, text.data(), text.size(), &utf8[0]);
-  utf8.resize(length);
+  // Room for the longest result, then cut to what was written.
+  std::string utf8(3 * text.size() + 1, '\0');
+  char* end = ConvertBytesCopyingAscii(kUtf8OfByte, text.data(), text.size(), &utf8[0]);
+  utf8.resize(static_cast<size_t>(end - utf8.data()));
   return utf8;
 }
