@@ -1,7 +1,6 @@
 // The body-line writer and its saved-text stack. The text is never copied:
 // fill, rules and link are worked out on the bytes where they lie, and the
-// UTF-8 goes straight into a block of output handed to the document once a
-// line.
+// UTF-8 goes straight into the output block.
 #include "text/body_writer.h"
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 
 #include "common/charset.h"
 #include "common/number.h"
+#include "text/output_block.h"
 
 namespace {
 
@@ -52,72 +52,12 @@ const Utf8Forms& CleanForms() {
   return forms;
 }
 
-// --- The output: a block on the stack, handed to the document when full
-// and at the end of the call, so that a usual line is one write.
-
-constexpr size_t kBlockSize = 8 * 1024;
-
-struct OutputBlock {
-  explicit OutputBlock(DocumentState& d) : doc(d) {}  // the bytes stay unset until written
-  DocumentState& doc;
-  size_t used = 0;
-  char bytes[kBlockSize];
-};
-
-void Flush(OutputBlock& out) {
-  if (out.used > 0) WriteToDocument(out.doc, out.bytes, out.used);
-  out.used = 0;
-}
-
-// Where `size` more bytes go, at most kBlockSize of them.
-char* Room(OutputBlock& out, size_t size) {
-  if (kBlockSize - out.used < size) Flush(out);
-  return out.bytes + out.used;
-}
-
-void PutBytes(OutputBlock& out, const char* data, size_t size) {
-  while (size > 0) {
-    const size_t n = std::min(size, kBlockSize);
-    std::memcpy(Room(out, n), data, n);
-    out.used += n;
-    data += n;
-    size -= n;
-  }
-}
-
-void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t count) {
-  const size_t perBlock = kBlockSize / unitSize;
-  while (count > 0) {
-    const size_t n = std::min(count, perBlock);
-    char* at = Room(out, n * unitSize);
-    if (unitSize == 1)
-      std::memset(at, *unit, n);
-    else
-      for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
-    out.used += n * unitSize;
-    count -= n;
-  }
-}
-
 // The forms the text is written with: those of the code page with control
 // bytes as spaces, and with the rules drawn when a rule was found.
 struct TextForms {
   const Utf8Forms* forms;
   bool asciiAsIs;  // every byte from 20 to 7E hex stands for itself
 };
-
-void PutConverted(OutputBlock& out, TextForms forms, const char* data, size_t size) {
-  constexpr size_t kSlice = (kBlockSize - 1) / 3;  // bytes whose forms surely fit in a block
-  while (size > 0) {
-    const size_t n = std::min(size, kSlice);
-    char* at = Room(out, 3 * n + 1);
-    char* end = forms.asciiAsIs ? ConvertBytesCopyingAscii(*forms.forms, data, n, at)
-                                : ConvertBytes(*forms.forms, data, n, at);
-    out.used += static_cast<size_t>(end - at);
-    data += n;
-    size -= n;
-  }
-}
 
 // --- The working text: the printed text, then the spaces and copies of a
 // pending leader fill. It is never put together in memory.
@@ -255,7 +195,7 @@ void PutWorking(OutputBlock& out, TextForms forms, const WorkingText& t, size_t 
   const size_t textEnd = t.text.size();
   if (from < textEnd) {
     const size_t end = std::min(to, textEnd);
-    PutConverted(out, forms, t.text.data() + from, end - from);
+    PutConverted(out, *forms.forms, forms.asciiAsIs, t.text.data() + from, end - from);
     from = end;
   }
   const size_t spacesEnd = textEnd + t.spaces;
@@ -272,7 +212,7 @@ void PutWorking(OutputBlock& out, TextForms forms, const WorkingText& t, size_t 
   while (from < to) {
     const size_t offset = (from - spacesEnd) % t.leader.size();
     const size_t n = std::min(to - from, t.leader.size() - offset);
-    PutConverted(out, forms, t.leader.data() + offset, n);
+    PutConverted(out, *forms.forms, forms.asciiAsIs, t.leader.data() + offset, n);
     from += n;
   }
 }

@@ -1,0 +1,75 @@
+// The output of one body text: a block on the caller's stack that is handed
+// to the document when full and at the end, so that a usual printed line is
+// one write, whatever its pieces.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "common/charset.h"
+#include "html/document.h"
+
+constexpr size_t kOutputBlockSize = 8 * 1024;
+
+/// Bytes on their way to the document. Flush before it goes.
+struct OutputBlock {
+  explicit OutputBlock(DocumentState& d) : doc(d) {}  // the bytes stay unset until written
+  DocumentState& doc;
+  size_t used = 0;
+  char bytes[kOutputBlockSize];
+};
+
+/// Hands what the block holds to the document.
+inline void Flush(OutputBlock& out) {
+  if (out.used > 0) WriteToDocument(out.doc, out.bytes, out.used);
+  out.used = 0;
+}
+
+/// Where `size` more bytes go, at most kOutputBlockSize of them; the block
+/// is flushed first when they do not fit.
+inline char* Room(OutputBlock& out, size_t size) {
+  if (kOutputBlockSize - out.used < size) Flush(out);
+  return out.bytes + out.used;
+}
+
+/// Appends bytes as they are.
+inline void PutBytes(OutputBlock& out, const char* data, size_t size) {
+  while (size > 0) {
+    const size_t n = std::min(size, kOutputBlockSize);
+    std::memcpy(Room(out, n), data, n);
+    out.used += n;
+    data += n;
+    size -= n;
+  }
+}
+
+/// Appends `count` copies of the `unitSize` bytes at `unit` (1 to 4 of them).
+inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t count) {
+  const size_t perBlock = kOutputBlockSize / unitSize;
+  while (count > 0) {
+    const size_t n = std::min(count, perBlock);
+    char* at = Room(out, n * unitSize);
+    if (unitSize == 1)
+      std::memset(at, *unit, n);
+    else
+      for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
+    out.used += n * unitSize;
+    count -= n;
+  }
+}
+
+/// Appends the UTF-8 forms of code page bytes. With `asciiAsIs` (the forms
+/// give each byte from 20 to 7E hex as itself) runs of those are copied
+/// eight bytes at a time.
+inline void PutConverted(OutputBlock& out, const Utf8Forms& forms, bool asciiAsIs, const char* data, size_t size) {
+  constexpr size_t kSlice = (kOutputBlockSize - 1) / 3;  // bytes whose forms surely fit in a block
+  while (size > 0) {
+    const size_t n = std::min(size, kSlice);
+    char* at = Room(out, 3 * n + 1);
+    char* end = asciiAsIs ? ConvertBytesCopyingAscii(forms, data, n, at) : ConvertBytes(forms, data, n, at);
+    out.used += static_cast<size_t>(end - at);
+    data += n;
+    size -= n;
+  }
+}
