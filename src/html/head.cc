@@ -129,7 +129,7 @@ void BeginDocument(DocumentState& doc, const SessionSettings& settings, const Pr
   WriteHeadLine(doc, Property("text-align", "left"));
   WriteHeadLine(doc, "    }");
   WriteHeadLine(doc, "    PRE {");
-  WriteHeadLine(doc, Property("font-family", "'lucida console',sans-serif"));
+  WriteHeadLine(doc, Property("font-family", "'lucida console',monospace"));
   WriteHeadLine(doc, "      font-size:            " + NumberText(doc.currentPitch) + "pt;");
   WriteHeadLine(doc, Property("white-space", "pre"));
   WriteHeadLine(doc, "    }");
