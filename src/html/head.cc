@@ -57,7 +57,7 @@ const HeadLine kHead[] = {
     {"      text-align:            left;"},
     {"    }"},
     {"    PRE {"},
-    {"      font-family:           'lucida console',sans-serif;"},
+    {"      font-family:           'lucida console',monospace;"},
     {"      font-size:            ", HeadValue::Pitch, "pt;"},
     {"      white-space:           pre;"},
     {"    }"},

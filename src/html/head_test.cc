@@ -45,7 +45,7 @@ const std::vector<std::string> kHeadLines = {
     "      text-align:            left;",
     "    }",
     "    PRE {",
-    "      font-family:           'lucida console',sans-serif;",
+    "      font-family:           'lucida console',monospace;",
     "      font-size:             10pt;",
     "      white-space:           pre;",
     "    }",
