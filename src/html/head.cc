@@ -62,6 +62,17 @@ void FifteenDigits(double value, std::string& digits, int& exponent) {
 
 void WriteHeadLine(DocumentState& doc, const ByteString& line) { WriteLineToDocument(doc, line); }
 
+// A setting inserted into a head line stays on that line: a control byte
+// (a line feed or NUL from an INI value, say) would break the document's
+// CR LF lines, so each one shows as one space, as in the body.
+ByteString HeadValue(ByteString value) {
+  for (char& c : value) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b < 32 || b == 127) c = ' ';
+  }
+  return ConvertCharset(value);
+}
+
 }  // namespace
 
 ByteString NumberText(double value) {
@@ -103,9 +114,9 @@ void BeginDocument(DocumentState& doc, const SessionSettings& settings, const Pr
   OpenDocumentFile(doc);
 
   // The document declares UTF-8, so every inserted value is converted.
-  const ByteString author = ConvertCharset(settings.operatorName);
-  const ByteString keywords = ConvertCharset(options.metaKeywords);
-  const ByteString title = ConvertCharset(settings.menuTitle);
+  const ByteString author = HeadValue(settings.operatorName);
+  const ByteString keywords = HeadValue(options.metaKeywords);
+  const ByteString title = HeadValue(settings.menuTitle);
   const double printWidth = 8 - doc.printMargin;  // inches a line of the printed page is given
   const ByteString printFontPrefix = "      font-size:             ";
 
