@@ -1,0 +1,43 @@
+// Sample input of the microbenchmarks and the thin layer between them and
+// the program's procedures: a spool page as the host prints it, the calls a
+// print run makes for its lines, and a document that writes to /dev/null.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "html/document.h"
+
+namespace bench {
+
+/// One invoice page and one statement page as the host prints them, in the
+/// code page, CR LF line ends, repeated until the text reaches `bytes`.
+ByteString SampleSpool(size_t bytes);
+
+/// The sample written once to a temporary file, removed at exit; the same
+/// path on every call.
+const std::string& SampleSpoolFile(size_t bytes);
+
+/// One WriteBodyText call of a print run with the leader fill pending then.
+struct BodyCall {
+  int column;
+  ByteString text;
+  int lineEnds;
+  int16_t fillColumn;
+  ByteString fillText;
+};
+
+/// The body-writer calls a print run makes for one copy of the sample pages.
+const std::vector<BodyCall>& SampleBodyCalls();
+
+/// Total bytes of text in `calls`.
+size_t TextBytes(const std::vector<BodyCall>& calls);
+
+/// Opens `doc` on /dev/null, so that writes cost what they cost without a disk.
+void OpenNullDocument(DocumentState& doc);
+void CloseNullDocument(DocumentState& doc);
+
+}  // namespace bench
