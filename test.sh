@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing (Debian), then configures, builds
-# and runs the native tests, the sanitizer tests and the Windows tests under
-# Wine. Exits non-zero on any failure.
+# and runs the native tests (with the browser tests), the sanitizer tests and
+# the Windows tests under Wine. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +14,20 @@ if [ ${#need[@]} -gt 0 ]; then
   sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+# The browser tests print documents to PDF in headless Chromium and look at
+# the sheets and screenshots. Where these cannot be installed, those tests
+# are skipped and say so.
+need=()
+for p in chromium poppler-utils imagemagick fonts-dejavu-core fontconfig; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  echo "== installing for the browser tests: ${need[*]}"
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null ||
+    echo "== could not install ${need[*]}: the browser tests will be skipped"
 fi
 # Wine takes its OEM code page (850) from this locale.
 if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then

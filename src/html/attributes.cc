@@ -8,12 +8,12 @@ namespace {
 // The pitch SPAN for a code asking for `pitch` characters per inch. Every
 // comparison is with the pitch the call started from.
 void WritePitch(DocumentState& doc, int16_t startPitch, int16_t pitch, const char* spanClass) {
-  if (startPitch != pitch) WriteToDocument(doc, "</SPAN>");
-  WriteToDocument(doc, std::string("<SPAN CLASS='") + spanClass + "'>");
+  if (startPitch != pitch) WriteTagToDocument(doc, "</SPAN>");
+  WriteTagToDocument(doc, std::string("<SPAN CLASS='") + spanClass + "'>");
 }
 
 void Toggle(DocumentState& doc, bool& on, const char* open, const char* close) {
-  WriteToDocument(doc, on ? close : open);
+  WriteTagToDocument(doc, on ? close : open);
   on = !on;
 }
 

@@ -1,6 +1,7 @@
 // The state of the HTML document being written, shared by the head, the
 // attribute tags, the page breaks and the body-line writer, and the buffered
-// output to the document file.
+// output to the document file, which can hold bytes back until printed text
+// follows them.
 #pragma once
 
 #include <cstddef>
@@ -44,6 +45,15 @@ struct DocumentState {
   // never written through.
   bool documentOpen = false;
   std::string pendingOutput;  // bytes written but not yet passed to the file
+  int64_t bytesFlushed = 0;   // bytes passed to the file since it was opened
+
+  // Bytes held back at a place in the output (the last page-break block):
+  // they go there once printed text follows, and are left out when the
+  // document ends first, so that a report does not end on an empty sheet.
+  // Tags written meanwhile are written as usual, after that place.
+  bool holding = false;
+  std::string heldBytes;
+  int64_t heldAt = 0;  // offset in the document where the held bytes belong
 };
 
 /// Size at which the buffered output is passed to the file.
@@ -55,14 +65,31 @@ constexpr size_t kDocumentFlushSize = 64 * 1024;
 /// or 0 when the file could not be created; later writes are then dropped.
 void OpenDocumentFile(DocumentState& doc);
 
-/// Appends bytes to the document. Dropped silently when no document is open;
-/// a failed write to the file is skipped the same way.
+/// Appends printed bytes to the document; bytes held back (HoldInDocument)
+/// are first put in their place. Dropped silently when no document is open;
+/// a failed write to the file is skipped the same way. Writing nothing
+/// (size 0) releases nothing.
 void WriteToDocument(DocumentState& doc, const char* data, size_t size);
 /// The same for a whole byte string.
 void WriteToDocument(DocumentState& doc, const std::string& bytes);
 
-/// Appends `count` copies of `c` (nothing when `count` is 0 or negative).
+/// Appends `count` printed copies of `c` (nothing when `count` is 0 or negative).
 void WriteRepeated(DocumentState& doc, char c, long long count);
+
+/// Appends markup that prints nothing (attribute tags): bytes held back
+/// stay held, in front of it.
+void WriteTagToDocument(DocumentState& doc, const std::string& bytes);
+
+/// Holds `bytes` back at the current place of the output: the next printed
+/// byte puts them there, ahead of any tags written in between; the end of
+/// the document (DropHeldBytes, CloseDocumentFile) leaves them out. Memory
+/// stays bounded however many tags follow: the tags reach the file as
+/// usual and the held bytes are inserted into it when needed. Bytes held
+/// earlier are put in their place first. Nothing when no document is open.
+void HoldInDocument(DocumentState& doc, const std::string& bytes);
+
+/// Forgets bytes held back by HoldInDocument.
+void DropHeldBytes(DocumentState& doc);
 
 /// Appends the bytes and a line end (CR LF).
 void WriteLineToDocument(DocumentState& doc, const std::string& bytes);
@@ -70,6 +97,6 @@ void WriteLineToDocument(DocumentState& doc, const std::string& bytes);
 /// Passes the buffered bytes to the file. Bytes the file refuses are dropped.
 void FlushDocument(DocumentState& doc);
 
-/// Flushes and closes the document file. `htmlFile` keeps its number.
-/// Does nothing when no document is open.
+/// Flushes and closes the document file, leaving held bytes out. `htmlFile`
+/// keeps its number. Does nothing when no document is open.
 void CloseDocumentFile(DocumentState& doc);

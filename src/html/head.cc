@@ -57,7 +57,7 @@ const HeadLine kHead[] = {
     {"      text-align:            left;"},
     {"    }"},
     {"    PRE {"},
-    {"      font-family:           'lucida console',sans-serif;"},
+    {"      font-family:           'lucida console',monospace;"},
     {"      font-size:            ", HeadValue::Pitch, "pt;"},
     {"      white-space:           pre;"},
     {"    }"},
@@ -163,6 +163,17 @@ void FifteenDigits(double value, std::string& digits, int& exponent) {
   }
 }
 
+// A setting inserted into a head line stays on that line: a control byte
+// (a line feed or NUL from an INI value, say) would break the document's
+// CR LF lines, so each one shows as one space, as in the body.
+ByteString HeadText(ByteString value) {
+  for (char& c : value) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b < 32 || b == 127) c = ' ';
+  }
+  return ConvertCharset(value);
+}
+
 }  // namespace
 
 ByteString NumberText(double value) {
@@ -211,19 +222,20 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
     ByteString value;
     switch (line.value) {
       case HeadValue::None: break;
-      // The document declares UTF-8, so every inserted text is converted.
-      case HeadValue::Author: value = ConvertCharset(operatorName); break;
+      // The document declares UTF-8, so every inserted text is converted
+      // (HeadText), its control bytes shown as blanks.
+      case HeadValue::Author: value = HeadText(operatorName); break;
       case HeadValue::Description: value = DateTimeText(platform::GetLocalTime()); break;
       case HeadValue::Keywords:
         if (metaKeywords.empty()) continue;
-        value = ConvertCharset(metaKeywords);
+        value = HeadText(metaKeywords);
         break;
       case HeadValue::Pitch: value = NumberText(doc.currentPitch); break;
       case HeadValue::PrintMargin: value = NumberText(doc.printMargin); break;
       case HeadValue::PrintPica: value = NumberText(114 * printWidth / 80); break;
       case HeadValue::PrintElite: value = NumberText(114 * printWidth / 96); break;
       case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
-      case HeadValue::Title: value = ConvertCharset(menuTitle); break;
+      case HeadValue::Title: value = HeadText(menuTitle); break;
     }
     WriteLineToDocument(doc, line.text + value + line.after);
   }

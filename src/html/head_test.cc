@@ -45,7 +45,7 @@ const std::vector<std::string> kHeadLines = {
     "      text-align:            left;",
     "    }",
     "    PRE {",
-    "      font-family:           'lucida console',sans-serif;",
+    "      font-family:           'lucida console',monospace;",
     "      font-size:             10pt;",
     "      white-space:           pre;",
     "    }",
@@ -167,6 +167,8 @@ TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
        "Jos\xC3\xA9 Mu\xC3\xB1oz", "caf\xC3\xA9,\xE2\x82\xAC", " R\xC3\xA9sum\xC3\xA9 \xE2\x95\x90 ", 76},
       {"nothing is escaped", "O'Brien <&>", "a<b & 'c'", " x&y <z> ", "O'Brien <&>", "a<b & 'c'",
        " x&y <z> ", 76},
+      {"control bytes show as blanks", std::string("a\tb\r\nc\0d", 8), "k\x01\x7f\xFF", " t\x1b[2J\n ",
+       "a b  c d", "k  \xC2\xA0", " t [2J  ", 76},
   };
   for (const HeadCase& c : cases) {
     TempFolder folder("head");

@@ -4,7 +4,10 @@
 #include "common/number.h"
 #include "platform/platform.h"
 
-void WritePageBreak(DocumentState& doc) { WriteLineToDocument(doc, "<DIV CLASS='salt'>&nbsp;</DIV>"); }
+// The block waits for the next printed byte: a spool file closes its last
+// page with a page line too, and a block at the very end would print an
+// empty last sheet.
+void WritePageBreak(DocumentState& doc) { HoldInDocument(doc, "<DIV CLASS='salt'>&nbsp;</DIV>\r\n"); }
 
 void BeginPage(DocumentState& doc) {
   if (doc.pageLineCount > 0) WritePageBreak(doc);
@@ -27,6 +30,7 @@ bool CanHandOffPath(const ByteString& path) {
 }
 
 void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interpreter) {
+  DropHeldBytes(doc);
   WriteLineToDocument(doc, "</PRE></BODY>");
   WriteLineToDocument(doc, "");
   WriteLineToDocument(doc, "</HTML>");

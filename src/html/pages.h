@@ -10,10 +10,14 @@
 /// (stopping at 32767) and the line and column counters back to 0.
 void BeginPage(DocumentState& doc);
 
-/// Writes the page-break block, "<DIV CLASS='salt'>&nbsp;</DIV>" and a line end.
+/// Writes the page-break block, "<DIV CLASS='salt'>&nbsp;</DIV>" and a line
+/// end, at the current place, once printed text (spaces, text or a line end)
+/// follows; tags written before that come after it. A block that no printed
+/// text follows before the document ends is left out.
 void WritePageBreak(DocumentState& doc);
 
-/// Writes the tail ("</PRE></BODY>", an empty line, "</HTML>"), closes the
+/// Leaves out a page-break block that no printed text followed, writes the
+/// tail ("</PRE></BODY>", an empty line, "</HTML>"), closes the
 /// file, and, when `showDocument` is set, at least one page was counted and
 /// a document was begun in this run, runs the hand-off command line through
 /// `interpreter` (the value of COMSPEC) and waits for it to end. A document that could not be created is still

@@ -169,6 +169,14 @@ TEST(ProcessSpoolFileTest, EachKindOfLineReachesItsWriter) {
       {"a last page without a page line is written", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n1,b,1\r\n",
        "a\r\n" + kBlock + "b\r\n" + kTail, 1},
       {"nothing after a Ctrl-Z", 0, 0, "DEVICE\r\n1,a,1\r\n\x1a\r\n1,b,1\r\n", "a\r\n" + kTail, 0},
+      // A page line with nothing printed after it adds no page-break block.
+      {"the page line closing the last page", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n", "a\r\n" + kTail, 1},
+      {"attributes after the last page line", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n*BN\r\n",
+       "a\r\n<B><SPAN CLASS='pica'>" + kTail, 1},
+      {"spaces after the last page line keep its block", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n3,,0\r\n",
+       "a\r\n" + kBlock + "  " + kTail, 1},
+      {"an empty line keeps the block before it", 0, 0, "DEVICE\r\n1,a,1\r\nPAGE\r\n1,,1\r\nPAGE\r\n",
+       "a\r\n" + kBlock + "\r\n" + kTail, 2},
   };
   for (const DispatchCase& c : cases) {
     PrintRun run;

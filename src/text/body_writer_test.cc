@@ -397,13 +397,31 @@ const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
 const std::string kElite = "<SPAN CLASS='elit'>";
 const std::string kClose = "</SPAN>";
 
-// One step of a page test: a page directive, or a text with its line ends.
+// One step of a page test: a page directive, a text with its line ends
+// (at `column`), or an attribute directive (`codes` set).
 struct Step {
   bool page;
   std::string text;
   int newlines;
+  int column = 1;
+  const char* codes = nullptr;
 };
 const Step kPage = {true, "", 0};
+Step Codes(const char* codes) { return {false, "", 0, 1, codes}; }
+Step TextAt(int column, const char* text, int newlines) { return {false, text, newlines, column}; }
+
+void RunSteps(DocumentState& doc, const std::vector<Step>& steps) {
+  for (const Step& s : steps) {
+    if (s.page) {
+      BeginPage(doc);
+    } else if (s.codes != nullptr) {
+      SetPrintAttributes(doc, s.codes);
+    } else {
+      std::string text = s.text;
+      WriteBodyText(doc, s.column, text, s.newlines);
+    }
+  }
+}
 
 struct PageCase {
   const char* name;
@@ -426,21 +444,23 @@ TEST(BeginPageTest, WritesABlockOnlyAfterAPageWithLineEnds) {
        "abcdef\r\n",
        1},
       {"the block follows a line left open",
-       {{false, "line", 1}, {false, "abc", 0}, kPage},
-       "line\r\nabc" + kBlock,
+       {{false, "line", 1}, {false, "abc", 0}, kPage, {false, "d", 1}},
+       "line\r\nabc" + kBlock + "d\r\n",
        1},
-      {"an empty printed line counts", {{false, "", 1}, kPage, kPage}, "\r\n" + kBlock, 2},
+      {"an empty printed line counts",
+       {{false, "", 1}, kPage, kPage, {false, "b", 1}},
+       "\r\n" + kBlock + "b\r\n",
+       2},
+      {"tags after a page stay behind the block", {{false, "a", 1}, kPage, Codes("B"), {false, "b", 0}},
+       "a\r\n" + kBlock + "<B>b", 1},
   };
   for (const PageCase& c : cases) {
     BodyDocument body;
     for (const Step& s : c.steps) {
+      RunSteps(body.doc, {s});
       if (s.page) {
-        BeginPage(body.doc);
         EXPECT_EQ(body.doc.pageLineCount, 0) << c.name;
         EXPECT_EQ(body.doc.outColumn, 0) << c.name;
-      } else {
-        std::string text = s.text;
-        WriteBodyText(body.doc, 1, text, s.newlines);
       }
     }
     EXPECT_EQ(body.Close(), c.written) << c.name;
@@ -456,6 +476,65 @@ TEST(EndDocumentTest, WritesTheTailAfterWhateverStandsOnTheLastLine) {
   EndDocument(body.doc, /*showDocument=*/false, "");
   EXPECT_FALSE(body.doc.documentOpen);
   EXPECT_EQ(body.Close(), "x\r\n<B>" + kTail);
+}
+
+struct EndCase {
+  const char* name;
+  std::vector<Step> steps;
+  std::string body;  // everything before the tail
+  int pageLineCount;
+};
+
+TEST(EndDocumentTest, LeavesOutABlockThatNoPrintedTextFollows) {
+  const Step a = TextAt(1, "a", 1);
+  const std::vector<EndCase> cases = {
+      {"the last page line", {a, kPage}, "a\r\n", 0},
+      {"tags after the block stay, in order", {a, kPage, Codes("BN")}, "a\r\n<B><SPAN CLASS='pica'>", 0},
+      {"tags of several directives", {a, kPage, Codes("E"), Codes("B"), Codes("N")},
+       "a\r\n</SPAN><SPAN CLASS='elit'><B></SPAN><SPAN CLASS='pica'>", 0},
+      {"spaces to a column are printed", {a, kPage, TextAt(3, "", 0)}, "a\r\n" + kBlock + "  ", 0},
+      {"an empty line is printed; the second block is left out", {a, kPage, TextAt(1, "", 1), kPage},
+       "a\r\n" + kBlock + "\r\n", 0},
+      {"an empty text at the column prints nothing", {a, kPage, TextAt(1, "", 0)}, "a\r\n", 0},
+      {"no line ends print nothing", {a, kPage, TextAt(1, "", -2)}, "a\r\n", -2},
+      {"a block after a line left open", {a, TextAt(1, "b", 0), kPage, Codes("B")}, "a\r\nb<B>", 0},
+      {"a block before printed text stays", {a, kPage, Codes("B"), TextAt(1, "c", 1)},
+       "a\r\n" + kBlock + "<B>c\r\n", 1},
+      {"blocks between pages stay", {a, kPage, a, kPage, a, kPage}, "a\r\n" + kBlock + "a\r\n" + kBlock + "a\r\n", 0},
+      {"no page at all", {a, Codes("B")}, "a\r\n<B>", 1},
+  };
+  for (const EndCase& c : cases) {
+    BodyDocument body;
+    RunSteps(body.doc, c.steps);
+    EndDocument(body.doc, /*showDocument=*/false, "");
+    EXPECT_EQ(body.Close(), c.body + kTail) << c.name;
+    EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
+  }
+}
+
+TEST(EndDocumentTest, MemoryStaysBoundedWhateverFollowsTheBlock) {
+  // Far more tags after the block than the output buffer holds: they reach
+  // the file as usual, and the block is still left out, or put back in its
+  // place when printed text comes after all.
+  for (bool printedAtEnd : {false, true}) {
+    BodyDocument body;
+    RunSteps(body.doc, {TextAt(1, "a", 1), kPage});
+    std::string tags;
+    for (int i = 0; i < 60000; ++i) {
+      tags += body.doc.boldOn ? "</B>" : "<B>";
+      SetPrintAttributes(body.doc, "b");
+      ASSERT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
+    }
+    ASSERT_GT(tags.size(), 3 * kDocumentFlushSize);
+    std::string expected = "a\r\n" + tags;
+    if (printedAtEnd) {
+      RunSteps(body.doc, {TextAt(2, "z", 1)});
+      expected = "a\r\n" + kBlock + tags + " z\r\n";
+      EXPECT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
+    }
+    EndDocument(body.doc, /*showDocument=*/false, "");
+    EXPECT_EQ(body.Close(), expected + kTail) << printedAtEnd;
+  }
 }
 
 TEST(EndDocumentTest, AFullDocumentIsHeadBodyAndTail) {
