@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/path_resolver-posix.h"
 #include "platform/platform.h"
 #include "platform/text-posix.h"
 #include "testing/temp_folder.h"

@@ -163,8 +163,11 @@ TEST(OpenSpoolFileTest, ReopeningStartsAFreshReadingAndClosesTheFirstFile) {
   EXPECT_TRUE(SpoolAtEnd(reader));
   EXPECT_EQ(reader.file, firstFile);  // freed by the first reading, so taken again
   CloseSpoolFile(reader);
-  EXPECT_FALSE(platform::IsOpen(firstFile));
   EXPECT_TRUE(SpoolAtEnd(reader));
+  // Its number is free again: the next file opened takes it.
+  platform::FileNumber probe = platform::OpenExistingForReading(second.path());
+  EXPECT_EQ(probe, firstFile);
+  platform::CloseFile(probe);
 }
 
 // A line taken apart, written out with the fields of its kind only.
