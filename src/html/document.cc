@@ -13,6 +13,13 @@ void OpenDocumentFile(DocumentState& doc) {
 
 void WriteToDocument(DocumentState& doc, const char* data, size_t size) {
   if (!doc.documentOpen) return;
+  // A block the size of the buffer or more goes to the file as it is,
+  // after what is buffered: a long line is never copied once more.
+  if (size >= kDocumentFlushSize) {
+    FlushDocument(doc);
+    platform::WriteBytes(doc.htmlFile, data, size);
+    return;
+  }
   doc.pendingOutput.append(data, size);
   if (doc.pendingOutput.size() >= kDocumentFlushSize) FlushDocument(doc);
 }

@@ -39,20 +39,20 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, DocumentState& do
   run.sendRecipient = line.recipient;
   run.sendDirectory = directory;
   if (!run.sendDirectory.empty()) {
-    doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension);
+    doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
     MakeDirectoryPath(run.sendDirectory);
     StartDocument(run, doc, settings, options);
   }
   run.printingEnabled = options.alsoPrint != 0 || options.sendByMail == 0 || run.sendRecipient.empty();
 }
 
-void HandleLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, const SessionSettings& settings,
+void HandleLine(SpoolLine& line, PrintRunState& run, DocumentState& doc, const SessionSettings& settings,
                 const PrintOptions& options) {
   switch (line.kind) {
     case SpoolLine::Device:
       if (!run.documentBegun) {
         // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed) doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension);
+        if (run.nameUsed) doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension, run.nameAttempts);
         StartDocument(run, doc, settings, options);
       }
       break;
@@ -68,11 +68,9 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, c
         doc.fillText = line.leaderText;
       }
       break;
-    case SpoolLine::Text: {
-      ByteString text = line.text;
-      WriteBodyText(doc, line.column, text, line.lineEnds);
+    case SpoolLine::Text:
+      WriteBodyText(doc, line.column, line.text, line.lineEnds);
       break;
-    }
     case SpoolLine::Send:
     case SpoolLine::Blank:
       break;
@@ -83,28 +81,35 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, DocumentState& doc, c
 
 void ProcessSpoolFile(const SessionSettings& settings, const PrintOptions& options, DocumentState& doc,
                       ConsoleState& console) {
-  doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension);
-  OpenProgressBox(console);
   PrintRunState run;
+  doc.htmlPath = MakeUniqueFileName(options.outputDir, "", kDocumentExtension, run.nameAttempts);
+  OpenProgressBox(console);
   SpoolReader reader;
   OpenSpoolFile(reader, settings.sessionDir + "orvprint.tmp");
 
-  try {
-    while (!SpoolAtEnd(reader)) {
-      ByteString text = ReadSpoolLine(reader);
-      bool isSend = IsSendLine(text);
-      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
-      SpoolLine line = ClassifySpoolLine(reader, text);
+  while (!SpoolAtEnd(reader)) {
+    try {
+      SpoolLine line;
+      {
+        // The line as read goes once it is taken apart: a long text line is
+        // then held once, as the text handed to the writer.
+        ByteString text = ReadSpoolLine(reader);
+        bool isSend = IsSendLine(text);
+        if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
+        line = ClassifySpoolLine(reader, text);
+      }
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, doc, settings, options);
         continue;
       }
       HandleLine(line, run, doc, settings, options);
       ShowProgress(console, doc.pageCount, doc.pageLineCount);
+    } catch (const std::bad_alloc&) {
+      // A line too long to work on is left out and the reading goes on.
+      // The writer's stack is empty between lines; what the line left on
+      // it goes with it.
+      ByteString().swap(doc.savedTextStack);
     }
-  } catch (const std::bad_alloc&) {
-    // A line too long to hold ends the reading. The end of the run still
-    // gives the host its screen and the document its tail.
   }
 
   CloseSpoolFile(reader);

@@ -2,6 +2,8 @@
 // for the whole run and hands every processed line to the document writers.
 #pragma once
 
+#include <cstdint>
+
 #include "common/settings.h"
 #include "common/text.h"
 
@@ -15,6 +17,7 @@ struct PrintRunState {
   bool nameUsed = false;        // a document was begun under the name in htmlPath
   ByteString sendRecipient;     // the fields of the most recent Send line
   ByteString sendDirectory;     // stays empty while documents are shown
+  uint32_t nameAttempts = 0;    // names tried for documents, mixed into each new one
 };
 
 /// Converts `sessionDir` + "orvprint.tmp" into documents: the first name is

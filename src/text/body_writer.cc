@@ -121,9 +121,13 @@ void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newline
   ApplyFill(doc, t);
   ApplyRules(t);
 
-  std::string h = ConvertCharset(t);
-  LinkFirstAddress(h);
-  WriteToDocument(doc, h);
+  {
+    // Gone before the text comes back from the stack: a long line is held
+    // at most three times over.
+    std::string h = ConvertCharset(t);
+    LinkFirstAddress(h);
+    WriteToDocument(doc, h);
+  }
 
   if (newlines != 0) {
     for (int i = 0; i < newlines; ++i) WriteToDocument(doc, "\r\n", 2);
