@@ -143,46 +143,43 @@ bool SpoolAtEnd(SpoolReader& reader) {
 }
 
 ByteString ReadSpoolLine(SpoolReader& reader) {
-  while (Refill(reader)) {
-    size_t end = FindLineEnd(reader);
-    const char* start = reader.buffer.get() + reader.position;
-    uint64_t length = end - reader.position;
-    if (end < reader.filled) {
-      // The whole line is in the buffer.
-      ByteString line;
-      if (length <= reader.longestLine) line.assign(start, length);
-      reader.position = end;
-      SkipLineEnd(reader);
-      if (length <= reader.longestLine) return line;
-      continue;
-    }
-
-    // The line goes on past the buffer. Up to a buffer's length it is
-    // gathered as it goes; a longer one is measured to its end and read in
-    // again at once, so that it never takes more than its own length.
-    const int64_t lineStart = reader.bufferStart + static_cast<int64_t>(reader.position);
-    ByteString line(start, static_cast<size_t>(length));
-    bool gathered = true;
+  if (!Refill(reader)) return ByteString();
+  size_t end = FindLineEnd(reader);
+  const char* start = reader.buffer.get() + reader.position;
+  uint64_t length = end - reader.position;
+  if (end < reader.filled) {
+    // The whole line is in the buffer.
+    ByteString line;
+    if (length <= reader.longestLine) line.assign(start, static_cast<size_t>(length));
     reader.position = end;
-    while (Refill(reader)) {
-      end = FindLineEnd(reader);
-      const size_t piece = end - reader.position;
-      length += piece;
-      if (gathered && length <= kSpoolBufferSize) {
-        line.append(reader.buffer.get() + reader.position, piece);
-      } else if (gathered) {
-        ByteString().swap(line);
-        gathered = false;
-      }
-      reader.position = end;
-      if (end < reader.filled) break;
-    }
-    bool kept = length <= reader.longestLine && (gathered || ReadWholeLine(reader, lineStart, length, line));
     SkipLineEnd(reader);
-    if (kept) return line;
-    // Passed over: the next line follows.
+    return line;
   }
-  return ByteString();
+
+  // The line goes on past the buffer. Up to a buffer's length it is
+  // gathered as it goes; a longer one is measured to its end and read in
+  // again at once, so that it never takes more than its own length.
+  const int64_t lineStart = reader.bufferStart + static_cast<int64_t>(reader.position);
+  ByteString line(start, static_cast<size_t>(length));
+  bool gathered = true;
+  reader.position = end;
+  while (Refill(reader)) {
+    end = FindLineEnd(reader);
+    const size_t piece = end - reader.position;
+    length += piece;
+    if (gathered && length <= kSpoolBufferSize) {
+      line.append(reader.buffer.get() + reader.position, piece);
+    } else if (gathered) {
+      ByteString().swap(line);
+      gathered = false;
+    }
+    reader.position = end;
+    if (end < reader.filled) break;
+  }
+  if (length > reader.longestLine || (!gathered && !ReadWholeLine(reader, lineStart, length, line)))
+    ByteString().swap(line);  // passed over
+  SkipLineEnd(reader);
+  return line;
 }
 
 bool IsSendLine(const ByteString& line) {

@@ -58,9 +58,9 @@ bool SpoolAtEnd(SpoolReader& reader);
 ///
 /// A line longer than the buffer is measured first and then read in at
 /// once, so it takes memory of its own length only. A line there is no
-/// memory for (or longer than `longestLine`) is passed over up to its end,
-/// and the line after it is returned: one line is lost, never the rest of
-/// the file.
+/// memory for (or longer than `longestLine`) is passed over to its end and
+/// reads as an empty line; the next call returns the line after it. One
+/// line is lost, never the rest of the file.
 ByteString ReadSpoolLine(SpoolReader& reader);
 
 /// True when `line`, after its leading blanks, begins with "SEND" in any
