@@ -65,4 +65,17 @@ FileSystem& UseFileSystem(FileSystem& fileSystem);
 /// to the system's. A file system that goes away calls this first.
 void ForgetFileSystem(FileSystem& fileSystem);
 
+/// Puts a file system in use for as long as the object lives, then the
+/// one used before it again.
+class ScopedFileSystem {
+ public:
+  explicit ScopedFileSystem(FileSystem& fileSystem) : previous_(UseFileSystem(fileSystem)) {}
+  ~ScopedFileSystem() { UseFileSystem(previous_); }
+  ScopedFileSystem(const ScopedFileSystem&) = delete;
+  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+ private:
+  FileSystem& previous_;
+};
+
 }  // namespace platform

@@ -104,17 +104,4 @@ class MemoryFileSystem : public FileSystem {
   size_t used_ = 0;
 };
 
-/// Puts a file system in use for as long as the object lives, then the
-/// one used before it again.
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem& fileSystem) : previous_(UseFileSystem(fileSystem)) {}
-  ~ScopedFileSystem() { UseFileSystem(previous_); }
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-
- private:
-  FileSystem& previous_;
-};
-
 }  // namespace platform

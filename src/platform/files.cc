@@ -111,6 +111,7 @@ bool MakeDirectory(const std::string& path) { return Current()->MakeDirectory(pa
 bool FindEntryAttributes(const std::string& path, unsigned* attributes) {
   unsigned found = 0;
   if (!Current()->FindEntryAttributes(path, &found)) return false;
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && !(found & kDirectory)) return false;
   *attributes = found;
   return true;
 }
