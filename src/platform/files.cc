@@ -21,6 +21,8 @@ std::vector<OpenFile>& Table() {
   return table;
 }
 
+bool EndsInSeparator(const std::string& path) { return !path.empty() && (path.back() == '\\' || path.back() == '/'); }
+
 FileSystem*& Current() {
   static FileSystem* current = &SystemFileSystem();
   return current;
@@ -28,7 +30,7 @@ FileSystem*& Current() {
 
 FileNumber Open(const std::string& path, OpenMode mode) {
   // A path that ends in a separator names a folder, never a file.
-  if (!path.empty() && (path.back() == '\\' || path.back() == '/')) return 0;
+  if (EndsInSeparator(path)) return 0;
   FileSystem& fileSystem = *Current();
   FileHandle handle = 0;
   if (!fileSystem.Open(path, mode, handle)) return 0;
@@ -109,9 +111,11 @@ bool RemoveFile(const std::string& path) { return Current()->Remove(path); }
 bool MakeDirectory(const std::string& path) { return Current()->MakeDirectory(path); }
 
 bool FindEntryAttributes(const std::string& path, unsigned* attributes) {
+  // The Windows search finds nothing for a path that ends in a separator,
+  // a folder's included; every file system answers alike.
+  if (EndsInSeparator(path)) return false;
   unsigned found = 0;
   if (!Current()->FindEntryAttributes(path, &found)) return false;
-  if (!path.empty() && (path.back() == '\\' || path.back() == '/') && !(found & kDirectory)) return false;
   *attributes = found;
   return true;
 }

@@ -72,8 +72,8 @@ enum Attribute : unsigned {
 /// Finds the directory entry `path` names (read-only, hidden and system
 /// entries and directories included) and stores the attributes of that
 /// entry. The name is no pattern: a path holding "?" or "*" finds nothing
-/// on a system whose names cannot hold them. False when there is none or
-/// the query fails.
+/// on a system whose names cannot hold them; nor does a path ending in a
+/// separator. False when there is none or the query fails.
 bool FindEntryAttributes(const std::string& path, unsigned* attributes);
 
 /// The value of an environment variable; empty when unset.

@@ -134,8 +134,8 @@ TEST_P(PlatformFileTest, DirectoriesAndAttributes) {
   EXPECT_FALSE(attributes & platform::kDirectory);
   EXPECT_FALSE(attributes & (platform::kReadOnly | platform::kHidden | platform::kSystem));
 
-  // A final separator names a folder: the folder is found, the file not.
-  EXPECT_TRUE(platform::FindEntryAttributes(Path("sub\\"), &attributes));
+  // A final separator names a folder, which the search does not find.
+  EXPECT_FALSE(platform::FindEntryAttributes(Path("sub\\"), &attributes));
   EXPECT_FALSE(platform::FindEntryAttributes(Path("plain.htm\\"), &attributes));
   EXPECT_EQ(platform::OpenExistingForReading(Path("plain.htm\\")), 0);
   EXPECT_FALSE(platform::FindEntryAttributes(Path("absent.htm"), &attributes));
