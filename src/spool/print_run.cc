@@ -37,19 +37,19 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   run.sendRecipient = line.recipient;
   run.sendDirectory = directory;
   if (!run.sendDirectory.empty()) {
-    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension);
+    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
     MakeDirectoryPath(run.sendDirectory);
     StartDocument(run, inputs);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
 }
 
-void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
+void HandleLine(SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
   switch (line.kind) {
     case SpoolLine::Device:
       if (!run.documentBegun) {
         // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
+        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
         StartDocument(run, inputs);
       }
       break;
@@ -65,11 +65,9 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
         run.doc.fillText = line.leaderText;
       }
       break;
-    case SpoolLine::Text: {
-      ByteString text = line.text;
-      WriteBodyText(run.doc, line.column, text, line.lineEnds);
+    case SpoolLine::Text:
+      WriteBodyText(run.doc, line.column, line.text, line.lineEnds);
       break;
-    }
     case SpoolLine::Send:
     case SpoolLine::Blank:
       break;
@@ -79,27 +77,34 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
 }  // namespace
 
 void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console) {
-  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
+  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
   OpenProgressBox(console);
   SpoolReader reader;
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
 
-  try {
-    while (!SpoolAtEnd(reader)) {
-      ByteString text = ReadSpoolLine(reader);
-      bool isSend = IsSendLine(text);
-      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
-      SpoolLine line = ClassifySpoolLine(reader, text);
+  while (!SpoolAtEnd(reader)) {
+    try {
+      SpoolLine line;
+      {
+        // The line as read goes once it is taken apart: a long text line is
+        // then held once, as the text handed to the writer.
+        ByteString text = ReadSpoolLine(reader);
+        bool isSend = IsSendLine(text);
+        if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
+        line = ClassifySpoolLine(reader, text);
+      }
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, inputs);
         continue;
       }
       HandleLine(line, run, inputs);
       ShowProgress(console, run.doc.pageCount, run.doc.pageLineCount);
+    } catch (const std::bad_alloc&) {
+      // A line too long to work on is left out and the reading goes on.
+      // The writer's stack is empty between lines; what the line left on
+      // it goes with it.
+      ByteString().swap(run.doc.savedTextStack);
     }
-  } catch (const std::bad_alloc&) {
-    // A line too long to hold ends the reading. The end of the run still
-    // gives the host its screen and the document its tail.
   }
 
   CloseSpoolFile(reader);

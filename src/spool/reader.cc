@@ -1,6 +1,8 @@
 // Reading the spool file through a fixed buffer, and the kinds of its lines.
 #include "spool/reader.h"
 
+#include <exception>
+
 #include "common/number.h"
 
 namespace {
@@ -12,10 +14,61 @@ constexpr char kCtrlZ = '\x1a';
 bool Refill(SpoolReader& reader) {
   if (reader.atEnd) return false;
   if (reader.position < reader.filled) return true;
+  reader.bufferStart += static_cast<int64_t>(reader.filled);
   reader.position = 0;
   reader.filled = platform::ReadBytes(reader.file, reader.buffer.get(), kSpoolBufferSize);
   if (reader.filled == 0) reader.atEnd = true;
   return !reader.atEnd;
+}
+
+// The first CR or Ctrl-Z of the buffered bytes from the position on, or
+// the end of the buffered bytes.
+size_t FindLineEnd(const SpoolReader& reader) {
+  const char* start = reader.buffer.get() + reader.position;
+  const char* stop = reader.buffer.get() + reader.filled;
+  const char* p = start;
+  while (p < stop && *p != '\r' && *p != kCtrlZ) ++p;
+  return static_cast<size_t>(p - reader.buffer.get());
+}
+
+// Steps over the line end at the position: a CR and a LF right after it
+// (maybe in the next read), or a Ctrl-Z, after which nothing is read.
+void SkipLineEnd(SpoolReader& reader) {
+  if (!Refill(reader)) return;
+  if (reader.buffer[reader.position] == kCtrlZ) {
+    reader.atEnd = true;
+    return;
+  }
+  ++reader.position;
+  if (Refill(reader) && reader.buffer[reader.position] == '\n') ++reader.position;
+}
+
+// Reads the `length` bytes from `start` of the file into `line` at once,
+// then goes back to where the buffer ends. False, with `line` empty, when
+// there is no memory for it or the file cannot be read again.
+bool ReadWholeLine(SpoolReader& reader, int64_t start, uint64_t length, ByteString& line) {
+  try {
+    if (length > line.max_size()) return false;
+    line.resize(static_cast<size_t>(length));
+  } catch (const std::exception&) {  // bad_alloc, length_error
+    ByteString().swap(line);
+    return false;
+  }
+  bool read = platform::SeekFile(reader.file, start);
+  size_t got = 0;
+  while (read && got < line.size()) {
+    size_t n = platform::ReadBytes(reader.file, &line[got], line.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  platform::SeekFile(reader.file, reader.bufferStart + static_cast<int64_t>(reader.filled));
+  if (!read) ByteString().swap(line);
+  // The file may have changed since it was measured: what was read again
+  // still ends at the first line end in it.
+  line.resize(got);
+  size_t end = line.find_first_of("\r\x1a");
+  if (end != ByteString::npos) line.resize(end);
+  return read;
 }
 
 // "SEND" and its fields. The fields are located from the keyword, so that
@@ -76,6 +129,7 @@ void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
   CloseSpoolFile(reader);
   if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
   reader.file = platform::OpenExistingForReading(path);
+  reader.bufferStart = 0;
   reader.position = 0;
   reader.filled = 0;
   reader.atEnd = reader.file == 0;
@@ -89,23 +143,42 @@ bool SpoolAtEnd(SpoolReader& reader) {
 }
 
 ByteString ReadSpoolLine(SpoolReader& reader) {
-  ByteString line;
-  while (Refill(reader)) {
-    const char* start = reader.buffer.get() + reader.position;
-    const char* stop = reader.buffer.get() + reader.filled;
-    const char* p = start;
-    while (p < stop && *p != '\r' && *p != kCtrlZ) ++p;
-    line.append(start, p);
-    reader.position += static_cast<size_t>(p - start);
-    if (p == stop) continue;
-    if (*p == kCtrlZ) {
-      reader.atEnd = true;
-      break;
-    }
-    ++reader.position;  // the CR; a LF right after it, maybe in the next read, belongs to it
-    if (Refill(reader) && reader.buffer[reader.position] == '\n') ++reader.position;
-    break;
+  if (!Refill(reader)) return ByteString();
+  size_t end = FindLineEnd(reader);
+  const char* start = reader.buffer.get() + reader.position;
+  uint64_t length = end - reader.position;
+  if (end < reader.filled) {
+    // The whole line is in the buffer.
+    ByteString line;
+    if (length <= reader.longestLine) line.assign(start, static_cast<size_t>(length));
+    reader.position = end;
+    SkipLineEnd(reader);
+    return line;
   }
+
+  // The line goes on past the buffer. Up to a buffer's length it is
+  // gathered as it goes; a longer one is measured to its end and read in
+  // again at once, so that it never takes more than its own length.
+  const int64_t lineStart = reader.bufferStart + static_cast<int64_t>(reader.position);
+  ByteString line(start, static_cast<size_t>(length));
+  bool gathered = true;
+  reader.position = end;
+  while (Refill(reader)) {
+    end = FindLineEnd(reader);
+    const size_t piece = end - reader.position;
+    length += piece;
+    if (gathered && length <= kSpoolBufferSize) {
+      line.append(reader.buffer.get() + reader.position, piece);
+    } else if (gathered) {
+      ByteString().swap(line);
+      gathered = false;
+    }
+    reader.position = end;
+    if (end < reader.filled) break;
+  }
+  if (length > reader.longestLine || (!gathered && !ReadWholeLine(reader, lineStart, length, line)))
+    ByteString().swap(line);  // passed over
+  SkipLineEnd(reader);
   return line;
 }
 
@@ -141,6 +214,7 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
 void CloseSpoolFile(SpoolReader& reader) {
   platform::CloseFile(reader.file);
   reader.file = 0;
+  reader.bufferStart = 0;
   reader.position = 0;
   reader.filled = 0;
   reader.atEnd = true;

@@ -17,10 +17,14 @@ constexpr size_t kSpoolBufferSize = 64 * 1024;
 struct SpoolReader {
   platform::FileNumber file = 0;      // 0 when no file is open
   std::unique_ptr<char[]> buffer;     // kSpoolBufferSize bytes once opened
+  int64_t bufferStart = 0;            // file offset of the buffer's first byte
   size_t position = 0;                // next unread byte of the buffer
   size_t filled = 0;                  // bytes of the buffer holding data
   bool atEnd = true;                  // no data left: end of file or Ctrl-Z
   int16_t lastTextColumn = 0;         // column of the latest text line with a comma
+  // The longest line handed out; a longer one is passed over like one
+  // there is no memory for. Kept by OpenSpoolFile.
+  size_t longestLine = SIZE_MAX;
 };
 
 /// One line taken apart. Only the fields of its kind are set; the others
@@ -51,6 +55,12 @@ bool SpoolAtEnd(SpoolReader& reader);
 /// The next line without its line end. A line ends at CR LF, at a CR alone,
 /// at a Ctrl-Z or at the end of the file; a LF alone is part of the line.
 /// Returns the empty string when no line is left.
+///
+/// A line longer than the buffer is measured first and then read in at
+/// once, so it takes memory of its own length only. A line there is no
+/// memory for (or longer than `longestLine`) is passed over to its end and
+/// reads as an empty line; the next call returns the line after it. One
+/// line is lost, never the rest of the file.
 ByteString ReadSpoolLine(SpoolReader& reader);
 
 /// True when `line`, after its leading blanks, begins with "SEND" in any

@@ -72,13 +72,33 @@ void ApplyRules(ByteString& t) {
   if (t.find("==") != ByteString::npos) std::replace(t.begin(), t.end(), '=', '\xCD');
 }
 
-void LinkFirstAddress(std::string& h) {
-  size_t p = FindScheme(h);
-  if (p == std::string::npos) return;
+// Converts bytes [from, to) of `t` to UTF-8 and writes them, a piece at a
+// time, so that a long text is never held converted as a whole.
+void WriteConverted(DocumentState& doc, const ByteString& t, size_t from, size_t to) {
+  constexpr size_t kPiece = 16 * 1024;
+  for (size_t start = from; start < to; start += kPiece)
+    WriteToDocument(doc, ConvertCharset(t.substr(start, std::min(kPiece, to - start))));
+}
+
+// The text in UTF-8 with its first address made a link. The scheme and the
+// address characters are ASCII, and every byte from 128 up becomes bytes
+// from 128 up, so both are found in the code page text itself, at the
+// places they would have in the converted one.
+void WriteWithLink(DocumentState& doc, const ByteString& t) {
+  size_t p = FindScheme(t);
+  if (p == ByteString::npos) {
+    WriteConverted(doc, t, 0, t.size());
+    return;
+  }
   size_t e = p;
-  while (e < h.size() && IsAddressCharacter(h[e])) ++e;
-  const std::string address = h.substr(p, e - p);
-  h.replace(p, e - p, "<A HREF=" + address + ">" + address + "</A>");
+  while (e < t.size() && IsAddressCharacter(t[e])) ++e;
+  WriteConverted(doc, t, 0, p);
+  WriteToDocument(doc, "<A HREF=", 8);
+  WriteToDocument(doc, t.data() + p, e - p);
+  WriteToDocument(doc, ">", 1);
+  WriteToDocument(doc, t.data() + p, e - p);
+  WriteToDocument(doc, "</A>", 4);
+  WriteConverted(doc, t, e, t.size());
 }
 
 }  // namespace
@@ -121,9 +141,7 @@ void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newline
   ApplyFill(doc, t);
   ApplyRules(t);
 
-  std::string h = ConvertCharset(t);
-  LinkFirstAddress(h);
-  WriteToDocument(doc, h);
+  WriteWithLink(doc, t);
 
   if (newlines != 0) {
     for (int i = 0; i < newlines; ++i) WriteToDocument(doc, "\r\n", 2);
