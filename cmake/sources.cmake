@@ -23,11 +23,20 @@ endif()
 set(ORVPRINT_PLATFORM_SOURCES
   src/platform/console-memory.cc
   src/platform/console-${SYSTEM}.cc
+  src/platform/file_names.cc
+  src/platform/files.cc
+  src/platform/files-memory.cc
+  src/platform/files-${SYSTEM}.cc
   src/platform/platform-${SYSTEM}.cc
   src/platform/text-${SYSTEM}.cc)
+if(NOT WIN32)
+  # Windows resolves letter case itself; POSIX paths are resolved level by level.
+  list(APPEND ORVPRINT_PLATFORM_SOURCES src/platform/path_resolver-posix.cc)
+endif()
 set(ORVPRINT_PLATFORM_TESTS
   src/platform/console-memory_test.cc
   src/platform/console-${SYSTEM}_test.cc
+  src/platform/files-memory_test.cc
   src/platform/platform-${SYSTEM}_test.cc
   src/platform/platform_test.cc)
 

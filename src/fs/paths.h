@@ -42,8 +42,10 @@ bool PlainFileExists(const ByteString& path);
 
 /// The generator seed of one naming attempt: the time of day in hundredths
 /// of a second, with the process id in the upper half so that two runs in
-/// the same hundredth seed differently.
-uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId);
+/// the same hundredth seed differently, and the number of attempts the run
+/// made before mixed in (attempt 0 leaves the rest as it is), so that the
+/// next attempt in the same hundredth gives another name.
+uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId, uint32_t attempt);
 
 /// One candidate name: the directory (blanks trimmed; a backslash added
 /// unless it is empty or ends in a colon, backslash or slash), the first
@@ -56,6 +58,10 @@ ByteString BuildUniqueFileName(const ByteString& directory, const ByteString& pr
                                uint64_t seed);
 
 /// A path in `directory` of the form BuildUniqueFileName makes for which
-/// PlainFileExists is false, each attempt seeded from the clock and the
-/// process id. The file is not created; the directory is not checked.
-ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension);
+/// PlainFileExists is false, each attempt seeded from the clock, the
+/// process id and `attempts`, the run's count of attempts, which grows by
+/// one each: a name that is taken is followed at once by another, without
+/// waiting for the clock. The file is not created; the directory is not
+/// checked.
+ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension,
+                              uint32_t& attempts);

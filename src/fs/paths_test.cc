@@ -11,6 +11,7 @@
 #include "support/environment.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
+#include "platform/files-memory.h"
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
@@ -181,24 +182,30 @@ TEST(PlainFileExistsTest, FindsOrdinaryFilesOnly) {
 struct SeedCase {
   platform::LocalTime time;
   uint32_t processId;
+  uint32_t attempt;
   uint64_t seed;
 };
 
-TEST(UniqueNameSeedTest, HundredthsOfTheDayAndTheProcess) {
+TEST(UniqueNameSeedTest, HundredthsOfTheDayTheProcessAndTheAttempt) {
   const SeedCase cases[] = {
-      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0},
-      {{2026, 1, 1, 0, 0, 0, 9}, 0, 0},
-      {{2026, 1, 1, 0, 0, 0, 10}, 0, 1},
-      {{2026, 1, 1, 0, 0, 1, 0}, 0, 100},
-      {{2026, 1, 1, 0, 1, 0, 0}, 0, 6000},
-      {{2026, 1, 1, 1, 0, 0, 0}, 0, 360000},
-      {{1999, 12, 31, 23, 59, 59, 999}, 0, 8639999},
-      {{2026, 6, 1, 0, 0, 0, 0}, 1, 1ull << 32},
-      {{2026, 6, 1, 0, 0, 1, 0}, 0xFFFFFFFFu, 0xFFFFFFFF00000064ull},
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 9}, 0, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 10}, 0, 0, 1},
+      {{2026, 1, 1, 0, 0, 1, 0}, 0, 0, 100},
+      {{2026, 1, 1, 0, 1, 0, 0}, 0, 0, 6000},
+      {{2026, 1, 1, 1, 0, 0, 0}, 0, 0, 360000},
+      {{1999, 12, 31, 23, 59, 59, 999}, 0, 0, 8639999},
+      {{2026, 6, 1, 0, 0, 0, 0}, 1, 0, 1ull << 32},
+      {{2026, 6, 1, 0, 0, 1, 0}, 0xFFFFFFFFu, 0, 0xFFFFFFFF00000064ull},
+      // Each later attempt of the same hundredth seeds anew.
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 1, 0xD1B54A32D192ED03ull},
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 2, 0xA36A9465A325DA06ull},
+      {{2026, 6, 1, 0, 0, 1, 0}, 1, 1, 0xD1B54A33D192ED67ull},
+      {{1999, 12, 31, 23, 59, 59, 999}, 0xFFFFFFFFu, 0xFFFFFFFFu, 0x00225D2F2EEEC702ull},
   };
-  for (const SeedCase& c : cases) EXPECT_EQ(UniqueNameSeed(c.time, c.processId), c.seed);
+  for (const SeedCase& c : cases) EXPECT_EQ(UniqueNameSeed(c.time, c.processId, c.attempt), c.seed);
   // The date does not take part.
-  EXPECT_EQ(UniqueNameSeed({2026, 1, 1, 12, 0, 0, 0}, 5), UniqueNameSeed({2030, 7, 9, 12, 0, 0, 0}, 5));
+  EXPECT_EQ(UniqueNameSeed({2026, 1, 1, 12, 0, 0, 0}, 5, 0), UniqueNameSeed({2030, 7, 9, 12, 0, 0, 0}, 5, 0));
 }
 
 bool IsNameCharacter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
@@ -255,8 +262,8 @@ TEST(BuildUniqueFileNameTest, TheSeedAloneDecides) {
             BuildUniqueFileName("", "", "", 42));
   // Two runs in the same hundredth of a second differ by their process.
   platform::LocalTime noon{2026, 3, 4, 12, 0, 0, 0};
-  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100)),
-            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 101)));
+  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100, 0)),
+            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 101, 0)));
 }
 
 TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
@@ -266,7 +273,7 @@ TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
   for (uint32_t process = 1000; process < 1010; ++process) {
     for (int hundredth = 0; hundredth < 1000; ++hundredth) {
       platform::LocalTime time{2026, 3, 4, 9, 30, hundredth / 100, (hundredth % 100) * 10};
-      std::string name = BuildUniqueFileName("", "", "", UniqueNameSeed(time, process));
+      std::string name = BuildUniqueFileName("", "", "", UniqueNameSeed(time, process, 0));
       names.insert(name);
       for (char c : name) ++counts[c], ++drawn;
     }
@@ -282,9 +289,10 @@ TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
 
 TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
   TempFolder folder;
+  uint32_t attempts = 0;
   for (const char* directory : {"", "\\"}) {
     const std::string dir = folder.path() + directory;
-    const std::string name = MakeUniqueFileName(dir, "", "htm");
+    const std::string name = MakeUniqueFileName(dir, "", "htm", attempts);
     const std::string start = folder.path() + "\\";
     ASSERT_EQ(name.size(), start.size() + 12) << name;
     EXPECT_EQ(name.substr(0, start.size()), start);
@@ -292,28 +300,49 @@ TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
     EXPECT_FALSE(PlainFileExists(name));
     EXPECT_EQ(platform::OpenExistingForReading(name), 0);
   }
-  EXPECT_EQ(MakeUniqueFileName("", "", "htm").size(), 12u);
-  EXPECT_EQ(MakeUniqueFileName("", "ORV", "").size(), 8u);
+  EXPECT_EQ(attempts, 2u);
+  EXPECT_EQ(MakeUniqueFileName("", "", "htm", attempts).size(), 12u);
+  EXPECT_EQ(MakeUniqueFileName("", "ORV", "", attempts).size(), 8u);
 }
 
-TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTaken) {
-  // Take every name this process would get during the next half second;
-  // the name returned must come from a later hundredth.
-  TempFolder folder;
-  platform::LocalTime now = platform::GetLocalTime();
-  uint64_t first = UniqueNameSeed(now, platform::ProcessId());
-  if ((first & 0xFFFFFFFFu) > 8639000u) GTEST_SKIP() << "too close to midnight";
+TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTakenWithoutWaiting) {
+  // Take the names of the next ten attempts in this hundredth of a second:
+  // the eleventh attempt gives the name, in the same hundredth.
+  platform::MemoryFileSystem files;
+  platform::ScopedFileSystem useFiles(files);
+  const std::string dir = "C:\\Out";
+  const platform::LocalTime now = platform::GetLocalTime();
   std::set<std::string> taken;
-  for (uint64_t seed = first; seed < first + 50; ++seed) {
-    std::string name = BuildUniqueFileName(folder.path(), "", "htm", seed);
-    ASSERT_TRUE(WriteWholeFile(name, "taken"));
+  for (uint32_t attempt = 5; attempt < 15; ++attempt) {
+    std::string name = BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), attempt));
+    ASSERT_TRUE(files.AddFile(name, "taken"));
     taken.insert(name);
   }
-  const std::string name = MakeUniqueFileName(folder.path(), "", "htm");
+  uint32_t attempts = 5;
+  const std::string name = MakeUniqueFileName(dir, "", "htm", attempts);
+  const platform::LocalTime after = platform::GetLocalTime();
   EXPECT_EQ(taken.count(name), 0u);
   EXPECT_FALSE(PlainFileExists(name));
-  uint64_t after = UniqueNameSeed(platform::GetLocalTime(), platform::ProcessId());
-  EXPECT_GE(after, first + 50);
+  if (UniqueNameSeed(after, 0, 0) == UniqueNameSeed(now, 0, 0)) {
+    EXPECT_EQ(attempts, 16u);
+    EXPECT_EQ(name, BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), 15)));
+  }
+}
+
+TEST(MakeUniqueFileNameTest, NamesInOneFolderNeverRepeat) {
+  // Documents made one after another in one folder, faster than the clock
+  // moves: each name is new.
+  platform::MemoryFileSystem files;
+  platform::ScopedFileSystem useFiles(files);
+  uint32_t attempts = 0;
+  std::set<std::string> names;
+  for (int i = 0; i < 300; ++i) {
+    std::string name = MakeUniqueFileName("C:\\Out\\", "", "htm", attempts);
+    ASSERT_TRUE(files.AddFile(name, ""));
+    names.insert(name);
+  }
+  EXPECT_EQ(names.size(), 300u);
+  EXPECT_EQ(attempts, 300u);  // (a clash, one in ten billion, would add one)
 }
 
 }  // namespace

@@ -85,6 +85,14 @@ void OpenDocumentFile(DocumentState& doc) {
 void WriteToDocument(DocumentState& doc, const char* data, size_t size) {
   if (!doc.documentOpen || size == 0) return;
   ReleaseHeldBytes(doc);
+  // A block the size of the buffer or more goes to the file as it is,
+  // after what is buffered: a long line is never copied once more.
+  if (size >= kDocumentFlushSize) {
+    FlushDocument(doc);
+    platform::WriteBytes(doc.htmlFile, data, size);
+    doc.bytesFlushed += static_cast<int64_t>(size);
+    return;
+  }
   Append(doc, data, size);
 }
 

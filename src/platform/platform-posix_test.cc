@@ -1,6 +1,7 @@
 // The POSIX platform's text boundary, attributes and process start.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/path_resolver-posix.h"
 #include "platform/platform.h"
 #include "platform/text-posix.h"
 #include "support/temp_folder.h"
@@ -73,6 +75,122 @@ TEST_F(PosixFolderTest, PathsMapBackslashesAndCodePageBytes) {
   // A different letter case finds the existing folders, as on Windows.
   EXPECT_EQ(platform::SystemPath(folder_ + "\\CAF\x90\\sub\\new.htm"), folder_ + "/Caf\xc3\xa9/Sub/new.htm");
   EXPECT_EQ(platform::SystemPath("relative\\path"), "relative/path");
+}
+
+TEST_F(PosixFolderTest, NamesTheCodePageCannotWriteNeverMatch) {
+  // A Chinese and a Greek folder both read as "??" in the code page, as
+  // does a name that is not UTF-8 at all: none of them is the folder "??",
+  // and the program's "??" finds none of them.
+  for (const char* name : {"\xe4\xb8\xad\xe6\x96\x87", "\xce\x95\xce\xbb", "\xff\xfe"}) {
+    ASSERT_EQ(mkdir((folder_ + "/" + name).c_str(), 0777), 0);
+    std::ofstream(folder_ + "/" + name + "/orvprint.tmp") << "DEVICE";
+  }
+  setenv("ORVTEST_VALUE", (folder_ + "/\xe4\xb8\xad\xe6\x96\x87/").c_str(), 1);
+  const std::string session = platform::GetEnvironment("ORVTEST_VALUE");
+  unsetenv("ORVTEST_VALUE");
+  EXPECT_EQ(session, folder_ + "/?\?/");
+  unsigned a = 0;
+  const std::string paths[] = {session + "orvprint.tmp", folder_ + "\\?\?\\orvprint.tmp", folder_ + "\\??",
+                               folder_ + "\\?\\orvprint.tmp", folder_ + "\\*\\orvprint.tmp"};
+  for (const std::string& path : paths) {
+    EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
+    EXPECT_FALSE(platform::FindEntryAttributes(path, &a)) << path;
+  }
+  EXPECT_EQ(platform::CreateOrEmptyForWriting(session + "doc.htm"), 0);
+  // A folder really named "??" is a name like any other.
+  EXPECT_TRUE(platform::MakeDirectory(folder_ + "\\??"));
+  platform::FileNumber doc = platform::CreateOrEmptyForWriting(session + "doc.htm");
+  EXPECT_NE(doc, 0);
+  platform::CloseFile(doc);
+  struct stat st;
+  EXPECT_EQ(stat((folder_ + "/?\?/doc.htm").c_str(), &st), 0);
+  for (const char* name : {"\xe4\xb8\xad\xe6\x96\x87", "\xce\x95\xce\xbb", "\xff\xfe"})
+    EXPECT_NE(stat((folder_ + "/" + name + "/doc.htm").c_str(), &st), 0) << name;
+}
+
+TEST_F(PosixFolderTest, OnlyPlainFilesAreOpened) {
+  // A pipe with no writer would block an open for reading for ever, one
+  // with no reader an open for writing; a device or a folder is no file.
+  ASSERT_EQ(mkfifo((folder_ + "/pipe").c_str(), 0666), 0);
+  ASSERT_EQ(mkdir((folder_ + "/dir").c_str(), 0777), 0);
+  for (const std::string& path : {folder_ + "\\pipe", folder_ + "\\PIPE", folder_ + "\\dir", std::string("/dev/null"),
+                                  std::string("/dev/zero")}) {
+    EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
+    EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0) << path;
+    EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0) << path;
+  }
+  // A plain file opened so reads and writes as before: it does not stay
+  // non-blocking.
+  std::ofstream(folder_ + "/plain") << "abc";
+  platform::FileNumber file = platform::OpenOrCreateForUpdate(folder_ + "\\plain");
+  ASSERT_NE(file, 0);
+  EXPECT_TRUE(platform::WriteBytes(file, "xy", 2));
+  platform::CloseFile(file);
+  EXPECT_EQ(Slurp(folder_ + "/plain"), "xyc");
+}
+
+TEST_F(PosixFolderTest, LookUpsSeeChangesMadeByOthers) {
+  // The program keeps each folder's names; what another program changes
+  // in the folder is seen all the same.
+  unsigned a = 0;
+  const std::string upper = folder_ + "\\REPORT.TXT";
+  EXPECT_FALSE(platform::FindEntryAttributes(upper, &a));
+  std::ofstream(folder_ + "/report.txt") << "1";
+  EXPECT_TRUE(platform::FindEntryAttributes(upper, &a));
+  ASSERT_EQ(rename((folder_ + "/report.txt").c_str(), (folder_ + "/Report.old").c_str()), 0);
+  EXPECT_FALSE(platform::FindEntryAttributes(upper, &a));
+  EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\REPORT.OLD", &a));
+  // A folder last changed long ago: the next change moves its stamps.
+  struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, folder_.c_str(), old, 0), 0);
+  EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+  std::ofstream(folder_ + "/late.txt") << "1";
+  EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+  // What the program makes itself is found at once, in any letter case.
+  EXPECT_TRUE(platform::MakeDirectory(folder_ + "\\Made"));
+  EXPECT_FALSE(platform::MakeDirectory(folder_ + "\\MADE"));
+  EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\made", &a));
+  EXPECT_TRUE(platform::RemoveFile(folder_ + "\\late.TXT"));
+  EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+}
+
+TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {
+  // Each level is found from the one before; the longest path the system
+  // takes is the limit.
+  std::string deep = folder_;
+  for (int i = 0; i < 1500; ++i) deep += "\\a";
+  for (size_t cut = folder_.size() + 2; cut <= deep.size(); cut += 2)
+    ASSERT_TRUE(platform::MakeDirectory(deep.substr(0, cut))) << cut;
+  platform::FileNumber file = platform::CreateOrEmptyForWriting(deep + "\\doc.htm");
+  EXPECT_NE(file, 0);
+  platform::CloseFile(file);
+  std::string tooDeep = deep;
+  while (tooDeep.size() < 4200) tooDeep += "\\a";
+  EXPECT_FALSE(platform::MakeDirectory(tooDeep));
+  unsigned a = 0;
+  EXPECT_TRUE(platform::FindEntryAttributes(deep + "\\DOC.HTM", &a));
+
+  // A folder removed and made again under the same name is the new one.
+  EXPECT_EQ(system(("rm -rf '" + folder_ + "/a' && mkdir -p '" + folder_ + "/a/a' && touch '" + folder_ +
+                    "/a/a/fresh'").c_str()),
+            0);
+  EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\a\\a\\FRESH", &a));
+  EXPECT_FALSE(platform::FindEntryAttributes(deep + "\\doc.htm", &a));
+
+  // A relative path follows the current directory.
+  TempFolder other;
+  ASSERT_EQ(chdir(folder_.c_str()), 0);
+  EXPECT_TRUE(platform::MakeDirectory("rel"));
+  EXPECT_TRUE(platform::MakeDirectory("rel\\sub"));
+  ASSERT_EQ(chdir(other.path().c_str()), 0);
+  EXPECT_FALSE(platform::MakeDirectory("rel\\sub2"));
+  EXPECT_TRUE(platform::MakeDirectory("rel"));
+  EXPECT_TRUE(platform::MakeDirectory("rel\\sub"));
+  ASSERT_EQ(chdir("/"), 0);
+  struct stat st;
+  EXPECT_EQ(stat((folder_ + "/rel/sub").c_str(), &st), 0);
+  EXPECT_NE(stat((folder_ + "/rel/sub2").c_str(), &st), 0);
+  EXPECT_EQ(stat((other.path() + "/rel/sub").c_str(), &st), 0);
 }
 
 TEST_F(PosixFolderTest, HiddenAndReadOnlyFiles) {

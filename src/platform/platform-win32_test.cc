@@ -52,6 +52,34 @@ TEST(Win32PlatformTest, ReadOnlyHiddenAndSystemAttributes) {
   }
 }
 
+TEST(Win32PlatformTest, OnlyPlainFilesAreOpened) {
+  // A pipe, a device or a folder could keep a read waiting, or is no file.
+  HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\orvtest_pipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 64, 64, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  for (const std::string& path : {std::string("\\\\.\\pipe\\orvtest_pipe"), std::string("NUL"),
+                                  std::string("C:\\Temp\\CON"), ::testing::TempDir()}) {
+    EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
+    EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0) << path;
+    EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0) << path;
+  }
+  CloseHandle(pipe);
+}
+
+TEST(Win32PlatformTest, QuestionMarksAndStarsAreNoWildcards) {
+  // A character the code page cannot write arrives as "?", and the search
+  // would take it for any character: such a path names no entry.
+  std::string folder = ::testing::TempDir() + "orv_wild";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::ofstream(folder + "\\ab.txt") << "x";
+  unsigned a = 0;
+  EXPECT_TRUE(platform::FindEntryAttributes(folder + "\\ab.txt", &a));
+  for (const char* name : {"\\a?.txt", "\\??.txt", "\\*.txt", "\\*", "\\a*"})
+    EXPECT_FALSE(platform::FindEntryAttributes(folder + name, &a)) << name;
+  EXPECT_FALSE(platform::FindEntryAttributes(::testing::TempDir() + "orv_wil?\\ab.txt", &a));
+  DeleteFileA((folder + "\\ab.txt").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST(Win32PlatformTest, EnvironmentValuesArriveInTheOemCodePage) {
   SetEnvironmentVariableW(L"ORVTEST_VALUE", L"Jos\u00e9");
   EXPECT_EQ(platform::GetEnvironment("ORVTEST_VALUE"), "Jos\x82");

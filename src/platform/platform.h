@@ -3,7 +3,8 @@
 // directories, attributes, environment, clock and processes. Paths,
 // environment values and command lines are byte strings in the suite's
 // DOS code page; each implementation converts them at the boundary.
-// Implemented by platform-win32.cc and platform-posix.cc.
+// Implemented by platform-win32.cc and platform-posix.cc; the file
+// operations by files.cc, over the file system in use (file_system.h).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,8 @@ void SelectOemCodePage();
 
 /// Opens an existing file for reading, shared for reading and writing with
 /// other processes. Returns the next free file number, or 0 on failure.
+/// Like every open, it takes plain files only and never waits: a
+/// directory, a device or a pipe fails at once.
 FileNumber OpenExistingForReading(const std::string& path);
 
 /// Opens a file for reading and writing, shared, creating it when missing.
@@ -44,9 +47,6 @@ bool SeekFile(FileNumber file, int64_t offset);
 /// The file's size in bytes, or -1 on failure.
 int64_t FileSize(FileNumber file);
 
-/// True while `file` names an open file.
-bool IsOpen(FileNumber file);
-
 /// Closes the file; its number becomes free. Closing 0 or a closed number does nothing.
 void CloseFile(FileNumber file);
 
@@ -69,9 +69,11 @@ enum Attribute : unsigned {
   kArchive = 32,
 };
 
-/// Finds the first directory entry matching `path` (read-only, hidden and
-/// system entries and directories included) and stores the attributes of
-/// that entry. False when there is none or the query fails.
+/// Finds the directory entry `path` names (read-only, hidden and system
+/// entries and directories included) and stores the attributes of that
+/// entry. The name is no pattern: a path holding "?" or "*" finds nothing
+/// on a system whose names cannot hold them; nor does a path ending in a
+/// separator. False when there is none or the query fails.
 bool FindEntryAttributes(const std::string& path, unsigned* attributes);
 
 /// The value of an environment variable; empty when unset.

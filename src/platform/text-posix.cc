@@ -1,6 +1,7 @@
 // UTF-8 to code page conversion and command-line splitting for POSIX.
 #include "platform/text-posix.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -10,11 +11,23 @@ namespace platform {
 namespace {
 
 // The code page byte of a code point, or '?' when the code page lacks it.
+// Every name of a folder being indexed passes here, so the upper half is
+// searched in a table sorted by code point.
 char CodePageByte(uint32_t codePoint) {
   if (codePoint < 128) return static_cast<char>(codePoint);
-  for (int b = 128; b < 256; ++b)
-    if (UnicodeOfByte(static_cast<unsigned char>(b)) == codePoint) return static_cast<char>(b);
-  return '?';
+  struct Entry {
+    uint32_t codePoint;
+    char byte;
+  };
+  static const std::array<Entry, 128> kByCodePoint = [] {
+    std::array<Entry, 128> table{};
+    for (int b = 128; b < 256; ++b) table[b - 128] = Entry{UnicodeOfByte(static_cast<unsigned char>(b)), static_cast<char>(b)};
+    std::sort(table.begin(), table.end(), [](const Entry& a, const Entry& b) { return a.codePoint < b.codePoint; });
+    return table;
+  }();
+  auto it = std::lower_bound(kByCodePoint.begin(), kByCodePoint.end(), codePoint,
+                             [](const Entry& e, uint32_t c) { return e.codePoint < c; });
+  return it != kByCodePoint.end() && it->codePoint == codePoint ? it->byte : '?';
 }
 
 }  // namespace

@@ -7,11 +7,6 @@
 
 namespace platform {
 
-/// The program's path as the system names it: backslashes become "/",
-/// the bytes become UTF-8, and components that do not exist as written are
-/// replaced by an existing entry whose name differs only in letter case.
-std::string SystemPath(const std::string& path);
-
 /// UTF-8 text in the code page; a character outside it, or a byte that is
 /// not valid UTF-8, becomes "?".
 std::string CodePageFromUtf8(const std::string& utf8);

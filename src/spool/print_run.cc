@@ -37,7 +37,7 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   run.sendRecipient = line.recipient;
   run.sendDirectory = directory;
   if (!run.sendDirectory.empty()) {
-    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension);
+    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
     MakeDirectoryPath(run.sendDirectory);
     StartDocument(run, inputs);
   }
@@ -49,7 +49,7 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
     case SpoolLine::Device:
       if (!run.documentBegun) {
         // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
+        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
         StartDocument(run, inputs);
       }
       break;
@@ -78,7 +78,7 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
 }  // namespace
 
 void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console) {
-  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension);
+  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
   OpenProgressBox(console);
   SpoolReader reader;
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");

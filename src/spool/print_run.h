@@ -30,6 +30,7 @@ struct PrintRunState {
   bool nameUsed = false;        // a document was begun under the name in htmlPath
   ByteString sendRecipient;     // the fields of the most recent Send line
   ByteString sendDirectory;     // stays empty while documents are shown
+  uint32_t nameAttempts = 0;    // names tried for documents, mixed into each new one
 };
 
 /// Converts `sessionDir` + "orvprint.tmp" into documents: the first name is

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "console/console_state.h"
 #include "html/document.h"
 #include "platform/console-memory.h"
+#include "platform/files-memory.h"
 #include "support/console_screen.h"
 #include "support/environment.h"
 #include "support/files.h"
@@ -43,16 +42,6 @@ std::string HelperPath() {
   return path;
 }
 
-// The documents directly in a folder, by name.
-std::vector<std::string> Documents(const std::string& nativeFolder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(nativeFolder, error), end; !error && it != end; it.increment(error))
-    if (it->path().extension() == ".htm") names.push_back(it->path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // What a document holds after its head.
 std::string Body(const std::string& bytes) {
   size_t start = bytes.find(kBodyStart);
@@ -69,10 +58,14 @@ Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
   return ScreenAndCursor(Snap(screen));
 }
 
-// One print run in a session folder of its own, documents written there
-// too, the viewer command recorded instead of run.
+// One print run on a file system in memory, the documents written in the
+// session folder too; the viewer command is recorded on the disk instead
+// of run.
 struct PrintRun {
-  TempFolder folder{"printrun"};
+  TempFolder folder{"printrun"};  // the viewer's record
+  platform::MemoryFileSystem files;
+  platform::ScopedFileSystem useFiles{files};
+  const std::string session = "C:\\Sessio";
   platform::MemoryConsole screen{25, 80};
   PrintRunInputs inputs;
   PrintRunState state;
@@ -81,26 +74,43 @@ struct PrintRun {
   ScopedEnvironment environment;
 
   PrintRun() {
-    inputs.sessionDir = folder.path() + "\\";
+    files.AddDirectory(session);
+    inputs.sessionDir = session + "\\";
     inputs.outputDir = inputs.sessionDir;
     environment.Set("COMSPEC", HelperPath());
     environment.Set("ORVTEST_RECORD", folder.NativePath("viewer.log"));
   }
 
   void Process(const std::string& spool) {
-    ASSERT_TRUE(WriteWholeFile(folder.Path("orvprint.tmp"), spool));
+    ASSERT_TRUE(files.AddFile(Path("orvprint.tmp"), spool));
     console = MakeConsoleState(screen, inputs.sessionDir, kNoColours);
     ProcessSpoolFile(inputs, state, console);
   }
 
-  // The body of the only document in the session folder.
-  std::string OnlyBody() const {
-    std::vector<std::string> names = Documents(folder.path());
-    if (names.size() != 1) return "<" + std::to_string(names.size()) + " documents>";
-    return Body(ReadFileBytes(folder.NativePath(names[0])));
+  // A file in the session folder.
+  std::string Path(const std::string& name) const { return session + "\\" + name; }
+
+  // The documents directly in a folder, by name.
+  std::vector<std::string> Documents(const std::string& directory) const {
+    std::vector<std::string> names = files.List(directory);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const std::string& n) { return n.size() < 4 || n.substr(n.size() - 4) != ".htm"; }),
+                names.end());
+    return names;
   }
 
-  std::string ViewerLog() const { return ReadFileBytes(folder.NativePath("viewer.log")); }
+  // The body of the only document in the session folder.
+  std::string OnlyBody() const {
+    std::vector<std::string> names = Documents(session);
+    if (names.size() != 1) return "<" + std::to_string(names.size()) + " documents>";
+    return Body(files.FileBytes(Path(names[0])));
+  }
+
+  // The viewer's record is on the disk, outside the file system in memory.
+  std::string ViewerLog() const {
+    platform::ScopedFileSystem onDisk(platform::SystemFileSystem());
+    return ReadFileBytes(folder.NativePath("viewer.log"));
+  }
 };
 
 TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
@@ -109,7 +119,7 @@ TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   const Snapshot before = Snap(run.screen);
   run.Process("DEVICE\r\nPAGE\r\n1,Hello,1\r\n");
 
-  std::vector<std::string> names = Documents(run.folder.path());
+  std::vector<std::string> names = run.Documents(run.session);
   ASSERT_EQ(names.size(), 1u);
   ASSERT_EQ(names[0].size(), 12u);
   for (size_t i = 0; i < 8; ++i) {
@@ -127,9 +137,9 @@ TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   // The box is gone: every cell, colour and the cursor as they were, and
   // the window stack file went with its only record.
   EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
-  EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_FALSE(run.files.FileExists(run.Path("WinPush.tmp")));
   EXPECT_EQ(run.console.windowDepth, 0);
-  EXPECT_FALSE(platform::IsOpen(1));
+  EXPECT_EQ(run.files.OpenFileCount(), 0);
 }
 
 struct DispatchCase {
@@ -219,11 +229,11 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
     PrintRun run;
     run.inputs.showDocument = false;
     run.inputs.sendByMail = static_cast<int16_t>(c.sendByMail);
-    const ByteString routed = run.folder.Path("routed") + "\\";
+    const ByteString routed = run.Path("routed") + "\\";
     run.Process("DEVICE\r\nPAGE\r\n1,a,1\r\nSEND ann," + routed + "\r\n" + c.after);
     EXPECT_EQ(run.console.progressText, c.shown) << c.name;
     EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
-    EXPECT_EQ(Documents(run.folder.NativePath("routed")).size(), 1u) << c.name;
+    EXPECT_EQ(run.Documents(run.Path("routed")).size(), 1u) << c.name;
     EXPECT_EQ(run.ViewerLog(), "") << c.name;
   }
 }
@@ -236,8 +246,8 @@ TEST(ProcessSpoolFileTest, AMissingSpoolFileDrawsAndRemovesTheBoxOnly) {
   ProcessSpoolFile(run.inputs, run.state, run.console);
   EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before));
   EXPECT_GT(run.screen.WriteCount(), 0);
-  EXPECT_TRUE(Documents(run.folder.path()).empty());
-  EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp")));
+  EXPECT_TRUE(run.Documents(run.session).empty());
+  EXPECT_FALSE(run.files.FileExists(run.Path("WinPush.tmp")));
   EXPECT_EQ(run.ViewerLog(), "");
   EXPECT_TRUE(run.console.progressText.empty());  // no line, so no counters
 }
@@ -246,7 +256,7 @@ TEST(ProcessSpoolFileTest, PagesWithoutADocumentAreNotHandedOff) {
   PrintRun run;
   run.Process("1,a,1\r\nPAGE\r\n");
   EXPECT_EQ(run.doc.pageCount, 1);
-  EXPECT_TRUE(Documents(run.folder.path()).empty());
+  EXPECT_TRUE(run.Documents(run.session).empty());
   EXPECT_EQ(run.ViewerLog(), "");
 }
 
@@ -271,10 +281,10 @@ TEST(ProcessSpoolFileTest, HostileSpoolFilesNeverFail) {
     run.inputs.sendByMail = static_cast<int16_t>(round % 3 == 0);
     run.inputs.alsoPrint = static_cast<int16_t>(round % 5 == 0);
     run.Process(spool);
-    EXPECT_LE(Documents(run.folder.path()).size(), 1u) << round;
+    EXPECT_LE(run.Documents(run.session).size(), 1u) << round;
     EXPECT_EQ(run.console.windowDepth, 0) << round;
-    EXPECT_FALSE(FileExists(run.folder.Path("WinPush.tmp"))) << round;
-    for (platform::FileNumber file = 1; file <= 4; ++file) EXPECT_FALSE(platform::IsOpen(file)) << round;
+    EXPECT_FALSE(run.files.FileExists(run.Path("WinPush.tmp"))) << round;
+    EXPECT_EQ(run.files.OpenFileCount(), 0) << round;
   }
 }
 

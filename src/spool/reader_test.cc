@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,10 @@ class SpoolFile {
   std::string path_;
 };
 
-std::vector<ByteString> ReadAllLines(const std::string& bytes) {
+std::vector<ByteString> ReadAllLines(const std::string& bytes, size_t longestLine = SIZE_MAX) {
   SpoolFile file(bytes);
   SpoolReader reader;
+  reader.longestLine = longestLine;
   OpenSpoolFile(reader, file.path());
   std::vector<ByteString> lines;
   while (!SpoolAtEnd(reader)) lines.push_back(ReadSpoolLine(reader));
@@ -84,7 +86,7 @@ TEST(ReadSpoolLineTest, LineEndsAndCtrlZAcrossBufferBoundaries) {
   // The CR, LF or Ctrl-Z falls at the last byte of one read, the first byte
   // of the next, or one off either side.
   const size_t n = kSpoolBufferSize;
-  for (size_t before : {n - 2, n - 1, n, n + 1, 2 * n - 1}) {
+  for (size_t before : {n - 2, n - 1, n, n + 1, 2 * n - 1, 3 * n}) {
     SCOPED_TRACE("bytes before the line end: " + std::to_string(before));
     std::string x(before, 'x');
     EXPECT_EQ(ReadAllLines(x + "\r\nB\r"), (Lines{x, "B"}));
@@ -123,6 +125,38 @@ TEST(ReadSpoolLineTest, LinesLongerThanAnyBufferComeWhole) {
   EXPECT_LT(reader.longLine.capacity(), 64u);
   EXPECT_TRUE(SpoolAtEnd(reader));
   CloseSpoolFile(reader);
+}
+
+TEST(ReadSpoolLineTest, ALineTooLongToHoldReadsEmptyAndTheReadingGoesOn) {
+  // As when there is no memory for the line: it is passed over to its end,
+  // whatever ends it, and the lines after it are all read.
+  const size_t n = kSpoolBufferSize;
+  const std::string x(3 * n, 'x'), y(n + 5, 'y');
+  const struct {
+    std::string bytes;
+    size_t longestLine;
+    Lines lines;
+  } cases[] = {
+      {"ab\r\nlong\r\ncd", 3, {"ab", "", "cd"}},
+      {"ab\r\nlong\rcd\r\n", 3, {"ab", "", "cd"}},
+      {"long", 3, {""}},
+      {"abc\r\nabcd\r\n\x1a" "tail", 3, {"abc", ""}},
+      {"abcd\x1a" "tail", 3, {""}},
+      {"\r\nabcd\r\n\r\n", 0, {"", "", ""}},
+      {"a\r\n" + x + "\r\nb", n, {"a", "", "b"}},
+      {"a\r\n" + x + "\rb\r\n", n, {"a", "", "b"}},
+      {x + "\r", n, {""}},
+      {x, n, {""}},
+      {"a\r\n" + x + "\x1a" "b\r\n", n, {"a", ""}},
+      {x.substr(0, n - 1) + "\r\nb", 5, {"", "b"}},
+      {x.substr(0, n) + "\r\nb", 5, {"", "b"}},
+      {x.substr(0, n - 1) + "\r\n" + y + "\r\n" + y, n - 1, {x.substr(0, n - 1), "", ""}},
+      {y + "\r\n" + y + "z\r\nend", n + 5, {y, "", "end"}},
+      {y + "\r\n" + x + "\r\n" + y, n + 5, {y, "", y}},
+  };
+  for (const auto& c : cases)
+    EXPECT_TRUE(ReadAllLines(c.bytes, c.longestLine) == c.lines)
+        << "bytes: " << c.bytes.substr(0, 40) << "..., longest line " << c.longestLine;
 }
 
 TEST(ReadSpoolLineTest, ManyLinesOverManyBuffersLoseNothing) {
@@ -169,8 +203,11 @@ TEST(OpenSpoolFileTest, ReopeningStartsAFreshReadingAndClosesTheFirstFile) {
   EXPECT_TRUE(SpoolAtEnd(reader));
   EXPECT_EQ(reader.file, firstFile);  // freed by the first reading, so taken again
   CloseSpoolFile(reader);
-  EXPECT_FALSE(platform::IsOpen(firstFile));
   EXPECT_TRUE(SpoolAtEnd(reader));
+  // Its number is free again: the next file opened takes it.
+  platform::FileNumber probe = platform::OpenExistingForReading(second.path());
+  EXPECT_EQ(probe, firstFile);
+  platform::CloseFile(probe);
 }
 
 // A line taken apart, written out with the fields of its kind only.

@@ -1,0 +1,348 @@
+// The in-memory file system: entries by their folded full path, open files
+// in numbered slots.
+#include "platform/files-memory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "platform/file_names.h"
+
+namespace platform {
+namespace {
+
+// Windows takes no longer path and no longer name.
+constexpr size_t kLongestPath = 32767;
+constexpr size_t kLongestName = 255;
+// Far beyond any file the program writes; a write past it fails like one
+// to a full disk instead of asking for the memory.
+constexpr uint64_t kLongestFile = uint64_t{1} << 30;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Characters no name on a Windows file system can hold.
+bool IsForbidden(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  return b < 32 || std::strchr("<>:\"|?*", c) != nullptr;
+}
+
+}  // namespace
+
+struct MemoryFileSystem::Node {
+  std::string name;  // the last level, as created
+  bool directory = false;
+  unsigned attributes = 0;
+  std::string bytes;
+  int openCount = 0;
+};
+
+// A path taken apart. The key of an entry is its drive (or nothing) and
+// each level, folded, each level after a backslash; the root's key is the
+// drive alone.
+struct MemoryFileSystem::Parsed {
+  bool valid = false;
+  bool root = false;  // the path names a drive or the root itself
+  std::string key;
+  std::string parentKey;
+  std::string name;
+  // Each level's name as written and the length of its key.
+  std::vector<std::pair<std::string, size_t>> levels;
+};
+
+struct MemoryFileSystem::Slot {
+  Node* node = nullptr;  // null while the slot is free
+  int64_t position = 0;
+  bool canRead = false;
+  bool canWrite = false;
+};
+
+MemoryFileSystem::MemoryFileSystem() : capacity_(std::numeric_limits<size_t>::max()) {}
+
+MemoryFileSystem::~MemoryFileSystem() { ForgetFileSystem(*this); }
+
+MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const {
+  Parsed parsed;
+  if (path.empty() || path.size() > kLongestPath) return parsed;
+  size_t i = 0;
+  std::string root;
+  const char drive = static_cast<char>(path[0] & ~0x20);
+  if (path.size() >= 2 && path[1] == ':' && drive >= 'A' && drive <= 'Z') {
+    root = FoldFileName(path.substr(0, 2));
+    i = 2;
+  }
+  std::string key = root;
+  while (i < path.size()) {
+    if (IsSeparator(path[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < path.size() && !IsSeparator(path[end])) ++end;
+    std::string level = path.substr(i, end - i);
+    i = end;
+    if (level == ".") continue;
+    if (level == "..") {
+      if (!parsed.levels.empty()) parsed.levels.pop_back();
+      key.resize(parsed.levels.empty() ? root.size() : parsed.levels.back().second);
+      continue;
+    }
+    // Windows drops trailing blanks and full stops from a name.
+    size_t kept = level.find_last_not_of(". ");
+    if (kept == std::string::npos) return parsed;
+    level.resize(kept + 1);
+    if (level.size() > kLongestName || std::any_of(level.begin(), level.end(), IsForbidden)) return parsed;
+    key += '\\';
+    key += FoldFileName(level);
+    parsed.levels.emplace_back(std::move(level), key.size());
+  }
+  parsed.valid = true;
+  parsed.root = parsed.levels.empty();
+  parsed.key = key;
+  if (!parsed.root) {
+    parsed.name = parsed.levels.back().first;
+    parsed.parentKey = key.substr(0, parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].second
+                                                               : root.size());
+  } else {
+    parsed.parentKey = key;
+  }
+  return parsed;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) {
+  auto it = nodes_.find(key);
+  return it == nodes_.end() ? nullptr : it->second.get();
+}
+
+const MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) const {
+  auto it = nodes_.find(key);
+  return it == nodes_.end() ? nullptr : it->second.get();
+}
+
+bool MemoryFileSystem::ParentIsDirectory(const Parsed& parsed) const {
+  if (parsed.parentKey.find('\\') == std::string::npos) return true;  // a drive or the root
+  const Node* parent = Lookup(parsed.parentKey);
+  return parent && parent->directory;
+}
+
+MemoryFileSystem::Slot* MemoryFileSystem::SlotOf(FileHandle handle) {
+  if (handle < 1 || static_cast<size_t>(handle) > slots_.size()) return nullptr;
+  Slot& slot = slots_[static_cast<size_t>(handle) - 1];
+  return slot.node ? &slot : nullptr;
+}
+
+bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& handle) {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return false;
+  const bool writing = mode != OpenMode::kExistingForReading;
+  Node* node = Lookup(parsed.key);
+  if (node) {
+    if (node->directory || (writing && (node->attributes & kReadOnly))) return false;
+    if (mode == OpenMode::kCreateOrEmptyForWriting) {
+      used_ -= node->bytes.size();
+      node->bytes.clear();
+      node->bytes.shrink_to_fit();
+    }
+  } else {
+    if (mode == OpenMode::kExistingForReading || refused_.count(parsed.parentKey)) return false;
+    std::unique_ptr<Node> created(new Node);
+    created->name = parsed.name;
+    created->attributes = kArchive;
+    node = created.get();
+    nodes_[parsed.key] = std::move(created);
+  }
+  size_t free = 0;
+  while (free < slots_.size() && slots_[free].node) ++free;
+  if (free == slots_.size()) slots_.emplace_back();
+  Slot& slot = slots_[free];
+  slot.node = node;
+  slot.position = 0;
+  slot.canRead = mode != OpenMode::kCreateOrEmptyForWriting;
+  slot.canWrite = writing;
+  ++node->openCount;
+  handle = static_cast<FileHandle>(free + 1);
+  return true;
+}
+
+size_t MemoryFileSystem::Read(FileHandle handle, char* buffer, size_t size) {
+  Slot* slot = SlotOf(handle);
+  if (!slot || !slot->canRead) return 0;
+  const std::string& bytes = slot->node->bytes;
+  if (slot->position >= static_cast<int64_t>(bytes.size())) return 0;
+  size_t start = static_cast<size_t>(slot->position);
+  size_t n = std::min(size, bytes.size() - start);
+  std::memcpy(buffer, bytes.data() + start, n);
+  slot->position += static_cast<int64_t>(n);
+  return n;
+}
+
+bool MemoryFileSystem::Write(FileHandle handle, const char* data, size_t size) {
+  Slot* slot = SlotOf(handle);
+  if (!slot || !slot->canWrite) return false;
+  std::string& bytes = slot->node->bytes;
+  // A position past the end leaves a gap of zero bytes, as on a disk.
+  const uint64_t start = static_cast<uint64_t>(slot->position);
+  const uint64_t end = start + size;
+  const uint64_t growth = end > bytes.size() ? end - bytes.size() : 0;
+  if (end > kLongestFile || growth > capacity_ - used_) return false;
+  try {
+    if (end > bytes.size()) bytes.resize(static_cast<size_t>(end), '\0');
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::memcpy(&bytes[static_cast<size_t>(start)], data, size);
+  used_ += static_cast<size_t>(growth);
+  slot->position = static_cast<int64_t>(end);
+  return true;
+}
+
+bool MemoryFileSystem::Seek(FileHandle handle, int64_t offset) {
+  Slot* slot = SlotOf(handle);
+  if (!slot || offset < 0) return false;
+  slot->position = offset;
+  return true;
+}
+
+int64_t MemoryFileSystem::Size(FileHandle handle) {
+  Slot* slot = SlotOf(handle);
+  return slot ? static_cast<int64_t>(slot->node->bytes.size()) : -1;
+}
+
+void MemoryFileSystem::Close(FileHandle handle) {
+  Slot* slot = SlotOf(handle);
+  if (!slot) return;
+  --slot->node->openCount;
+  *slot = Slot();
+}
+
+bool MemoryFileSystem::Remove(const std::string& path) {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid || parsed.root) return false;
+  Node* node = Lookup(parsed.key);
+  // An open file is shared for reading and writing, never for deleting.
+  if (!node || node->directory || (node->attributes & kReadOnly) || node->openCount > 0) return false;
+  used_ -= node->bytes.size();
+  nodes_.erase(parsed.key);
+  return true;
+}
+
+bool MemoryFileSystem::MakeDirectory(const std::string& path) {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed) || Lookup(parsed.key) ||
+      refused_.count(parsed.parentKey))
+    return false;
+  std::unique_ptr<Node> created(new Node);
+  created->name = parsed.name;
+  created->directory = true;
+  created->attributes = kDirectory;
+  nodes_[parsed.key] = std::move(created);
+  return true;
+}
+
+bool MemoryFileSystem::FindEntryAttributes(const std::string& path, unsigned* attributes) {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid || parsed.root) return false;
+  const Node* node = Lookup(parsed.key);
+  if (!node) return false;
+  *attributes = node->attributes;
+  return true;
+}
+
+bool MemoryFileSystem::MakeLevels(const Parsed& parsed, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const std::string key = parsed.key.substr(0, parsed.levels[i].second);
+    const Node* node = Lookup(key);
+    if (node && !node->directory) return false;
+    if (node) continue;
+    std::unique_ptr<Node> created(new Node);
+    created->name = parsed.levels[i].first;
+    created->directory = true;
+    created->attributes = kDirectory;
+    nodes_[key] = std::move(created);
+  }
+  return true;
+}
+
+bool MemoryFileSystem::AddDirectory(const std::string& path) {
+  Parsed parsed = Parse(path);
+  return parsed.valid && MakeLevels(parsed, parsed.levels.size());
+}
+
+bool MemoryFileSystem::AddFile(const std::string& path, const std::string& bytes, unsigned attributes) {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid || parsed.root || !MakeLevels(parsed, parsed.levels.size() - 1)) return false;
+  Node* node = Lookup(parsed.key);
+  if (node && node->directory) return false;
+  if (!node) {
+    std::unique_ptr<Node> created(new Node);
+    created->name = parsed.name;
+    node = created.get();
+    nodes_[parsed.key] = std::move(created);
+  }
+  used_ = used_ - node->bytes.size() + bytes.size();
+  node->bytes = bytes;
+  node->attributes = attributes & ~static_cast<unsigned>(kDirectory);
+  return true;
+}
+
+bool MemoryFileSystem::ReadFile(const std::string& path, std::string& bytes) const {
+  Parsed parsed = Parse(path);
+  const Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
+  if (!node || node->directory) return false;
+  bytes = node->bytes;
+  return true;
+}
+
+std::string MemoryFileSystem::FileBytes(const std::string& path) const {
+  std::string bytes;
+  ReadFile(path, bytes);
+  return bytes;
+}
+
+bool MemoryFileSystem::FileExists(const std::string& path) const {
+  Parsed parsed = Parse(path);
+  const Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
+  return node && !node->directory;
+}
+
+bool MemoryFileSystem::DirectoryExists(const std::string& path) const {
+  Parsed parsed = Parse(path);
+  if (!parsed.valid) return false;
+  if (parsed.root) return true;
+  const Node* node = Lookup(parsed.key);
+  return node && node->directory;
+}
+
+std::vector<std::string> MemoryFileSystem::List(const std::string& directory) const {
+  std::vector<std::string> names;
+  Parsed parsed = Parse(directory);
+  if (!parsed.valid) return names;
+  for (const auto& entry : nodes_) {
+    const std::string& key = entry.first;
+    size_t cut = key.rfind('\\');
+    if (cut != std::string::npos && key.compare(0, cut, parsed.key) == 0 && cut == parsed.key.size())
+      names.push_back(entry.second->name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool MemoryFileSystem::SetAttributes(const std::string& path, unsigned attributes) {
+  Parsed parsed = Parse(path);
+  Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
+  if (!node) return false;
+  node->attributes = node->directory ? (attributes | kDirectory) : (attributes & ~static_cast<unsigned>(kDirectory));
+  return true;
+}
+
+void MemoryFileSystem::RefuseCreatingIn(const std::string& directory) {
+  Parsed parsed = Parse(directory);
+  if (parsed.valid) refused_.insert(parsed.key);
+}
+
+int MemoryFileSystem::OpenFileCount() const {
+  return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node; }));
+}
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+// A file system held in memory, for tests and fuzzing: the program's file
+// operations run on it unchanged once it is in use (UseFileSystem, or
+// ScopedFileSystem for one test). It behaves as a Windows file system
+// does for this program: names compared without regard to letter case,
+// trailing blanks and full stops dropped from names, "?" and "*" and the
+// other characters such names cannot hold refused, open files not
+// removable, read-only files not writable. Failures can be asked for: a
+// full disk, a folder where nothing may be created, a read-only file.
+// Everything is deterministic and every operation costs time in
+// proportion to the length of its path.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+/// Paths are absolute or relative to the root, which stands for the
+/// current directory: "C:\A", "\A" and "A" name three different
+/// entries, the first on the always-present drive C:. Both "\" and "/"
+/// separate levels; "." is dropped and ".." goes up one level.
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+  MemoryFileSystem(const MemoryFileSystem&) = delete;
+  MemoryFileSystem& operator=(const MemoryFileSystem&) = delete;
+
+  bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override;
+  size_t Read(FileHandle handle, char* buffer, size_t size) override;
+  bool Write(FileHandle handle, const char* data, size_t size) override;
+  bool Seek(FileHandle handle, int64_t offset) override;
+  int64_t Size(FileHandle handle) override;
+  void Close(FileHandle handle) override;
+  bool Remove(const std::string& path) override;
+  bool MakeDirectory(const std::string& path) override;
+  bool FindEntryAttributes(const std::string& path, unsigned* attributes) override;
+
+  /// Creates the directory and every missing level above it. False for a
+  /// path no directory can have (a file in the way, a name it cannot hold).
+  bool AddDirectory(const std::string& path);
+
+  /// Creates or replaces a file with `bytes` and the attribute bits, and
+  /// the directories above it. Capacity and refusals do not apply.
+  bool AddFile(const std::string& path, const std::string& bytes, unsigned attributes = kArchive);
+
+  /// True when `path` names a file; its bytes in `bytes`.
+  bool ReadFile(const std::string& path, std::string& bytes) const;
+
+  /// The bytes of a file; empty when there is none.
+  std::string FileBytes(const std::string& path) const;
+
+  /// True when `path` names a file (false for a directory).
+  bool FileExists(const std::string& path) const;
+
+  /// True when `path` names a directory.
+  bool DirectoryExists(const std::string& path) const;
+
+  /// The names of the entries directly in a directory, in the letter case
+  /// they were created with, sorted byte by byte.
+  std::vector<std::string> List(const std::string& directory) const;
+
+  /// Gives an existing file or directory new attribute bits (kReadOnly,
+  /// kHidden, kSystem, kArchive; a directory keeps kDirectory).
+  bool SetAttributes(const std::string& path, unsigned attributes);
+
+  /// The bytes all files may hold together, like the free space of a disk:
+  /// a write that would go beyond it writes nothing and fails.
+  void SetCapacity(size_t bytes) { capacity_ = bytes; }
+
+  /// Bytes all files hold together.
+  size_t UsedBytes() const { return used_; }
+
+  /// From now on no file or directory may be created directly in
+  /// `directory` (as when access to it is denied); existing files there
+  /// still open, and emptying one is no creation.
+  void RefuseCreatingIn(const std::string& directory);
+
+  /// How many files are open.
+  int OpenFileCount() const;
+
+ private:
+  struct Node;
+  struct Parsed;
+  struct Slot;
+  Parsed Parse(const std::string& path) const;
+  Node* Lookup(const std::string& key);
+  const Node* Lookup(const std::string& key) const;
+  bool ParentIsDirectory(const Parsed& parsed) const;
+  bool MakeLevels(const Parsed& parsed, size_t count);
+  Slot* SlotOf(FileHandle handle);
+
+  std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;  // by folded path
+  std::unordered_set<std::string> refused_;                        // folded directory paths
+  std::vector<Slot> slots_;                                        // handle h is slot h - 1
+  size_t capacity_;
+  size_t used_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,117 @@
+// The system's file system on POSIX: every operation works relative to the
+// folder the resolver found, on the entry name it found there.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file_system.h"
+#include "platform/path_resolver-posix.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+int Descriptor(FileHandle handle) { return static_cast<int>(handle); }
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
+    ResolvedPath resolved = ResolvePath(path);
+    if (resolved.folder < 0) return false;
+    int flags = mode == OpenMode::kExistingForReading  ? O_RDONLY
+                : mode == OpenMode::kOrCreateForUpdate ? O_RDWR | O_CREAT
+                                                        : O_WRONLY | O_CREAT;
+    // Opened without blocking, so that a pipe with no writer or a device
+    // cannot hold the program up; only a plain file is kept.
+    int fd;
+    do fd = openat(resolved.folder, resolved.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    if (!resolved.exists) NoteEntryCreated(resolved);
+    struct stat st;
+    int status = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0 ||
+        (mode == OpenMode::kCreateOrEmptyForWriting && ftruncate(fd, 0) != 0)) {
+      close(fd);
+      return false;
+    }
+    handle = fd;
+    return true;
+  }
+
+  size_t Read(FileHandle handle, char* buffer, size_t size) override {
+    ssize_t n;
+    do n = read(Descriptor(handle), buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+  }
+
+  bool Write(FileHandle handle, const char* data, size_t size) override {
+    while (size > 0) {
+      ssize_t n = write(Descriptor(handle), data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Seek(FileHandle handle, int64_t offset) override {
+    return lseek(Descriptor(handle), static_cast<off_t>(offset), SEEK_SET) == offset;
+  }
+
+  int64_t Size(FileHandle handle) override {
+    struct stat st;
+    return fstat(Descriptor(handle), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+  }
+
+  void Close(FileHandle handle) override { close(Descriptor(handle)); }
+
+  bool Remove(const std::string& path) override {
+    ResolvedPath resolved = ResolvePath(path);
+    if (resolved.folder < 0 || !resolved.exists || unlinkat(resolved.folder, resolved.name.c_str(), 0) != 0)
+      return false;
+    NoteEntryRemoved(resolved);
+    return true;
+  }
+
+  bool MakeDirectory(const std::string& path) override {
+    ResolvedPath resolved = ResolvePath(path);
+    if (resolved.folder < 0 || resolved.exists || mkdirat(resolved.folder, resolved.name.c_str(), 0777) != 0)
+      return false;
+    NoteEntryCreated(resolved);
+    return true;
+  }
+
+  bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {
+    ResolvedPath resolved = ResolvePath(path);
+    struct stat st;
+    if (resolved.folder < 0 || fstatat(resolved.folder, resolved.name.c_str(), &st, 0) != 0) return false;
+    unsigned a = 0;
+    if (S_ISDIR(st.st_mode))
+      a |= kDirectory;
+    else if (S_ISREG(st.st_mode))
+      a |= kArchive;
+    else
+      a |= kSystem;
+    if (!(st.st_mode & S_IWUSR)) a |= kReadOnly;
+    // A name that begins with a full stop is hidden on POSIX systems.
+    const std::string& name = resolved.name;
+    if (!name.empty() && name[0] == '.' && name != "." && name != "..") a |= kHidden;
+    *attributes = a;
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem system;
+  return system;
+}
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+// The system's file system on Windows. Paths cross to the wide interfaces
+// through the OEM code page, the code page of the suite's console.
+#include <windows.h>
+
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "platform/text-win32.h"
+
+namespace platform {
+namespace {
+
+HANDLE HandleOf(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Reads and writes go in pieces the 32-bit counts of the calls can hold.
+constexpr size_t kLargestPiece = 0x40000000;
+
+// True for a handle on a file of a disk: not a directory, a device (CON,
+// NUL, a port) or a pipe, whose reads could wait for ever.
+bool IsPlainFile(HANDLE handle) {
+  if (GetFileType(handle) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION information;
+  return GetFileInformationByHandle(handle, &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
+    DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
+                   : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
+                                                           : GENERIC_WRITE;
+    DWORD disposition = mode == OpenMode::kExistingForReading ? OPEN_EXISTING : OPEN_ALWAYS;
+    HANDLE file = CreateFileW(WideFromOem(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // Emptied only once it is known to be a plain file.
+    if (!IsPlainFile(file) || (mode == OpenMode::kCreateOrEmptyForWriting && !SetEndOfFile(file))) {
+      CloseHandle(file);
+      return false;
+    }
+    handle = reinterpret_cast<FileHandle>(file);
+    return true;
+  }
+
+  size_t Read(FileHandle handle, char* buffer, size_t size) override {
+    DWORD read = 0;
+    DWORD piece = static_cast<DWORD>(size > kLargestPiece ? kLargestPiece : size);
+    if (!ReadFile(HandleOf(handle), buffer, piece, &read, nullptr)) return 0;
+    return read;
+  }
+
+  bool Write(FileHandle handle, const char* data, size_t size) override {
+    while (size > 0) {
+      DWORD piece = static_cast<DWORD>(size > kLargestPiece ? kLargestPiece : size);
+      DWORD written = 0;
+      if (!WriteFile(HandleOf(handle), data, piece, &written, nullptr) || written == 0) return false;
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+
+  bool Seek(FileHandle handle, int64_t offset) override {
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    return SetFilePointerEx(HandleOf(handle), distance, nullptr, FILE_BEGIN) != 0;
+  }
+
+  int64_t Size(FileHandle handle) override {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(HandleOf(handle), &size) ? size.QuadPart : -1;
+  }
+
+  void Close(FileHandle handle) override { CloseHandle(HandleOf(handle)); }
+
+  bool Remove(const std::string& path) override { return DeleteFileW(WideFromOem(path).c_str()) != 0; }
+
+  bool MakeDirectory(const std::string& path) override {
+    return CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0;
+  }
+
+  bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {
+    std::wstring wide = WideFromOem(path);
+    // The search takes "?" and "*" as wildcards, and no name can hold them:
+    // a path with one (also a character the code page could not write,
+    // which arrives as "?") names no entry.
+    size_t patternFrom = wide.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+    if (wide.find_first_of(L"?*", patternFrom) != std::wstring::npos) return false;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    // The entry found, in the folder of the path searched.
+    size_t cut = wide.find_last_of(L"\\/:");
+    std::wstring entry = (cut == std::wstring::npos ? std::wstring() : wide.substr(0, cut + 1)) + found.cFileName;
+    DWORD a = GetFileAttributesW(entry.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    *attributes = static_cast<unsigned>(a);
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem system;
+  return system;
+}
+
+}  // namespace platform
