@@ -36,7 +36,8 @@ const std::vector<BodyCall>& SampleBodyCalls();
 /// Total bytes of text in `calls`.
 size_t TextBytes(const std::vector<BodyCall>& calls);
 
-/// Opens `doc` on /dev/null, so that writes cost what they cost without a disk.
+/// Opens `doc` on a file that keeps nothing, as /dev/null does, so that
+/// writes cost what they cost without a disk.
 void OpenNullDocument(DocumentState& doc);
 void CloseNullDocument(DocumentState& doc);
 
