@@ -5,11 +5,12 @@
 
 namespace {
 
-// The pitch SPAN for a code asking for `pitch` characters per inch. Every
-// comparison is with the pitch the call started from.
-void WritePitch(DocumentState& doc, int16_t startPitch, int16_t pitch, const char* spanClass) {
+// The pitch SPAN for a code asking for `pitch` characters per inch; gives
+// the pitch back. Every comparison is with the pitch the call started from.
+int16_t WritePitch(DocumentState& doc, int16_t startPitch, int16_t pitch, const char* spanClass) {
   if (startPitch != pitch) WriteTagToDocument(doc, "</SPAN>");
   WriteTagToDocument(doc, std::string("<SPAN CLASS='") + spanClass + "'>");
+  return pitch;
 }
 
 void Toggle(DocumentState& doc, bool& on, const char* open, const char* close) {
@@ -27,18 +28,15 @@ void SetPrintAttributes(DocumentState& doc, const ByteString& codes) {
     switch (FoldUpper(raw)) {
       case '@':
       case 'N':
-        WritePitch(doc, startPitch, 10, "pica");
-        newPitch = 10;
+        newPitch = WritePitch(doc, startPitch, 10, "pica");
         pitchCodeSeen = true;
         break;
       case 'E':
-        WritePitch(doc, startPitch, 12, "elit");
-        newPitch = 12;
+        newPitch = WritePitch(doc, startPitch, 12, "elit");
         pitchCodeSeen = true;
         break;
       case 'Q':
-        WritePitch(doc, startPitch, 17, "comp");
-        newPitch = 17;
+        newPitch = WritePitch(doc, startPitch, 17, "comp");
         pitchCodeSeen = true;
         break;
       case 'X':
