@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -240,56 +241,102 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
 }
 
 TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
-  console_test::TempFolder folder;
-  PseudoTerminal terminal(25, 80, "\x1b[7;3R");
-  ASSERT_TRUE(terminal.Ready());
-  std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
-  ConsoleState state = MakeConsoleState(*console, settings);
-  const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
-  for (int slot = 0; slot < 5; ++slot)
-    state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
-
-  OpenProgressBox(state);
-  ShowProgress(state, 3, 12);
-  char character;
-  unsigned char attribute;
-  console->ReadCell(24, 40, character, attribute);
-  EXPECT_EQ(character, '3');
-  EXPECT_EQ(attribute, 0x0F);
-  CloseProgressBox(state);
-  ExpectCursor(*console, 7, 3);
-  for (int row = 23; row <= 25; ++row) {
-    for (int column = 34; column <= 48; ++column) {
-      console->ReadCell(row, column, character, attribute);
-      EXPECT_EQ(character, ' ');
-      EXPECT_EQ(attribute, 7);
-    }
-  }
-  console.reset();
-
-  auto line = [](const char* left, const char* middle, const char* right) {
-    std::string text = ConvertCharset(left);
-    for (int i = 0; i < 13; ++i) text += ConvertCharset(middle);
-    return text + ConvertCharset(right);
+  // The terminal sees the same bytes whether the screen under the box is
+  // kept on the window stack file or, when that fails, in memory only.
+  const ByteString hostStack =
+      console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  const struct {
+    const char* what;
+    bool hostRecord;      // the file holds a host's record before the run
+    bool missingFolder;   // the session folder does not exist
+    rlim_t sizeLimit;     // the largest file this process may write; 0: no limit
+  } cases[] = {
+      {"a working stack file", false, false, 0},
+      {"a session folder that does not exist", false, true, 0},
+      {"a write that fails part-way", true, false, 150},
   };
-  std::string expected = "\x1b[6n";
-  expected += "\x1b[23;34H\x1b[0;30;47m" + line("\xDA", "\xC4", "\xBF");
-  expected += "\x1b[24;34H" + line("\xB3", " ", "\xB3");
-  expected += "\x1b[25;34H" + line("\xC0", "\xC4", "\xD9");
-  expected += "\x1b[23;36H  PAG / LIN";
-  expected += "\x1b[24;36H\x1b[0;97;40m    3 /  12";
-  for (int row = 23; row <= 25; ++row) {
-    for (int column = 34; column <= 48; ++column) {
-      expected += "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "H";
-      if (row == 23 && column == 34) expected += "\x1b[0m";
-      expected += " ";
+  for (const auto& c : cases) {
+    console_test::TempFolder folder;
+    PseudoTerminal terminal(25, 80, "\x1b[7;3R");
+    ASSERT_TRUE(terminal.Ready());
+    std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
+    SessionSettings settings;
+    settings.sessionDir = c.missingFolder ? folder.Dir() + "missing\\" : folder.Dir();
+    ConsoleState state = MakeConsoleState(*console, settings);
+    const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
+    for (int slot = 0; slot < 5; ++slot)
+      state.screenColours[slot][0] = colours[slot][0], state.screenColours[slot][1] = colours[slot][1];
+    if (c.hostRecord) {
+      console_test::WriteWholeFile(folder.StackFile(), hostStack);
+    }
+
+    // Past the limit a write fails with EFBIG instead of ending the process.
+    struct rlimit savedLimit = {};
+    struct sigaction savedSignal = {}, ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    if (c.sizeLimit != 0) {
+      ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &savedLimit), 0);
+      sigaction(SIGXFSZ, &ignore, &savedSignal);
+      struct rlimit limit = savedLimit;
+      limit.rlim_cur = c.sizeLimit;
+      ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    OpenProgressBox(state);
+    const bool onFile = !state.pushedWindows.empty() && state.pushedWindows.back().onFile;
+    ShowProgress(state, 3, 12);
+    char character;
+    unsigned char attribute;
+    console->ReadCell(24, 40, character, attribute);
+    EXPECT_EQ(character, '3') << c.what;
+    EXPECT_EQ(attribute, 0x0F) << c.what;
+    CloseProgressBox(state);
+    if (c.sizeLimit != 0) {
+      setrlimit(RLIMIT_FSIZE, &savedLimit);
+      sigaction(SIGXFSZ, &savedSignal, nullptr);
+    }
+    EXPECT_EQ(onFile, !c.missingFolder && c.sizeLimit == 0) << c.what;
+    ExpectCursor(*console, 7, 3);
+    for (int row = 23; row <= 25; ++row) {
+      for (int column = 34; column <= 48; ++column) {
+        console->ReadCell(row, column, character, attribute);
+        EXPECT_EQ(character, ' ') << c.what;
+        EXPECT_EQ(attribute, 7) << c.what;
+      }
+    }
+    console.reset();
+
+    auto line = [](const char* left, const char* middle, const char* right) {
+      std::string text = ConvertCharset(left);
+      for (int i = 0; i < 13; ++i) text += ConvertCharset(middle);
+      return text + ConvertCharset(right);
+    };
+    std::string expected = "\x1b[6n";
+    expected += "\x1b[23;34H\x1b[0;30;47m" + line("\xDA", "\xC4", "\xBF");
+    expected += "\x1b[24;34H" + line("\xB3", " ", "\xB3");
+    expected += "\x1b[25;34H" + line("\xC0", "\xC4", "\xD9");
+    expected += "\x1b[23;36H  PAG / LIN";
+    expected += "\x1b[24;36H\x1b[0;97;40m    3 /  12";
+    for (int row = 23; row <= 25; ++row) {
+      for (int column = 34; column <= 48; ++column) {
+        expected += "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "H";
+        if (row == 23 && column == 34) expected += "\x1b[0m";
+        expected += " ";
+      }
+    }
+    expected += "\x1b[7;3H";
+    EXPECT_EQ(terminal.Received(), expected) << c.what;
+    ByteString file;
+    if (c.hostRecord) {
+      ASSERT_TRUE(console_test::ReadWholeFile(folder.StackFile(), file)) << c.what;
+      EXPECT_EQ(file.substr(0, hostStack.size()), hostStack) << c.what << ": the host's record stays as it was";
+      if (c.sizeLimit != 0) {
+        EXPECT_EQ(file.size(), c.sizeLimit) << c.what << ": the record was cut off at the limit";
+      }
+    } else {
+      EXPECT_FALSE(console_test::FileExists(folder.StackFile())) << c.what;
     }
   }
-  expected += "\x1b[7;3H";
-  EXPECT_EQ(terminal.Received(), expected);
-  EXPECT_FALSE(console_test::FileExists(folder.StackFile()));
 }
 
 void RecordSignal(int) {}

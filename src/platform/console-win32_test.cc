@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "console/console_test_support.h"
@@ -54,55 +56,103 @@ void FillScreen(Console& console) {
 TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   std::unique_ptr<Console> console = platform::OpenSystemConsole();
   if (console->Rows() < 25 || console->Columns() < 48) GTEST_SKIP() << "no console of at least 25 x 48";
-  console->SetAttribute(7);
-  FillScreen(*console);
-  char character;
-  unsigned char attribute;
-  ASSERT_TRUE(console->ReadCell(3, 9, character, attribute));
-  EXPECT_EQ(character, kPattern[(3 + 9) % (sizeof kPattern - 1)]);
-  EXPECT_EQ(attribute, (3 * 3 + 1) % 256);
-  console->SetCursor(7, 3);
-  console->SetAttribute(0x1E);
-  const std::vector<Cell> before = ReadScreen(*console);
+  // The screen comes back the same whether it was kept on the window stack
+  // file or, when that cannot be written, in memory only.
+  const ByteString hostStack =
+      console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  enum Setup { kWorking, kNoSessionFolder, kFolder, kReadOnly, kHeldOpen };
+  const struct {
+    const char* what;
+    Setup setup;
+  } cases[] = {
+      {"a working stack file", kWorking},
+      {"a session folder that does not exist", kNoSessionFolder},
+      {"a folder named WinPush.tmp", kFolder},
+      {"a read-only WinPush.tmp holding a host's record", kReadOnly},
+      {"a WinPush.tmp that the host holds open against writing", kHeldOpen},
+  };
+  for (const auto& c : cases) {
+    console->SetAttribute(7);
+    FillScreen(*console);
+    char character;
+    unsigned char attribute;
+    ASSERT_TRUE(console->ReadCell(3, 9, character, attribute));
+    EXPECT_EQ(character, kPattern[(3 + 9) % (sizeof kPattern - 1)]);
+    EXPECT_EQ(attribute, (3 * 3 + 1) % 256);
+    console->SetCursor(7, 3);
+    console->SetAttribute(0x1E);
+    const std::vector<Cell> before = ReadScreen(*console);
 
-  console_test::TempFolder folder;
-  SessionSettings settings;
-  settings.sessionDir = folder.Dir();
-  const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
-  for (int slot = 0; slot < 5; ++slot)
-    for (int half = 0; half < 2; ++half) settings.screenColours[slot][half] = colours[slot][half];
-  ConsoleState state = MakeConsoleState(*console, settings);
+    console_test::TempFolder folder;
+    SessionSettings settings;
+    settings.sessionDir = c.setup == kNoSessionFolder ? folder.Dir() + "missing\\" : folder.Dir();
+    const std::wstring stackFile = std::filesystem::path(folder.NativePath("WinPush.tmp")).wstring();
+    if (c.setup == kFolder) {
+      ASSERT_TRUE(CreateDirectoryW(stackFile.c_str(), nullptr));
+    }
+    if (c.setup == kReadOnly || c.setup == kHeldOpen) {
+      console_test::WriteWholeFile(folder.StackFile(), hostStack);
+    }
+    if (c.setup == kReadOnly) {
+      ASSERT_TRUE(SetFileAttributesW(stackFile.c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.setup == kHeldOpen) {
+      held = CreateFileW(stackFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    const int16_t colours[5][2] = {{15, 0}, {7, 0}, {0, 7}, {0, 7}, {0, 7}};
+    for (int slot = 0; slot < 5; ++slot)
+      for (int half = 0; half < 2; ++half) settings.screenColours[slot][half] = colours[slot][half];
+    ConsoleState state = MakeConsoleState(*console, settings);
 
-  OpenProgressBox(state);
-  ShowProgress(state, 3, 12);
-  ByteString top, middle;
-  for (int column = 34; column <= 48; ++column) {
-    ASSERT_TRUE(console->ReadCell(23, column, character, attribute));
-    top += character;
-    EXPECT_EQ(attribute, 0x70) << "23," << column;
-    ASSERT_TRUE(console->ReadCell(24, column, character, attribute));
-    middle += character;
+    OpenProgressBox(state);
+    const bool onFile = !state.pushedWindows.empty() && state.pushedWindows.back().onFile;
+    // A file system that lets this user write anyway takes the record.
+    if (c.setup != kReadOnly) {
+      EXPECT_EQ(onFile, c.setup == kWorking) << c.what;
+    }
+    ShowProgress(state, 3, 12);
+    ByteString top, middle;
+    for (int column = 34; column <= 48; ++column) {
+      ASSERT_TRUE(console->ReadCell(23, column, character, attribute));
+      top += character;
+      EXPECT_EQ(attribute, 0x70) << c.what << " 23," << column;
+      ASSERT_TRUE(console->ReadCell(24, column, character, attribute));
+      middle += character;
+    }
+    EXPECT_EQ(top, "\xDA\xC4  PAG / LIN\xC4\xBF") << c.what;
+    EXPECT_EQ(middle, "\xB3     3 /  12 \xB3") << c.what;
+    ASSERT_TRUE(console->ReadCell(24, 40, character, attribute));
+    EXPECT_EQ(attribute, 0x0F) << c.what;
+
+    CloseProgressBox(state);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    const std::vector<Cell> after = ReadScreen(*console);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+      const int row = static_cast<int>(i) / console->Columns() + 1,
+                column = static_cast<int>(i) % console->Columns() + 1;
+      EXPECT_EQ(after[i].character, before[i].character) << c.what << " " << row << "," << column;
+      EXPECT_EQ(after[i].attribute, before[i].attribute) << c.what << " " << row << "," << column;
+    }
+    int row, column;
+    console->GetCursor(row, column);
+    EXPECT_EQ(row, 7) << c.what;
+    EXPECT_EQ(column, 3) << c.what;
+    ByteString file;
+    if (c.setup == kReadOnly || c.setup == kHeldOpen) {
+      EXPECT_TRUE(console_test::ReadWholeFile(folder.StackFile(), file));
+      EXPECT_EQ(file.substr(0, hostStack.size()), hostStack) << c.what << ": the host's record, byte for byte";
+      if (!onFile) {
+        EXPECT_EQ(file, hostStack) << c.what;
+      }
+      SetFileAttributesW(stackFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    } else {
+      EXPECT_FALSE(console_test::FileExists(folder.StackFile())) << c.what;
+    }
+    console->SetAttribute(7);
   }
-  EXPECT_EQ(top, "\xDA\xC4  PAG / LIN\xC4\xBF");
-  EXPECT_EQ(middle, "\xB3     3 /  12 \xB3");
-  ASSERT_TRUE(console->ReadCell(24, 40, character, attribute));
-  EXPECT_EQ(attribute, 0x0F);
-  EXPECT_TRUE(console_test::FileExists(folder.StackFile()));
-
-  CloseProgressBox(state);
-  const std::vector<Cell> after = ReadScreen(*console);
-  ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < before.size(); ++i) {
-    const int row = static_cast<int>(i) / console->Columns() + 1, column = static_cast<int>(i) % console->Columns() + 1;
-    EXPECT_EQ(after[i].character, before[i].character) << row << "," << column;
-    EXPECT_EQ(after[i].attribute, before[i].attribute) << row << "," << column;
-  }
-  int row, column;
-  console->GetCursor(row, column);
-  EXPECT_EQ(row, 7);
-  EXPECT_EQ(column, 3);
-  EXPECT_FALSE(console_test::FileExists(folder.StackFile()));
-  console->SetAttribute(7);
 }
 
 TEST(WindowsConsoleTest, ControlBytesShowAsGlyphsWithoutMovingTheCursor) {
