@@ -1,7 +1,9 @@
 // The console window stack: the screen areas covered by windows, kept as
 // records in "WinPush.tmp" in the session folder so that each window can
 // give back what it covered. Records written by other programs of the
-// suite share the file and stay in place below ours.
+// suite share the file and stay in place below ours. This program's own
+// windows are kept in memory as well, so that a file that cannot be
+// written or read back never costs the host its screen.
 #pragma once
 
 #include <cstdint>
