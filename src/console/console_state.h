@@ -45,9 +45,9 @@ struct ConsoleState {
   ByteString progressText;         // the counters last written into the box
   int progressPageCount = 0;       // ... and the numbers it was made from
   int progressPageLineCount = 0;
-  int64_t progressDrawnAt = 0;     // the console's clock when they were written
-  bool progressPending = false;    // newer counters wait for the next frame:
-  int pendingPageCount = 0;        // ... these
+  int64_t progressDrawnAt = 0;   // the console's clock when they were written
+  bool progressPending = false;  // newer counters wait for the next frame:
+  int pendingPageCount = 0;      // ... these
   int pendingPageLineCount = 0;
 };
 

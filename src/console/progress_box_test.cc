@@ -121,8 +121,8 @@ class RecordingConsole : public MemoryConsole {
 
 TEST(ProgressBoxTest, DrawsTheCountersAtMostOnceAFrame) {
   struct Report {
-    int64_t wait;      // milliseconds on the console's clock before the report
-    int pages, lines;  // the counters reported
+    int64_t wait;       // milliseconds on the console's clock before the report
+    int pages, lines;   // the counters reported
     const char* shown;  // row 24, columns 36 to 46, afterwards
   };
   struct Case {
@@ -138,20 +138,28 @@ TEST(ProgressBoxTest, DrawsTheCountersAtMostOnceAFrame) {
       {"a change within the frame waits for the close",
        {{0, 1, 5, "    1 /   5"}, {49, 1, 6, "    1 /   5"}},
        {"    1 /   5", "    1 /   6"}},
-      {"a change once the frame has passed", {{0, 1, 5, "    1 /   5"}, {50, 1, 6, "    1 /   6"}},
+      {"a change once the frame has passed",
+       {{0, 1, 5, "    1 /   5"}, {50, 1, 6, "    1 /   6"}},
        {"    1 /   5", "    1 /   6"}},
       {"changes held back are drawn by the first report after the frame",
-       {{0, 1, 5, "    1 /   5"}, {10, 1, 6, "    1 /   5"}, {10, 1, 7, "    1 /   5"}, {30, 1, 8, "    1 /   8"},
+       {{0, 1, 5, "    1 /   5"},
+        {10, 1, 6, "    1 /   5"},
+        {10, 1, 7, "    1 /   5"},
+        {30, 1, 8, "    1 /   8"},
         {1, 2, 0, "    1 /   8"}},
        {"    1 /   5", "    1 /   8", "    2 /   0"}},
       {"the frame counts from the last drawing, not the last report",
-       {{0, 0, 1, "    0 /   1"}, {30, 0, 2, "    0 /   1"}, {30, 0, 3, "    0 /   3"}, {30, 0, 4, "    0 /   3"},
+       {{0, 0, 1, "    0 /   1"},
+        {30, 0, 2, "    0 /   1"},
+        {30, 0, 3, "    0 /   3"},
+        {30, 0, 4, "    0 /   3"},
         {20, 0, 5, "    0 /   5"}},
        {"    0 /   1", "    0 /   3", "    0 /   5"}},
       {"a change undone within the frame leaves nothing to draw",
        {{0, 3, 12, "    3 /  12"}, {10, 3, 13, "    3 /  12"}, {10, 3, 12, "    3 /  12"}},
        {"    3 /  12"}},
-      {"a clock that went back draws", {{0, 1, 1, "    1 /   1"}, {-500, 1, 2, "    1 /   2"}},
+      {"a clock that went back draws",
+       {{0, 1, 1, "    1 /   1"}, {-500, 1, 2, "    1 /   2"}},
        {"    1 /   1", "    1 /   2"}},
   };
   for (const Case& c : cases) {
@@ -288,8 +296,8 @@ TEST(ProgressBoxTest, TheHostKeepsItsScreenAndItsStackWhenTheStackFileFails) {
     const char* what;
     int rows, columns;
     Setup setup;
-    ByteString bytes;      // the file before the run
-    Meanwhile meanwhile;   // done to the file while the box is shown
+    ByteString bytes;     // the file before the run
+    Meanwhile meanwhile;  // done to the file while the box is shown
     After after;
   } const cases[] = {
       {"console too small", 24, 80, kBytes, hostStack, kNothing, kAsItWas},
@@ -322,8 +330,9 @@ TEST(ProgressBoxTest, TheHostKeepsItsScreenAndItsStackWhenTheStackFileFails) {
       ASSERT_TRUE(platform::MakeDirectory(stackFile));
     }
     if (c.setup == kReadOnly)
-      std::filesystem::permissions(native, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                               std::filesystem::perms::others_write,
+      std::filesystem::permissions(native,
+                                   std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                       std::filesystem::perms::others_write,
                                    std::filesystem::perm_options::remove, ignored);
     if (c.setup == kNoSessionFolder) state.sessionDir = folder.Dir() + "missing\\";
 

@@ -213,9 +213,16 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   int cursorRow = 1, cursorColumn = 1;
   state.console->GetCursor(cursorRow, cursorColumn);
   // The cursor, the window before this one, the saved area.
-  const int16_t fields[kFieldCount] = {Clamp16(cursorRow), Clamp16(cursorColumn), state.windowTop, state.windowLeft,
-                                       state.windowBottom, state.windowRight,     top,             left,
-                                       bottom,             right};
+  const int16_t fields[kFieldCount] = {Clamp16(cursorRow),
+                                       Clamp16(cursorColumn),
+                                       state.windowTop,
+                                       state.windowLeft,
+                                       state.windowBottom,
+                                       state.windowRight,
+                                       top,
+                                       left,
+                                       bottom,
+                                       right};
   for (int i = 0; i < kFieldCount; ++i) pushed.fields[i] = fields[i];
   for (int row = top; row <= bottom; ++row) {
     for (int column = left; column <= right; ++column) {

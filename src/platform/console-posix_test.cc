@@ -243,13 +243,12 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
 TEST(TerminalConsoleTest, DrawsAndRemovesTheProgressBox) {
   // The terminal sees the same bytes whether the screen under the box is
   // kept on the window stack file or, when that fails, in memory only.
-  const ByteString hostStack =
-      console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  const ByteString hostStack = console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
   const struct {
     const char* what;
-    bool hostRecord;      // the file holds a host's record before the run
-    bool missingFolder;   // the session folder does not exist
-    rlim_t sizeLimit;     // the largest file this process may write; 0: no limit
+    bool hostRecord;     // the file holds a host's record before the run
+    bool missingFolder;  // the session folder does not exist
+    rlim_t sizeLimit;    // the largest file this process may write; 0: no limit
   } cases[] = {
       {"a working stack file", false, false, 0},
       {"a session folder that does not exist", false, true, 0},

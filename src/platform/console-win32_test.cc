@@ -58,8 +58,7 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
   if (console->Rows() < 25 || console->Columns() < 48) GTEST_SKIP() << "no console of at least 25 x 48";
   // The screen comes back the same whether it was kept on the window stack
   // file or, when that cannot be written, in memory only.
-  const ByteString hostStack =
-      console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  const ByteString hostStack = console_test::Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
   enum Setup { kWorking, kNoSessionFolder, kFolder, kReadOnly, kHeldOpen };
   const struct {
     const char* what;

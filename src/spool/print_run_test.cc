@@ -206,11 +206,11 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
       {"a text line", 0, "1,b,1\r\n", "    0 /   1", 0, 0, 2},
       {"skipped lines", 1, "1,b,1\r\nPAGE\r\n\r\nDEVICE\r\n", "    1 /   1", 0, 0, 2},
       {"skipped lines, then a Send line that prints again", 1, "PAGE\r\nSEND\r\n", "    1 /   1", 0, 0, 2},
-      {"lines within one frame: the first counters and the last", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 0,
-       2},
+      {"lines within one frame: the first counters and the last", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 0, 2},
       {"a frame between readings: every change", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 50, 103},
       {"20 ms between readings: every third change", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 20, 35},
-      {"a frame between readings: unchanged counters are not drawn again", 0, Lines(100, "\r\n"), "    0 /   0", 0, 50, 4},
+      {"a frame between readings: unchanged counters are not drawn again", 0, Lines(100, "\r\n"), "    0 /   0", 0, 50,
+       4},
   };
   for (const ProgressCase& c : cases) {
     PrintRun run;
