@@ -2,9 +2,12 @@
 // the input is a (possibly damaged) "WinPush.tmp", its last bytes choose the
 // console and a sequence of pushes, pops and progress boxes on an in-memory
 // console. Every push and pop is checked against the file before and after
-// it: a push appends exactly its record, a pop takes exactly the top record
-// and writes its cells back, and a refused push or a pop whose header or
-// record does not fit the file changes nothing at all.
+// it: a push appends exactly its record, or keeps it in memory and leaves a
+// file it cannot add to as it was; a pop of this program's window takes its
+// record off the file while that is the top record and gives the screen
+// back from memory otherwise, never touching another record; a pop without
+// a window of this program takes exactly the top record, and one whose
+// header or record does not fit the file changes nothing at all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -111,7 +114,7 @@ class Harness {
                             (stackTop >= 5 && stackTop <= static_cast<int64_t>(before.bytes.size()) + 1 &&
                              stackTop + length <= 0x7FFFFFFF);
     const bool acceptable = inRange(top, rows) && inRange(left, columns) && inRange(bottom, rows) &&
-                            inRange(right, columns) && length <= 99999 && headerFits;
+                            inRange(right, columns) && length <= 99999;
     const bool pushed = state_.pushedWindows.size() > pushedBefore;
     FUZZ_CHECK(pushed == acceptable);
     if (!pushed) {
@@ -124,17 +127,30 @@ class Harness {
     const Window& w = before.window;
     const int values[10] = {before.screen.row, before.screen.column, w.top, w.left, w.bottom, w.right,
                             top,               left,                 bottom, right};
-    std::string record;
+    std::string record, cells;
     for (int value : values) record += ZeroPad(value, 2);
     for (int row = top; row <= bottom; ++row) {
       for (int column = left; column <= right; ++column) {
         const size_t cell = static_cast<size_t>((row - 1) * memory_->Columns() + (column - 1));
-        record += before.screen.characters[cell];
-        record += static_cast<char>(before.screen.attributes[cell]);
+        cells += before.screen.characters[cell];
+        cells += static_cast<char>(before.screen.attributes[cell]);
       }
     }
-    record += ZeroPad(static_cast<int>(length), 5);
+    record += cells + ZeroPad(static_cast<int>(length), 5);
     FUZZ_CHECK(static_cast<int64_t>(record.size()) == length);
+    const Window expected{AddClamped(w.depth, 1), top, left, bottom, right};
+    FUZZ_CHECK(after.window == expected);
+    const PushedWindow& own = state_.pushedWindows.back();
+    FUZZ_CHECK(own.cells == cells);
+    for (int i = 0; i < 10; ++i) FUZZ_CHECK(own.fields[i] == values[i]);
+    // The work folder is always there and writable: only a header that does
+    // not fit keeps the record off the file, and then the file stays as it was.
+    FUZZ_CHECK(own.onFile == headerFits);
+    if (!own.onFile) {
+      FUZZ_CHECK(after.exists == before.exists && after.bytes == before.bytes);
+      return;
+    }
+    FUZZ_CHECK(own.recordStart == stackTop);
     FUZZ_CHECK(after.exists && after.bytes.size() >= 4);
     FUZZ_CHECK(Header(after.bytes) == stackTop + length);
     const size_t start = static_cast<size_t>(stackTop - 1);
@@ -146,8 +162,46 @@ class Harness {
     if (before.bytes.size() > end)
       FUZZ_CHECK(after.bytes.size() == before.bytes.size() && after.bytes.compare(end, std::string::npos,
                                                                                    before.bytes, end) == 0);
-    const Window expected{AddClamped(w.depth, 1), top, left, bottom, right};
-    FUZZ_CHECK(after.window == expected);
+  }
+
+  // True when the top record of the file is the one `own` wrote, where it
+  // wrote it, its positions and length still readable.
+  bool OwnRecordOnTop(const Moment& m, const PushedWindow& own) const {
+    if (!own.onFile || !m.exists || m.bytes.size() < 4) return false;
+    const int64_t length = 25 + static_cast<int64_t>(own.cells.size());
+    const int64_t stackTop = Header(m.bytes);
+    if (stackTop != own.recordStart + length || stackTop - 1 > static_cast<int64_t>(m.bytes.size())) return false;
+    const std::string record = m.bytes.substr(static_cast<size_t>(own.recordStart - 1), static_cast<size_t>(length));
+    if (ReadNumber(record.substr(record.size() - 5)) != static_cast<double>(length)) return false;
+    for (int i = 0; i < 10; ++i)
+      if (ZeroPad(own.fields[i], 2) != ZeroPad(ReadInt16(record.substr(2 * static_cast<size_t>(i), 2)), 2))
+        return false;
+    return true;
+  }
+
+  // The screen after cells were written back at the positions of `f`, each
+  // in its own colour, and the cursor put back: cells that are off the
+  // screen stay as they were.
+  void CheckWrittenBack(const Moment& before, const Moment& after, const int16_t* f, const std::string& cells) const {
+    if (!memory_) return;
+    std::vector<char> characters = before.screen.characters;
+    std::vector<unsigned char> attributes = before.screen.attributes;
+    int attribute = before.screen.attribute;
+    size_t cell = 0;
+    for (int row = f[6]; row <= f[8]; ++row) {
+      for (int column = f[7]; column <= f[9]; ++column, cell += 2) {
+        if (row < 1 || row > memory_->Rows() || column < 1 || column > memory_->Columns()) continue;
+        const size_t at = static_cast<size_t>((row - 1) * memory_->Columns() + (column - 1));
+        characters[at] = cells[cell];
+        attributes[at] = static_cast<unsigned char>(cells[cell + 1]);
+        attribute = static_cast<unsigned char>(cells[cell + 1]);
+      }
+    }
+    FUZZ_CHECK(after.screen.characters == characters);
+    FUZZ_CHECK(after.screen.attributes == attributes);
+    FUZZ_CHECK(after.screen.attribute == attribute);
+    if (f[0] >= 1 && f[0] <= memory_->Rows()) FUZZ_CHECK(after.screen.row == f[0]);
+    if (f[1] >= 1 && f[1] <= memory_->Columns()) FUZZ_CHECK(after.screen.column == f[1]);
   }
 
   // Runs `pop` (a PopWindow, or a CloseProgressBox that pops) and checks it.
@@ -157,6 +211,38 @@ class Harness {
     const std::vector<PushedWindow> ours = state_.pushedWindows;
     pop();
     const Moment after = Take();
+
+    if (!ours.empty()) {
+      // This program's last window comes off, and only that one.
+      const PushedWindow& own = ours.back();
+      FUZZ_CHECK(state_.pushedWindows.size() == ours.size() - 1);
+      const Window expected{static_cast<int16_t>(before.window.depth > 0 ? before.window.depth - 1 : 0),
+                            own.fields[2], own.fields[3], own.fields[4], own.fields[5]};
+      FUZZ_CHECK(after.window == expected);
+      if (OwnRecordOnTop(before, own)) {
+        // From the file: the header goes down by the record, nothing else changes.
+        if (own.recordStart < 6) {
+          FUZZ_CHECK(!after.exists);
+        } else {
+          FUZZ_CHECK(after.exists && after.bytes.size() == before.bytes.size());
+          FUZZ_CHECK(Header(after.bytes) == own.recordStart);
+          FUZZ_CHECK(after.bytes.compare(4, std::string::npos, before.bytes, 4) == 0);
+        }
+        CheckWrittenBack(before, after, own.fields,
+                         before.bytes.substr(static_cast<size_t>(own.recordStart - 1) + 20, own.cells.size()));
+      } else {
+        // From memory: a file with a stack stays as it was; one without goes.
+        if (before.exists && before.bytes.size() >= 4) {
+          FUZZ_CHECK(after.exists && after.bytes == before.bytes);
+        } else if (own.onFile) {
+          FUZZ_CHECK(!after.exists);
+        } else {
+          FUZZ_CHECK(after.exists == before.exists && after.bytes == before.bytes);
+        }
+        CheckWrittenBack(before, after, own.fields, own.cells);
+      }
+      return;
+    }
 
     if (!before.exists || before.bytes.size() < 4) {
       // An empty stack: nothing to give back; the file does not stay.
@@ -185,44 +271,15 @@ class Harness {
     const std::string record = before.bytes.substr(static_cast<size_t>(newTop - 1), static_cast<size_t>(length));
     FUZZ_CHECK(ReadNumber(record.substr(record.size() - 5)) == static_cast<double>(length));
     FUZZ_CHECK(after.window.depth == (before.window.depth > 0 ? before.window.depth - 1 : 0));
+    // Positions stored in two digits locate the cells only on a small console.
     if (!SmallConsole()) return;
 
     int16_t f[10];
     for (int i = 0; i < 10; ++i) f[i] = ReadInt16(record.substr(2 * static_cast<size_t>(i), 2));
-    // A record this program pushed, still as it wrote it, gives back its
-    // positions in full rather than their last two digits.
-    for (const PushedWindow& pushed : ours) {
-      if (pushed.recordStart != newTop) continue;
-      bool same = true;
-      for (int i = 0; i < 10; ++i) same = same && ZeroPad(pushed.fields[i], 2) == ZeroPad(f[i], 2);
-      if (same)
-        for (int i = 0; i < 10; ++i) f[i] = pushed.fields[i];
-    }
     FUZZ_CHECK(2 * CellCount(f[6], f[7], f[8], f[9]) == length - 25);
     const Window expected{after.window.depth, f[2], f[3], f[4], f[5]};
     FUZZ_CHECK(after.window == expected);
-    if (!memory_) return;
-
-    // Every cell of the area that is on the screen gets its saved bytes
-    // back, in the saved colour; every other cell stays as it was.
-    std::vector<char> characters = before.screen.characters;
-    std::vector<unsigned char> attributes = before.screen.attributes;
-    int attribute = before.screen.attribute;
-    size_t cell = 20;
-    for (int row = f[6]; row <= f[8]; ++row) {
-      for (int column = f[7]; column <= f[9]; ++column, cell += 2) {
-        if (row < 1 || row > memory_->Rows() || column < 1 || column > memory_->Columns()) continue;
-        const size_t at = static_cast<size_t>((row - 1) * memory_->Columns() + (column - 1));
-        characters[at] = record[cell];
-        attributes[at] = static_cast<unsigned char>(record[cell + 1]);
-        attribute = static_cast<unsigned char>(record[cell + 1]);
-      }
-    }
-    FUZZ_CHECK(after.screen.characters == characters);
-    FUZZ_CHECK(after.screen.attributes == attributes);
-    FUZZ_CHECK(after.screen.attribute == attribute);
-    if (f[0] >= 1 && f[0] <= memory_->Rows()) FUZZ_CHECK(after.screen.row == f[0]);
-    if (f[1] >= 1 && f[1] <= memory_->Columns()) FUZZ_CHECK(after.screen.column == f[1]);
+    CheckWrittenBack(before, after, f, record.substr(20, static_cast<size_t>(length - 25)));
   }
 
   // Opening the box and closing it again gives back every cell, the
@@ -231,6 +288,7 @@ class Harness {
     const Moment before = Take();
     OpenProgressBox(state_);
     const bool pushed = state_.progressBoxPushed;
+    const bool onFile = pushed && state_.pushedWindows.back().onFile;
     ShowProgress(state_, pages, lines);
     CloseProgressBox(state_);
     const Moment after = Take();
@@ -242,6 +300,11 @@ class Harness {
     FUZZ_CHECK(after.screen.characters == before.screen.characters);
     FUZZ_CHECK(after.screen.attributes == before.screen.attributes);
     FUZZ_CHECK(after.screen.row == before.screen.row && after.screen.column == before.screen.column);
+    if (!onFile) {
+      // Kept in memory: the file it could not take stays as it was.
+      FUZZ_CHECK(after.exists == before.exists && after.bytes == before.bytes);
+      return;
+    }
     const int64_t stackTop = before.exists && before.bytes.size() >= 4 ? Header(before.bytes) : 5;
     FUZZ_CHECK(after.exists == (stackTop >= 6));
     if (after.exists) {

@@ -9,11 +9,16 @@
 #include "common/text.h"
 #include "platform/console.h"
 
-/// A window record this program wrote to the window stack file, with the
-/// ten positions in full: the file keeps only the last two digits of each.
+/// A window this program pushed and has not popped yet: its record with
+/// the ten positions in full (the file keeps only the last two digits of
+/// each) and the cells it covered, kept in memory as well, so that the
+/// window can be taken off even when the file could not take its record or
+/// give it back.
 struct PushedWindow {
+  bool onFile = false;      // the record went into the window stack file
   int64_t recordStart = 0;  // 1-based file position of the record's first byte
   int16_t fields[10] = {};  // cursor row, column, previous window, saved area, in file order
+  ByteString cells;         // character and attribute byte per cell, as the record holds them
 };
 
 /// The console of a run with the window and colour state drawn through it.
@@ -39,6 +44,10 @@ struct ConsoleState {
   ByteString progressText;         // the counters last written into the box
   int progressPageCount = 0;       // ... and the numbers it was made from
   int progressPageLineCount = 0;
+  int64_t progressDrawnAt = 0;   // the console's clock when they were written
+  bool progressPending = false;  // newer counters wait for the next frame:
+  int pendingPageCount = 0;      // ... these
+  int pendingPageLineCount = 0;
 };
 
 /// A fresh console state drawing on `console`, with the session's window

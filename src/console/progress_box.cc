@@ -11,6 +11,11 @@ namespace {
 
 constexpr int16_t kBoxTop = 23, kBoxLeft = 34, kBoxBottom = 25, kBoxRight = 48;
 
+// The counters change with nearly every line; a console host takes a round
+// trip for each cursor move, colour and text, so they are drawn at most
+// once a frame. A person reading them sees no difference.
+constexpr int64_t kFrameMilliseconds = 50;
+
 // Frame bytes of the code page by style: top-left, top-right, bottom-left,
 // bottom-right, horizontal, vertical.
 const char kSingleFrame[] = "\xDA\xBF\xC0\xD9\xC4\xB3";
@@ -23,6 +28,19 @@ void Put(ConsoleState& state, const ByteString& text) {
 
 void MoveTo(ConsoleState& state, int row, int column) {
   if (state.console) state.console->SetCursor(row, column);
+}
+
+int64_t Now(ConsoleState& state) { return state.console ? state.console->Milliseconds() : 0; }
+
+void DrawCounters(ConsoleState& state, int pageCount, int pageLineCount, int64_t now) {
+  state.progressText = ProgressText(pageCount, pageLineCount);
+  state.progressPageCount = pageCount;
+  state.progressPageLineCount = pageLineCount;
+  state.progressShown = true;
+  state.progressPending = false;
+  state.progressDrawnAt = now;
+  LocateInWindow(state, 1, 2);
+  Put(state, state.progressText);
 }
 
 ByteString RightAligned(int value, size_t width) {
@@ -90,6 +108,7 @@ void OpenProgressBox(ConsoleState& state) {
   PushWindow(state, kBoxTop, kBoxLeft, kBoxBottom, kBoxRight);
   state.progressBoxPushed = state.pushedWindows.size() > pushedBefore;
   state.progressShown = false;
+  state.progressPending = false;
   SetScreenColour(state, "+rn");
   DrawFrame(state, 1);
   LocateInWindow(state, 0, 2);
@@ -102,20 +121,26 @@ ByteString ProgressText(int pageCount, int pageLineCount) {
 }
 
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
-  // The print run reports after every line; the counters change far less often.
-  if (state.progressShown && pageCount == state.progressPageCount && pageLineCount == state.progressPageLineCount)
+  if (state.progressShown && pageCount == state.progressPageCount && pageLineCount == state.progressPageLineCount) {
+    state.progressPending = false;
     return;
-  state.progressText = ProgressText(pageCount, pageLineCount);
-  state.progressPageCount = pageCount;
-  state.progressPageLineCount = pageLineCount;
-  state.progressShown = true;
-  LocateInWindow(state, 1, 2);
-  Put(state, state.progressText);
+  }
+  const int64_t now = Now(state);
+  // A clock that went back counts as a frame gone by.
+  if (state.progressShown && now >= state.progressDrawnAt && now - state.progressDrawnAt < kFrameMilliseconds) {
+    state.progressPending = true;
+    state.pendingPageCount = pageCount;
+    state.pendingPageLineCount = pageLineCount;
+    return;
+  }
+  DrawCounters(state, pageCount, pageLineCount, now);
 }
 
 void CloseProgressBox(ConsoleState& state) {
+  // The last counters shown are the run's, however short its last frame.
+  if (state.progressPending) DrawCounters(state, state.pendingPageCount, state.pendingPageLineCount, Now(state));
   state.progressShown = false;
-  // Without a record of ours on the stack, a pop would take the host's.
+  // Without a window of ours, a pop would take the host's record.
   if (!state.progressBoxPushed) return;
   state.progressBoxPushed = false;
   PopWindow(state);

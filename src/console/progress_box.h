@@ -25,17 +25,22 @@ void DrawFrame(ConsoleState& state, int16_t style);
 /// is current. A coordinate outside the visible window stays as it was.
 void LocateInWindow(ConsoleState& state, int16_t row, int16_t column);
 
-/// Saves the screen under rows 23 to 25, columns 34 to 48, and draws the
-/// box there with its title. On a console too small for it, nothing is
-/// saved and the title is written at column 2 of the cursor's row.
+/// Saves the screen under rows 23 to 25, columns 34 to 48 (on the window
+/// stack file, and in memory too), and draws the box there with its title.
+/// On a console too small for it, nothing is saved and the title is
+/// written at column 2 of the cursor's row.
 void OpenProgressBox(ConsoleState& state);
 
 /// Writes the counters into the box as "##### / ###" (wider numbers are
-/// written in full); skipped when the box already shows the same text.
+/// written in full): at once the first time, then when they differ from
+/// the counters shown and a frame (50 ms on the console's clock) has gone
+/// by since those were drawn. Counters held back wait for the next call
+/// after the frame, or for CloseProgressBox.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
 
-/// Gives back the screen and the cursor saved by OpenProgressBox. Does
-/// nothing, and leaves the window stack file alone, when nothing was saved.
+/// Draws counters still held back by ShowProgress, then gives back the
+/// screen and the cursor saved by OpenProgressBox. Leaves the window stack
+/// file alone when nothing was saved.
 void CloseProgressBox(ConsoleState& state);
 
 /// The counter text of ShowProgress.

@@ -4,13 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
 #include "console/window_stack.h"
 #include "platform/console-memory.h"
+#include "platform/platform.h"
 #include "support/console_screen.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 
 using testing_support::AreaCells;
+using testing_support::DirectoryExists;
 using testing_support::FileExists;
 using testing_support::FillScreen;
 using testing_support::Header;
@@ -101,25 +108,106 @@ TEST(ProgressBoxTest, ShowsTheCountersRightAlignedInBrightWhite) {
   }
 }
 
-TEST(ProgressBoxTest, SkipsARedrawOfTheSameCounters) {
+// An in-memory console that also notes every write with the cell it starts at.
+class RecordingConsole : public MemoryConsole {
+ public:
+  using MemoryConsole::MemoryConsole;
+  void Write(const ByteString& text) override {
+    int row, column;
+    GetCursor(row, column);
+    writes.push_back(std::to_string(row) + "," + std::to_string(column) + ":" + text);
+    MemoryConsole::Write(text);
+  }
+  std::vector<std::string> writes;
+};
+
+TEST(ProgressBoxTest, DrawsTheCountersAtMostOnceAFrame) {
+  struct Report {
+    int64_t wait;       // milliseconds on the console's clock before the report
+    int pages, lines;   // the counters reported
+    const char* shown;  // row 24, columns 36 to 46, afterwards
+  };
+  struct Case {
+    const char* what;
+    std::vector<Report> reports;
+    std::vector<std::string> counterWrites;  // every counter text written, the last one while closing included
+  } const cases[] = {
+      {"the first counters at once", {{0, 1, 5, "    1 /   5"}}, {"    1 /   5"}},
+      {"the first counters at once, even late", {{5000, 0, 0, "    0 /   0"}}, {"    0 /   0"}},
+      {"the same counters are not drawn again",
+       {{0, 1, 5, "    1 /   5"}, {80, 1, 5, "    1 /   5"}, {80, 1, 5, "    1 /   5"}},
+       {"    1 /   5"}},
+      {"a change within the frame waits for the close",
+       {{0, 1, 5, "    1 /   5"}, {49, 1, 6, "    1 /   5"}},
+       {"    1 /   5", "    1 /   6"}},
+      {"a change once the frame has passed",
+       {{0, 1, 5, "    1 /   5"}, {50, 1, 6, "    1 /   6"}},
+       {"    1 /   5", "    1 /   6"}},
+      {"changes held back are drawn by the first report after the frame",
+       {{0, 1, 5, "    1 /   5"},
+        {10, 1, 6, "    1 /   5"},
+        {10, 1, 7, "    1 /   5"},
+        {30, 1, 8, "    1 /   8"},
+        {1, 2, 0, "    1 /   8"}},
+       {"    1 /   5", "    1 /   8", "    2 /   0"}},
+      {"the frame counts from the last drawing, not the last report",
+       {{0, 0, 1, "    0 /   1"},
+        {30, 0, 2, "    0 /   1"},
+        {30, 0, 3, "    0 /   3"},
+        {30, 0, 4, "    0 /   3"},
+        {20, 0, 5, "    0 /   5"}},
+       {"    0 /   1", "    0 /   3", "    0 /   5"}},
+      {"a change undone within the frame leaves nothing to draw",
+       {{0, 3, 12, "    3 /  12"}, {10, 3, 13, "    3 /  12"}, {10, 3, 12, "    3 /  12"}},
+       {"    3 /  12"}},
+      {"a clock that went back draws",
+       {{0, 1, 1, "    1 /   1"}, {-500, 1, 2, "    1 /   2"}},
+       {"    1 /   1", "    1 /   2"}},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    RecordingConsole console(25, 80);
+    FillScreen(console);
+    console.SetCursor(12, 70);
+    const Snapshot before = Snap(console);
+    ConsoleState state = StateFor(console, folder);
+    OpenProgressBox(state);
+    for (const Report& report : c.reports) {
+      console.AdvanceClock(report.wait);
+      ShowProgress(state, report.pages, report.lines);
+      EXPECT_EQ(console.Text(24, 36, 46), report.shown) << c.what << ", after " << report.pages << "/" << report.lines;
+    }
+    const size_t beforeClose = console.writes.size();
+    CloseProgressBox(state);
+
+    // Cells given back are written one at a time; counters never are.
+    std::vector<std::string> counters;
+    for (const std::string& write : console.writes)
+      if (write.compare(0, 6, "24,36:") == 0 && write.size() > 7) counters.push_back(write.substr(6));
+    EXPECT_EQ(counters, c.counterWrites) << c.what;
+    // Closing draws what was held back first, then gives every cell back.
+    const bool heldBack = c.counterWrites.size() > 1 && c.counterWrites.back() != c.reports.back().shown;
+    ASSERT_EQ(console.writes.size(), beforeClose + (heldBack ? 1 : 0) + 45) << c.what;
+    if (heldBack) {
+      EXPECT_EQ(console.writes[beforeClose], "24,36:" + c.counterWrites.back()) << c.what;
+    }
+    EXPECT_EQ(state.progressText, c.counterWrites.back()) << c.what << ": the counters shown last are the run's";
+    Snapshot after = Snap(console);
+    after.attribute = before.attribute;
+    EXPECT_TRUE(after == before) << c.what;
+  }
+
+  // A new box shows its counters again, even the same ones at the same time.
   TempFolder folder;
   MemoryConsole console(25, 80);
   ConsoleState state = StateFor(console, folder);
   OpenProgressBox(state);
-  const int drawn = console.WriteCount();
-  ShowProgress(state, 1, 5);
-  EXPECT_EQ(console.WriteCount(), drawn + 1);
-  ShowProgress(state, 1, 5);
-  ShowProgress(state, 1, 5);
-  EXPECT_EQ(console.WriteCount(), drawn + 1);
   ShowProgress(state, 1, 6);
-  EXPECT_EQ(console.WriteCount(), drawn + 2);
-  EXPECT_EQ(console.Text(24, 36, 46), "    1 /   6");
   CloseProgressBox(state);
-
-  // A new box shows its counters again, even the same ones.
   OpenProgressBox(state);
+  const int drawn = console.WriteCount();
   ShowProgress(state, 1, 6);
+  EXPECT_EQ(console.WriteCount(), drawn + 1);
   EXPECT_EQ(console.Text(24, 36, 46), "    1 /   6");
   CloseProgressBox(state);
 }
@@ -198,29 +286,132 @@ TEST(ProgressBoxTest, OnASmallConsoleWritesTitleAndCountersWithoutABox) {
   CloseProgressBox(detached);
 }
 
-TEST(ProgressBoxTest, AfterARefusedPushTheHostsStackIsLeftAlone) {
+TEST(ProgressBoxTest, TheHostKeepsItsScreenAndItsStackWhenTheStackFileFails) {
   const ByteString hostStack = Header(120) + "01010000000001010315" + ByteString(90, 'h') + "00115";
+  enum Setup { kNoFile, kBytes, kFolder, kReadOnly, kNoSessionFolder };
+  enum Meanwhile { kNothing, kDelete, kMakeFolder, kHeaderDown, kCut, kDamageLength };
+  enum After { kNone, kFolderStays, kAsItWas };  // kAsItWas: as before the run, or as left meanwhile
   struct Case {
     const char* what;
     int rows, columns;
-    ByteString bytes;
+    Setup setup;
+    ByteString bytes;     // the file before the run
+    Meanwhile meanwhile;  // done to the file while the box is shown
+    After after;
   } const cases[] = {
-      {"console too small", 24, 80, hostStack},
-      {"header past the end", 25, 80, Header(900) + hostStack.substr(4)},
-      {"header before the records", 25, 80, Header(2) + hostStack.substr(4)},
+      {"console too small", 24, 80, kBytes, hostStack, kNothing, kAsItWas},
+      {"header past the end", 25, 80, kBytes, Header(900) + hostStack.substr(4), kNothing, kAsItWas},
+      {"header before the records", 25, 80, kBytes, Header(2) + hostStack.substr(4), kNothing, kAsItWas},
+      {"a folder named WinPush.tmp", 25, 80, kFolder, "", kNothing, kFolderStays},
+      {"a read-only WinPush.tmp holding a host's record", 25, 80, kReadOnly, hostStack, kNothing, kAsItWas},
+      {"a session folder that does not exist", 25, 80, kNoSessionFolder, "", kNothing, kNone},
+      {"the file deleted while the box is shown", 25, 80, kNoFile, "", kDelete, kNone},
+      {"the file deleted under a host's record", 25, 80, kBytes, hostStack, kDelete, kNone},
+      {"a folder in place of the file while the box is shown", 25, 80, kNoFile, "", kMakeFolder, kFolderStays},
+      {"the header moved down onto the host's record", 25, 80, kBytes, hostStack, kHeaderDown, kAsItWas},
+      {"the record cut short", 25, 80, kBytes, hostStack, kCut, kAsItWas},
+      {"the record's length damaged", 25, 80, kNoFile, "", kDamageLength, kAsItWas},
   };
   for (const Case& c : cases) {
     TempFolder folder;
     MemoryConsole console(c.rows, c.columns);
     FillScreen(console);
+    console.SetCursor(9, 61);
+    const Snapshot before = Snap(console);
     ConsoleState state = StateFor(console, folder);
-    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes));
+    const ByteString stackFile = folder.Path("WinPush.tmp");
+    const std::filesystem::path native = folder.NativePath("WinPush.tmp");
+    std::error_code ignored;
+    if (c.setup == kBytes || c.setup == kReadOnly) {
+      EXPECT_TRUE(WriteWholeFile(stackFile, c.bytes)) << c.what;
+    }
+    if (c.setup == kFolder) {
+      ASSERT_TRUE(platform::MakeDirectory(stackFile));
+    }
+    if (c.setup == kReadOnly)
+      std::filesystem::permissions(native,
+                                   std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                       std::filesystem::perms::others_write,
+                                   std::filesystem::perm_options::remove, ignored);
+    if (c.setup == kNoSessionFolder) state.sessionDir = folder.Dir() + "missing\\";
+
     OpenProgressBox(state);
     ShowProgress(state, 2, 2);
-    CloseProgressBox(state);
+    const bool onFile = !state.pushedWindows.empty() && state.pushedWindows.back().onFile;
     ByteString file;
-    ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
-    EXPECT_EQ(file, c.bytes) << c.what;
+    switch (c.meanwhile) {
+      case kNothing:
+        break;
+      case kDelete:
+        EXPECT_TRUE(platform::RemoveFile(stackFile)) << c.what;
+        break;
+      case kMakeFolder:
+        EXPECT_TRUE(platform::RemoveFile(stackFile)) << c.what;
+        EXPECT_TRUE(platform::MakeDirectory(stackFile)) << c.what;
+        break;
+      case kHeaderDown:
+        ASSERT_TRUE(ReadWholeFile(stackFile, file)) << c.what;
+        EXPECT_TRUE(WriteWholeFile(stackFile, Header(120) + file.substr(4))) << c.what;
+        break;
+      case kCut:
+        ASSERT_TRUE(ReadWholeFile(stackFile, file)) << c.what;
+        EXPECT_TRUE(WriteWholeFile(stackFile, file.substr(0, 150))) << c.what;
+        break;
+      case kDamageLength:
+        ASSERT_TRUE(ReadWholeFile(stackFile, file)) << c.what;
+        EXPECT_TRUE(WriteWholeFile(stackFile, file.substr(0, file.size() - 5) + "abcde")) << c.what;
+        break;
+    }
+    ByteString asItWas;
+    ReadWholeFile(stackFile, asItWas);
+
+    if (c.rows >= 25 && c.columns >= 48) {
+      EXPECT_EQ(state.windowDepth, 1) << c.what;
+      EXPECT_EQ(console.Text(23, 34, 48), "\xDA\xC4  PAG / LIN\xC4\xBF") << c.what;
+      EXPECT_EQ(console.Text(24, 34, 48), "\xB3     2 /   2 \xB3") << c.what;
+      EXPECT_EQ(console.Text(25, 34, 48), "\xC0" + ByteString(13, '\xC4') + "\xD9") << c.what;
+      EXPECT_EQ(console.Text(1, 1, 80), ByteString(before.characters.begin(), before.characters.begin() + 80))
+          << c.what << ": nothing lands on the host's first row";
+      EXPECT_EQ(console.Text(9, 1, 80),
+                ByteString(before.characters.begin() + 8 * 80, before.characters.begin() + 9 * 80))
+          << c.what << ": nor on the cursor's row";
+    }
+    CloseProgressBox(state);
+
+    if (c.rows >= 25 && c.columns >= 48) {
+      Snapshot after = Snap(console);
+      EXPECT_EQ(after.row, 9) << c.what;
+      EXPECT_EQ(after.column, 61) << c.what;
+      after.attribute = before.attribute;
+      EXPECT_TRUE(after == before) << c.what << ": every cell given back";
+      EXPECT_EQ(state.windowDepth, 0) << c.what;
+      EXPECT_TRUE(state.pushedWindows.empty()) << c.what;
+    }
+    switch (c.after) {
+      case kNone:
+        EXPECT_FALSE(FileExists(stackFile)) << c.what;
+        EXPECT_FALSE(DirectoryExists(stackFile)) << c.what;
+        EXPECT_FALSE(DirectoryExists(folder.Dir() + "missing")) << c.what;
+        break;
+      case kFolderStays:
+        EXPECT_TRUE(DirectoryExists(stackFile)) << c.what;
+        break;
+      case kAsItWas:
+        EXPECT_TRUE(ReadWholeFile(stackFile, file)) << c.what;
+        if (c.setup == kReadOnly) {
+          // A file system that lets this user write anyway takes the box's
+          // record above the host's and gives it back; the host's record stays.
+          EXPECT_EQ(file.substr(0, hostStack.size()), hostStack) << c.what;
+          if (!onFile) {
+            EXPECT_EQ(file, hostStack) << c.what;
+          }
+        } else {
+          EXPECT_EQ(file, asItWas) << c.what;
+        }
+        break;
+    }
+    std::filesystem::permissions(native, std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                 ignored);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "common/number.h"
 #include "platform/platform.h"
@@ -67,20 +68,7 @@ struct Record {
   ByteString cells;  // character and attribute byte per cell
 };
 
-// The file holds the last two digits of each position; when the record is
-// the one this program pushed, its positions are taken in full.
-void TakeOwnPositions(const ConsoleState& state, Record& record) {
-  for (const PushedWindow& pushed : state.pushedWindows) {
-    if (pushed.recordStart != record.start) continue;
-    for (int i = 0; i < kFieldCount; ++i)
-      if (ZeroPad(pushed.fields[i], 2) != ZeroPad(record.fields[i], 2)) return;
-    for (int i = 0; i < kFieldCount; ++i) record.fields[i] = pushed.fields[i];
-    return;
-  }
-}
-
-bool ReadTopRecord(const ConsoleState& state, platform::FileNumber file, int64_t fileSize, int64_t stackTop,
-                   Record& record) {
+bool ReadTopRecord(platform::FileNumber file, int64_t fileSize, int64_t stackTop, Record& record) {
   // The length digits must lie after the header and inside the file.
   if (stackTop < kEmptyStackTop + 5 || stackTop - 1 > fileSize) return false;
   char digits[5];
@@ -94,11 +82,106 @@ bool ReadTopRecord(const ConsoleState& state, platform::FileNumber file, int64_t
   std::string body(static_cast<size_t>(record.length - 5), '\0');
   if (!ReadAt(file, record.start - 1, &body[0], body.size())) return false;
   for (int i = 0; i < kFieldCount; ++i) record.fields[i] = ReadInt16(body.substr(2 * i, 2));
-  TakeOwnPositions(state, record);
-  const int16_t* area = record.fields + 6;
-  if (CellCount(area[0], area[1], area[2], area[3]) * 2 != record.length - kFixedLength) return false;
   record.cells = body.substr(2 * kFieldCount);
   return true;
+}
+
+// True when the record is the one `own` wrote, where it wrote it; its
+// positions are then taken in full from `own`.
+bool IsOwnRecord(const PushedWindow& own, Record& record) {
+  if (!own.onFile || record.start != own.recordStart ||
+      record.length != kFixedLength + static_cast<int64_t>(own.cells.size()))
+    return false;
+  for (int i = 0; i < kFieldCount; ++i)
+    if (ZeroPad(own.fields[i], 2) != ZeroPad(record.fields[i], 2)) return false;
+  for (int i = 0; i < kFieldCount; ++i) record.fields[i] = own.fields[i];
+  return true;
+}
+
+bool CellsFitArea(const int16_t* fields, const ByteString& cells) {
+  return CellCount(fields[6], fields[7], fields[8], fields[9]) * 2 == static_cast<int64_t>(cells.size());
+}
+
+// Takes the top record off the file: with `own`, only when it is that
+// record; the file is left as it was otherwise. The file goes when the
+// stack is empty afterwards, or was empty (or shorter than a header) to
+// begin with. True when a record was taken.
+bool TakeTopRecord(const ConsoleState& state, const PushedWindow* own, Record& record) {
+  const ByteString path = StackFilePath(state);
+  platform::FileNumber file = platform::OpenOrCreateForUpdate(path);
+  if (file == 0) return false;
+  const int64_t fileSize = platform::FileSize(file);
+  int64_t stackTop = kEmptyStackTop;
+  bool taken = false;
+  if (fileSize >= 4) {
+    taken = ReadHeader(file, stackTop) && ReadTopRecord(file, fileSize, stackTop, record) &&
+            (own ? IsOwnRecord(*own, record) : true) && CellsFitArea(record.fields, record.cells);
+    if (taken) {
+      stackTop = record.start;
+      WriteHeader(file, stackTop);
+    }
+  }
+  platform::CloseFile(file);
+  if (fileSize >= 0 && (fileSize < 4 || taken) && stackTop < 6) platform::RemoveFile(path);
+  return taken;
+}
+
+// Appends the record of `pushed` to the file; false, with the stack as it
+// was, when the file cannot take it.
+bool AppendRecord(const ConsoleState& state, PushedWindow& pushed) {
+  ByteString record;
+  for (int i = 0; i < kFieldCount; ++i) record += ZeroPad(pushed.fields[i], 2);
+  record += pushed.cells;
+  const int64_t length = kFixedLength + static_cast<int64_t>(pushed.cells.size());
+  record += ZeroPad(static_cast<int>(length), 5);
+
+  const ByteString path = StackFilePath(state);
+  platform::FileNumber file = platform::OpenOrCreateForUpdate(path);
+  if (file == 0) return false;
+  const int64_t fileSize = platform::FileSize(file);
+  int64_t stackTop = kEmptyStackTop;
+  bool ok = fileSize >= 0;
+  // A header that points before the records or past the end of the file
+  // belongs to a stack this program cannot add to without damaging it.
+  if (ok && fileSize >= 4)
+    ok = ReadHeader(file, stackTop) && stackTop >= kEmptyStackTop && stackTop <= fileSize + 1 &&
+         stackTop + length <= 0x7FFFFFFF;
+  ok = ok && WriteAt(file, stackTop - 1, record);
+  // The header last: until it moves, the new bytes are not part of the stack.
+  ok = ok && WriteHeader(file, stackTop + length);
+  platform::CloseFile(file);
+  if (!ok) {
+    if (fileSize >= 0 && fileSize < 4) platform::RemoveFile(path);
+    return false;
+  }
+  pushed.recordStart = stackTop;
+  return true;
+}
+
+// Writes saved cells back, each in its own colour, and puts the cursor
+// back; cells that are off the screen now are not written at all, rather
+// than wherever the cursor happens to stay.
+void WriteBack(ConsoleState& state, const int16_t* f, const ByteString& cells) {
+  if (!state.console) return;
+  size_t cell = 0;
+  for (int row = f[6]; row <= f[8]; ++row) {
+    for (int column = f[7]; column <= f[9]; ++column, cell += 2) {
+      if (row < 1 || row > ConsoleRows(state) || column < 1 || column > ConsoleColumns(state)) continue;
+      state.console->SetAttribute(static_cast<unsigned char>(cells[cell + 1]));
+      state.console->SetCursor(row, column);
+      state.console->Write(ByteString(1, cells[cell]));
+    }
+  }
+  state.console->SetCursor(f[0], f[1]);
+}
+
+// The window that was current before the one described by `f`.
+void LeaveWindow(ConsoleState& state, const int16_t* f) {
+  state.windowTop = f[2];
+  state.windowLeft = f[3];
+  state.windowBottom = f[4];
+  state.windowRight = f[5];
+  if (state.windowDepth > 0) --state.windowDepth;
 }
 
 }  // namespace
@@ -124,65 +207,37 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   const int rows = ConsoleRows(state), columns = ConsoleColumns(state);
   auto inRange = [](int value, int limit) { return value >= 1 && value <= limit; };
   if (!inRange(top, rows) || !inRange(left, columns) || !inRange(bottom, rows) || !inRange(right, columns)) return;
-  const int64_t length = kFixedLength + 2 * CellCount(top, left, bottom, right);
-  if (length > kLongestRecord) return;
-
-  const ByteString path = StackFilePath(state);
-  platform::FileNumber file = platform::OpenOrCreateForUpdate(path);
-  if (file == 0) return;
-  const int64_t fileSize = platform::FileSize(file);
-  int64_t stackTop = kEmptyStackTop;
-  bool ok = fileSize >= 0;
-  // A header that points before the records or past the end of the file
-  // belongs to a stack this program cannot add to without damaging it.
-  if (ok && fileSize >= 4)
-    ok = ReadHeader(file, stackTop) && stackTop >= kEmptyStackTop && stackTop <= fileSize + 1 &&
-         stackTop + length <= 0x7FFFFFFF;
+  if (kFixedLength + 2 * CellCount(top, left, bottom, right) > kLongestRecord) return;
 
   PushedWindow pushed;
-  pushed.recordStart = stackTop;
-  if (ok) {
-    int cursorRow = 1, cursorColumn = 1;
-    state.console->GetCursor(cursorRow, cursorColumn);
-    // The cursor, the window before this one, the saved area.
-    const int16_t fields[kFieldCount] = {Clamp16(cursorRow),
-                                         Clamp16(cursorColumn),
-                                         state.windowTop,
-                                         state.windowLeft,
-                                         state.windowBottom,
-                                         state.windowRight,
-                                         top,
-                                         left,
-                                         bottom,
-                                         right};  // the saved area
-    ByteString head;
-    for (int i = 0; i < kFieldCount; ++i) {
-      pushed.fields[i] = fields[i];
-      head += ZeroPad(fields[i], 2);
+  int cursorRow = 1, cursorColumn = 1;
+  state.console->GetCursor(cursorRow, cursorColumn);
+  // The cursor, the window before this one, the saved area.
+  const int16_t fields[kFieldCount] = {Clamp16(cursorRow),
+                                       Clamp16(cursorColumn),
+                                       state.windowTop,
+                                       state.windowLeft,
+                                       state.windowBottom,
+                                       state.windowRight,
+                                       top,
+                                       left,
+                                       bottom,
+                                       right};
+  for (int i = 0; i < kFieldCount; ++i) pushed.fields[i] = fields[i];
+  for (int row = top; row <= bottom; ++row) {
+    for (int column = left; column <= right; ++column) {
+      char character = ' ';
+      unsigned char attribute = 7;
+      if (!state.console->ReadCell(row, column, character, attribute)) character = ' ', attribute = 7;
+      pushed.cells += character;
+      pushed.cells += static_cast<char>(attribute);
     }
-    ok = WriteAt(file, stackTop - 1, head);
-    // One row of cells at a time.
-    for (int row = top; ok && row <= bottom; ++row) {
-      ByteString cells;
-      for (int column = left; column <= right; ++column) {
-        char character = ' ';
-        unsigned char attribute = 7;
-        if (!state.console->ReadCell(row, column, character, attribute)) character = ' ', attribute = 7;
-        cells += character;
-        cells += static_cast<char>(attribute);
-      }
-      ok = platform::WriteBytes(file, cells.data(), cells.size());
-    }
-    ok = ok && platform::WriteBytes(file, ZeroPad(static_cast<int>(length), 5).data(), 5);
-    // The header last: until it moves, the new bytes are not part of the stack.
-    ok = ok && WriteHeader(file, stackTop + length);
   }
-  platform::CloseFile(file);
-  if (!ok) {
-    if (fileSize >= 0 && fileSize < 4) platform::RemoveFile(path);
-    return;
-  }
-  state.pushedWindows.push_back(pushed);
+  // A file that cannot take the record costs the stack nothing: the window
+  // is kept in memory alone and given back from there.
+  pushed.onFile = AppendRecord(state, pushed);
+
+  state.pushedWindows.push_back(std::move(pushed));
   state.windowTop = top;
   state.windowLeft = left;
   state.windowBottom = bottom;
@@ -191,47 +246,25 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
 }
 
 void PopWindow(ConsoleState& state) {
-  const ByteString path = StackFilePath(state);
-  platform::FileNumber file = platform::OpenOrCreateForUpdate(path);
-  if (file == 0) return;
-  const int64_t fileSize = platform::FileSize(file);
-  if (fileSize < 0) {
-    platform::CloseFile(file);
+  if (state.pushedWindows.empty()) {
+    // No window of this program is current: the file's top record goes,
+    // whoever wrote it.
+    Record record;
+    if (!TakeTopRecord(state, nullptr, record)) return;
+    WriteBack(state, record.fields, record.cells);
+    LeaveWindow(state, record.fields);
     return;
   }
-  int64_t stackTop = kEmptyStackTop;
-  if (fileSize >= 4) {
-    Record record;
-    if (!ReadHeader(file, stackTop) || !ReadTopRecord(state, file, fileSize, stackTop, record)) {
-      platform::CloseFile(file);
-      return;
-    }
-    const int16_t* f = record.fields;
-    if (state.console) {
-      size_t cell = 0;
-      for (int row = f[6]; row <= f[8]; ++row) {
-        for (int column = f[7]; column <= f[9]; ++column, cell += 2) {
-          // A cell that is off the screen now is not written at all, rather
-          // than wherever the cursor happens to stay.
-          if (row < 1 || row > ConsoleRows(state) || column < 1 || column > ConsoleColumns(state)) continue;
-          state.console->SetAttribute(static_cast<unsigned char>(record.cells[cell + 1]));
-          state.console->SetCursor(row, column);
-          state.console->Write(ByteString(1, record.cells[cell]));
-        }
-      }
-      state.console->SetCursor(f[0], f[1]);
-    }
-    // Records of ours from where this one started on are off the stack now.
-    while (!state.pushedWindows.empty() && state.pushedWindows.back().recordStart >= record.start)
-      state.pushedWindows.pop_back();
-    state.windowTop = f[2];
-    state.windowLeft = f[3];
-    state.windowBottom = f[4];
-    state.windowRight = f[5];
-    if (state.windowDepth > 0) --state.windowDepth;
-    stackTop = record.start;
-    WriteHeader(file, stackTop);
+  // This program's last window comes off: from the file while its record
+  // is the top one there; from memory when the file lost it, holds another
+  // record on top, or could not take it at all. Records of others stay.
+  PushedWindow own = std::move(state.pushedWindows.back());
+  state.pushedWindows.pop_back();
+  Record record;
+  if (own.onFile && TakeTopRecord(state, &own, record)) {
+    WriteBack(state, record.fields, record.cells);
+  } else {
+    WriteBack(state, own.fields, own.cells);
   }
-  platform::CloseFile(file);
-  if (stackTop < 6) platform::RemoveFile(path);
+  LeaveWindow(state, own.fields);
 }

@@ -285,7 +285,7 @@ TEST(PushWindowTest, RefusesARecordLongerThanItsLengthDigitsCanTell) {
   EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
 }
 
-TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAlone) {
+TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAloneAndKeepsTheWindowInMemory) {
   const ByteString record = HostRecord("01010000000001010315", 45);
   struct Case {
     const char* what;
@@ -298,13 +298,31 @@ TEST(PushWindowTest, LeavesAFileWithADamagedHeaderAlone) {
   for (const Case& c : cases) {
     TempFolder folder;
     MemoryConsole console(25, 80);
+    FillScreen(console);
+    console.SetCursor(4, 5);
     ConsoleState state = StateFor(console, folder);
-    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes));
+    const Snapshot before = Snap(console);
+    EXPECT_TRUE(WriteWholeFile(folder.Path("WinPush.tmp"), c.bytes)) << c.what;
     PushWindow(state, 23, 34, 25, 48);
     ByteString file;
     ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
     EXPECT_EQ(file, c.bytes) << c.what;
+    EXPECT_EQ(state.windowDepth, 1) << c.what;
+    EXPECT_EQ(state.windowTop, 23) << c.what;
+    ASSERT_EQ(state.pushedWindows.size(), 1u) << c.what;
+    EXPECT_FALSE(state.pushedWindows[0].onFile) << c.what;
+
+    console.SetCursor(24, 40);
+    console.Write("scribble");
+    PopWindow(state);
+    ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file)) << c.what;
+    EXPECT_EQ(file, c.bytes) << c.what << ": the pop leaves the file alone too";
+    Snapshot after = Snap(console);
+    EXPECT_EQ(after.attribute, (25 * 16 + 48) & 0xFF) << c.what;
+    after.attribute = before.attribute;
+    EXPECT_TRUE(after == before) << c.what;
     EXPECT_EQ(state.windowDepth, 0) << c.what;
+    EXPECT_EQ(state.windowTop, 0) << c.what;
   }
 }
 
@@ -321,16 +339,61 @@ TEST(PushWindowTest, AppendsRightAfterAHeaderThatPointsAtTheEnd) {
                       "00027");
 }
 
-TEST(PushWindowTest, IsRefusedWhenTheFolderDoesNotExist) {
+TEST(PushWindowTest, KeepsTheWindowInMemoryWhenTheFolderDoesNotExist) {
   TempFolder folder;
   MemoryConsole console(25, 80);
+  FillScreen(console);
+  console.SetCursor(3, 3);
   ConsoleState state = StateFor(console, folder);
   state.sessionDir = folder.Dir() + "missing\\";
-  PushWindow(state, 23, 34, 25, 48);
+  const Snapshot before = Snap(console);
+  PushWindow(state, 5, 5, 10, 20);
+  PushWindow(state, 7, 7, 8, 9);
+  EXPECT_EQ(state.windowDepth, 2);
+  ASSERT_EQ(state.pushedWindows.size(), 2u);
+  EXPECT_EQ(state.pushedWindows[1].cells, AreaCells(console, 7, 7, 8, 9));
+  EXPECT_EQ(state.windowTop, 7);
+
+  console.SetCursor(7, 7);
+  console.Write("inner");
+  PopWindow(state);
+  EXPECT_EQ(state.windowDepth, 1);
+  EXPECT_EQ(state.windowTop, 5);
+  EXPECT_EQ(state.windowRight, 20);
+  console.SetCursor(5, 5);
+  console.Write("outer");
+  PopWindow(state);
+  Snapshot after = Snap(console);
+  after.attribute = before.attribute;
+  EXPECT_TRUE(after == before);
   EXPECT_EQ(state.windowDepth, 0);
+  EXPECT_EQ(state.windowTop, 0);
   EXPECT_TRUE(state.pushedWindows.empty());
-  PopWindow(state);  // nothing to open: nothing happens
+  EXPECT_FALSE(testing_support::DirectoryExists(folder.Dir() + "missing"));
+  PopWindow(state);  // no window of ours and nothing to open: nothing happens
   EXPECT_EQ(state.windowDepth, 0);
+
+  // A window kept in memory above one on the file comes off without
+  // touching the file; the one below still comes back from the file.
+  state.sessionDir = folder.Dir();
+  PushWindow(state, 5, 5, 10, 20);
+  ByteString file;
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), file));
+  state.sessionDir = folder.Dir() + "missing\\";
+  PushWindow(state, 7, 7, 8, 9);
+  state.sessionDir = folder.Dir();
+  console.SetCursor(7, 7);
+  console.Write("inner");
+  PopWindow(state);
+  ByteString stillThere;
+  ASSERT_TRUE(ReadWholeFile(folder.Path("WinPush.tmp"), stillThere));
+  EXPECT_EQ(stillThere, file);
+  EXPECT_EQ(state.windowDepth, 1);
+  PopWindow(state);
+  EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")));
+  after = Snap(console);
+  after.attribute = before.attribute;
+  EXPECT_TRUE(after == before);
 }
 
 // A valid stack holding one record of the box area, for damaging.

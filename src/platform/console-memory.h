@@ -11,10 +11,11 @@
 namespace platform {
 
 /// Cells start blank in attribute 7, the cursor at row 1, column 1, the
-/// attribute at 7. Text wraps the way a terminal wraps it: writing the last
-/// column of a row leaves the cursor there, and the next byte goes to the
-/// start of the following row; past the bottom row the cells move up one
-/// row and the new bottom row is blank in the current attribute.
+/// attribute at 7, the clock at 0; the clock moves only when told to.
+/// Text wraps the way a terminal wraps it: writing the last column of a
+/// row leaves the cursor there, and the next byte goes to the start of the
+/// following row; past the bottom row the cells move up one row and the
+/// new bottom row is blank in the current attribute.
 class MemoryConsole : public Console {
  public:
   /// A console of the given size; a negative size counts as 0.
@@ -28,6 +29,18 @@ class MemoryConsole : public Console {
   void SetAttribute(int attribute) override { attribute_ = attribute; }
   bool ReadCell(int row, int column, char& character, unsigned char& attribute) override;
   void Write(const ByteString& text) override;
+  int64_t Milliseconds() override {
+    const int64_t now = clock_;
+    clock_ += clockStep_;
+    return now;
+  }
+
+  /// Moves the clock on by `milliseconds`.
+  void AdvanceClock(int64_t milliseconds) { clock_ += milliseconds; }
+
+  /// Makes every reading of the clock move it on by `milliseconds`
+  /// afterwards, so that time passes inside a whole run.
+  void SetClockStep(int64_t milliseconds) { clockStep_ = milliseconds; }
 
   /// The character byte of a cell; a blank outside the console.
   char CharacterAt(int row, int column) const;
@@ -54,6 +67,8 @@ class MemoryConsole : public Console {
   bool wrapPending_ = false;
   int attribute_ = 7;
   int writeCount_ = 0;
+  int64_t clock_ = 0;
+  int64_t clockStep_ = 0;
   // A row stays empty until it is written, and then reads blank in attribute 7.
   std::vector<std::vector<Cell>> cells_;
 };

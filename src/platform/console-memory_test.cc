@@ -32,6 +32,15 @@ TEST(MemoryConsoleTest, StartsBlankInAttributeSeven) {
     EXPECT_EQ(character, ' ');
     EXPECT_EQ(attribute, 7);
   }
+
+  // The clock stands at 0 until it is moved or set to move with each reading.
+  EXPECT_EQ(console.Milliseconds(), 0);
+  EXPECT_EQ(console.Milliseconds(), 0);
+  console.AdvanceClock(49);
+  EXPECT_EQ(console.Milliseconds(), 49);
+  console.SetClockStep(20);
+  EXPECT_EQ(console.Milliseconds(), 49);
+  EXPECT_EQ(console.Milliseconds(), 69);
 }
 
 TEST(MemoryConsoleTest, WrapsAfterTheLastColumnOnlyWhenMoreTextFollows) {

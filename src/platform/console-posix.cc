@@ -12,10 +12,10 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <string>
 
 #include "platform/console-memory.h"
@@ -54,9 +54,11 @@ void TerminalSize(int fd, int& rows, int& columns) {
   }
 }
 
+// The monotonic clock: clock_gettime without a system call on Linux.
 int64_t NowMilliseconds() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  struct timespec now = {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 // Reads the answer to a cursor position report, ESC [ row ; column R, out
@@ -116,6 +118,7 @@ class TerminalConsole : public Console {
     return cells_->ReadCell(row, column, character, attribute);
   }
   void Write(const ByteString& text) override;
+  int64_t Milliseconds() override { return NowMilliseconds(); }
 
  private:
   void Emit(const std::string& bytes);

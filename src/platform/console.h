@@ -4,6 +4,7 @@
 // and by an in-memory console for tests (console-memory.h).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "common/text.h"
@@ -46,6 +47,10 @@ class Console {
   /// per byte (control bytes show as their glyphs, they do not move the
   /// cursor), wrapping at the end of a row. The cursor ends after the text.
   virtual void Write(const ByteString& text) = 0;
+
+  /// Milliseconds on a clock that never goes back, counted from any fixed
+  /// start: what redraws are paced by. Cheap enough to read for every line.
+  virtual int64_t Milliseconds() = 0;
 };
 
 /// The console of the process, set up for the run: raw input, processed

@@ -211,30 +211,53 @@ struct ProgressCase {
   std::string after;  // lines after a Send line that begins a fresh document
   std::string shown;  // the counters the box showed last
   int pageCount;
+  int64_t clockStep;  // milliseconds the console's clock moves with each reading
+  int counterDraws;   // how often the counters were written, the last time while closing included
 };
+
+std::string Lines(int count, const std::string& line) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) lines += line;
+  return lines;
+}
 
 TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
   // The Send line begins a fresh document, so the counters drop to 0 without
-  // the box being told; only a line processed after it shows that.
+  // the box being told; only a line processed after it shows that. The
+  // counters are drawn at most once a frame (50 ms), and the last ones
+  // before the box goes.
   const ProgressCase cases[] = {
-      {"a Send line last", 0, "", "    1 /   1", 0},
-      {"another Send line", 0, "SEND\r\n", "    1 /   1", 0},
-      {"a blank line", 0, "\r\n", "    0 /   0", 0},
-      {"a Device line that does nothing", 0, "DEVICE\r\n", "    0 /   0", 0},
-      {"a text line", 0, "1,b,1\r\n", "    0 /   1", 0},
-      {"skipped lines", 1, "1,b,1\r\nPAGE\r\n\r\nDEVICE\r\n", "    1 /   1", 0},
-      {"skipped lines, then a Send line that prints again", 1, "PAGE\r\nSEND\r\n", "    1 /   1", 0},
+      {"a Send line last", 0, "", "    1 /   1", 0, 0, 2},
+      {"another Send line", 0, "SEND\r\n", "    1 /   1", 0, 0, 2},
+      {"a blank line", 0, "\r\n", "    0 /   0", 0, 0, 1},
+      {"a Device line that does nothing", 0, "DEVICE\r\n", "    0 /   0", 0, 0, 1},
+      {"a text line", 0, "1,b,1\r\n", "    0 /   1", 0, 0, 2},
+      {"skipped lines", 1, "1,b,1\r\nPAGE\r\n\r\nDEVICE\r\n", "    1 /   1", 0, 0, 2},
+      {"skipped lines, then a Send line that prints again", 1, "PAGE\r\nSEND\r\n", "    1 /   1", 0, 0, 2},
+      {"lines within one frame: the first counters and the last", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 0, 2},
+      {"a frame between readings: every change", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 50, 103},
+      {"20 ms between readings: every third change", 0, Lines(100, "1,b,1\r\n"), "    0 / 100", 0, 20, 35},
+      {"a frame between readings: unchanged counters are not drawn again", 0, Lines(100, "\r\n"), "    0 /   0", 0, 50,
+       4},
   };
   for (const ProgressCase& c : cases) {
     PrintRun run;
     run.inputs.showDocument = false;
     run.inputs.sendByMail = static_cast<int16_t>(c.sendByMail);
+    FillScreen(run.screen);
+    run.screen.SetCursor(3, 4);
+    const Snapshot before = Snap(run.screen);
+    const int writesBefore = run.screen.WriteCount();
+    run.screen.SetClockStep(c.clockStep);
     const ByteString routed = run.Path("routed") + "\\";
     run.Process("DEVICE\r\nPAGE\r\n1,a,1\r\nSEND ann," + routed + "\r\n" + c.after);
     EXPECT_EQ(run.console.progressText, c.shown) << c.name;
     EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
     EXPECT_EQ(run.Documents(run.Path("routed")).size(), 1u) << c.name;
     EXPECT_EQ(run.ViewerLog(), "") << c.name;
+    // Four writes draw the frame and the title, 45 give the cells back.
+    EXPECT_EQ(run.screen.WriteCount() - writesBefore - 4 - 45, c.counterDraws) << c.name;
+    EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before)) << c.name;
   }
 }
 
