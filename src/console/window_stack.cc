@@ -29,17 +29,6 @@ int64_t CellCount(int top, int left, int bottom, int right) {
 
 int16_t Clamp16(int value) { return StoreInt16(static_cast<double>(value)); }
 
-// Reads exactly `size` bytes at `offset`; false when the file has fewer.
-bool ReadAt(platform::FileNumber file, int64_t offset, char* buffer, size_t size) {
-  if (!platform::SeekFile(file, offset)) return false;
-  while (size > 0) {
-    size_t n = platform::ReadBytes(file, buffer, size);
-    if (n == 0) return false;
-    buffer += n;
-    size -= n;
-  }
-  return true;
-}
 
 bool WriteAt(platform::FileNumber file, int64_t offset, const ByteString& bytes) {
   return platform::SeekFile(file, offset) && platform::WriteBytes(file, bytes.data(), bytes.size());
@@ -47,7 +36,7 @@ bool WriteAt(platform::FileNumber file, int64_t offset, const ByteString& bytes)
 
 bool ReadHeader(platform::FileNumber file, int64_t& stackTop) {
   unsigned char b[4];
-  if (!ReadAt(file, 0, reinterpret_cast<char*>(b), 4)) return false;
+  if (!platform::ReadBytesAt(file, 0, reinterpret_cast<char*>(b), 4)) return false;
   uint32_t raw = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
   stackTop = raw >= 0x80000000u ? static_cast<int64_t>(raw) - 0x100000000LL : static_cast<int64_t>(raw);
   return true;
@@ -72,7 +61,7 @@ bool ReadTopRecord(platform::FileNumber file, int64_t fileSize, int64_t stackTop
   // The length digits must lie after the header and inside the file.
   if (stackTop < kEmptyStackTop + 5 || stackTop - 1 > fileSize) return false;
   char digits[5];
-  if (!ReadAt(file, stackTop - 6, digits, 5)) return false;
+  if (!platform::ReadBytesAt(file, stackTop - 6, digits, 5)) return false;
   double length = ReadNumber(std::string(digits, 5));
   if (!(length >= kFixedLength && length <= kLongestRecord) || length != std::floor(length)) return false;
   record.length = static_cast<int64_t>(length);
@@ -80,7 +69,7 @@ bool ReadTopRecord(platform::FileNumber file, int64_t fileSize, int64_t stackTop
   if (record.start < kEmptyStackTop || (record.length - kFixedLength) % 2 != 0) return false;
 
   std::string body(static_cast<size_t>(record.length - 5), '\0');
-  if (!ReadAt(file, record.start - 1, &body[0], body.size())) return false;
+  if (!platform::ReadBytesAt(file, record.start - 1, &body[0], body.size())) return false;
   for (int i = 0; i < kFieldCount; ++i) record.fields[i] = ReadInt16(body.substr(2 * i, 2));
   record.cells = body.substr(2 * kFieldCount);
   return true;

@@ -7,17 +7,6 @@
 
 namespace {
 
-// Reads exactly `size` bytes at the file's position. False when fewer came.
-bool ReadExactly(platform::FileNumber file, char* buffer, size_t size) {
-  while (size > 0) {
-    size_t n = platform::ReadBytes(file, buffer, size);
-    if (n == 0) return false;
-    buffer += n;
-    size -= n;
-  }
-  return true;
-}
-
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
 // The file's contents are read back through a second, read-only handle.
@@ -40,7 +29,7 @@ bool InsertIntoFile(DocumentState& doc, int64_t at, const std::string& bytes) {
     block.resize(n);
     // A failure past this point leaves the file damaged whatever is done;
     // the remaining steps are still taken so that its length comes out right.
-    if (!platform::SeekFile(reader, from) || !ReadExactly(reader, &block[0], n)) block.assign(n, ' ');
+    if (!platform::ReadBytesAt(reader, from, &block[0], n)) block.assign(n, ' ');
     if (platform::SeekFile(doc.htmlFile, from + shift)) platform::WriteBytes(doc.htmlFile, block.data(), n);
     end = from;
   }

@@ -78,6 +78,17 @@ size_t ReadBytes(FileNumber file, char* buffer, size_t size) {
   return open && size > 0 ? open->owner->Read(open->handle, buffer, size) : 0;
 }
 
+bool ReadBytesAt(FileNumber file, int64_t offset, char* buffer, size_t size) {
+  if (!SeekFile(file, offset)) return false;
+  while (size > 0) {
+    size_t n = ReadBytes(file, buffer, size);
+    if (n == 0) return false;
+    buffer += n;
+    size -= n;
+  }
+  return true;
+}
+
 bool WriteBytes(FileNumber file, const char* data, size_t size) {
   OpenFile* open = Find(file);
   return open && (size == 0 || open->owner->Write(open->handle, data, size));

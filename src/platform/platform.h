@@ -38,6 +38,10 @@ FileNumber CreateOrEmptyForWriting(const std::string& path);
 /// bytes read: 0 at the end of the file, on failure or for file number 0.
 size_t ReadBytes(FileNumber file, char* buffer, size_t size);
 
+/// Reads exactly `size` bytes starting `offset` bytes from the file's start.
+/// False when the file holds fewer or the reading fails.
+bool ReadBytesAt(FileNumber file, int64_t offset, char* buffer, size_t size);
+
 /// Writes `size` bytes at the file's position. False when not all were written.
 bool WriteBytes(FileNumber file, const char* data, size_t size);
 
