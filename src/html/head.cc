@@ -209,9 +209,7 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
                    const ByteString& metaKeywords) {
   doc.printMargin = 0.5;
   doc.currentPitch = 10;
-  doc.pageCount = 0;
-  doc.pageLineCount = 0;
-  doc.outColumn = 0;
+  doc.pageCount = doc.pageLineCount = doc.outColumn = 0;
   doc.documentBegunInRun = true;
   OpenDocumentFile(doc);
 

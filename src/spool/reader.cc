@@ -256,10 +256,8 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line) {
 void CloseSpoolFile(SpoolReader& reader) {
   platform::CloseFile(reader.file);
   reader.file = 0;
-  reader.position = 0;
-  reader.filled = 0;
-  reader.bufferStart = 0;
-  reader.readOffset = 0;
+  reader.position = reader.filled = 0;
+  reader.bufferStart = reader.readOffset = 0;
   reader.dataEnds = true;
   reader.crPending = false;
   ByteString().swap(reader.longLine);
