@@ -69,7 +69,9 @@ fuzz() {
     local corpus=build/fuzz/corpus-run/$target
     rm -rf "$corpus" && mkdir -p "$corpus" && cp fuzz/corpus/$target/* "$corpus"/
     echo "== fuzz: $target"
-    if ! build/fuzz/fuzz/$target -max_total_time=${ORVPRINT_FUZZ_SECONDS:-60} -max_len=140000 -timeout=10 \
+    local dict=()
+    [ -f fuzz/$target.dict ] && dict=(-dict=fuzz/$target.dict)
+    if ! build/fuzz/fuzz/$target "${dict[@]}" -max_total_time=${ORVPRINT_FUZZ_SECONDS:-60} -max_len=140000 -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/$target- "$corpus" \
         > build/fuzz/$target.log 2>&1; then
       tail -40 build/fuzz/$target.log
