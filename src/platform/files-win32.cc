@@ -2,6 +2,7 @@
 // through the OEM code page, the code page of the suite's console.
 #include <windows.h>
 
+#include "platform/file_names.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/text-win32.h"
