@@ -31,7 +31,9 @@ void LocateInWindow(ConsoleState& state, int16_t row, int16_t column);
 void OpenProgressBox(ConsoleState& state);
 
 /// Writes the counters into the box as "##### / ###" (wider numbers are
-/// written in full); skipped when the box already shows the same text.
+/// written in full, but nothing past the box's right border, such as the
+/// end of a negative line count); skipped when the box already shows the
+/// same text.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
 
 /// Gives back the screen and the cursor saved by OpenProgressBox. Does
