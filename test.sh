@@ -6,7 +6,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 need=()
-for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev; do
+for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev clang libclang-rt-14-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -55,9 +55,42 @@ run() {  # run PRESET: configure, build and test one preset
   [ "$rc" -eq 0 ] || status=1
 }
 
+# Each fuzz target runs for a minute from a copy of its committed corpus
+# (the source tree stays as it is); any crash, leak, time-out or failed
+# check is a failure, and its input is left in build/fuzz/findings.
+fuzz() {
+  echo "== fuzz: configure and build"
+  if ! cmake --preset fuzz >/dev/null || ! cmake --build --preset fuzz; then
+    summaries+=("fuzz: BUILD FAILED"); status=1; return
+  fi
+  local failed=() target
+  mkdir -p build/fuzz/findings
+  for target in program_fuzz ini_fuzz window_stack_fuzz number_fuzz; do
+    local corpus=build/fuzz/corpus-run/$target
+    rm -rf "$corpus" && mkdir -p "$corpus" && cp fuzz/corpus/$target/* "$corpus"/
+    echo "== fuzz: $target"
+    local dict=()
+    [ -f fuzz/$target.dict ] && dict=(-dict=fuzz/$target.dict)
+    if ! build/fuzz/fuzz/$target "${dict[@]}" -max_total_time=${ORVPRINT_FUZZ_SECONDS:-60} -max_len=140000 -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/$target- "$corpus" \
+        > build/fuzz/$target.log 2>&1; then
+      tail -40 build/fuzz/$target.log
+      failed+=("$target")
+    fi
+    grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec' build/fuzz/$target.log | tr '\n' ' '
+    echo
+  done
+  if [ ${#failed[@]} -eq 0 ]; then
+    summaries+=("fuzz: no findings")
+  else
+    summaries+=("fuzz: findings in ${failed[*]}"); status=1
+  fi
+}
+
 run linux
 run sanitize
 run windows
+fuzz
 
 echo "== summary"
 printf '  %s\n' "${summaries[@]}"

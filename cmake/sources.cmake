@@ -28,6 +28,8 @@ set(ORVPRINT_PLATFORM_SOURCES
   src/platform/files-memory.cc
   src/platform/files-${SYSTEM}.cc
   src/platform/platform-${SYSTEM}.cc
+  src/platform/services.cc
+  src/platform/services-memory.cc
   src/platform/text-${SYSTEM}.cc)
 if(NOT WIN32)
   # Windows resolves letter case itself; POSIX paths are resolved level by level.

@@ -1,13 +1,14 @@
 // Fuzz target for the window stack file and the progress box: the front of
 // the input is a (possibly damaged) "WinPush.tmp", its last bytes choose the
 // console and a sequence of pushes, pops and progress boxes on an in-memory
-// console. Every push and pop is checked against the file before and after
-// it: a push appends exactly its record, or keeps it in memory and leaves a
-// file it cannot add to as it was; a pop of this program's window takes its
-// record off the file while that is the top record and gives the screen
-// back from memory otherwise, never touching another record; a pop without
-// a window of this program takes exactly the top record, and one whose
-// header or record does not fit the file changes nothing at all.
+// console, the file on an in-memory file system. Every push and pop is
+// checked against the file before and after it: a push appends exactly its
+// record, or keeps it in memory and leaves a file it cannot add to as it
+// was; a pop of this program's window takes its record off the file while
+// that is the top record and gives the screen back from memory otherwise,
+// never touching another record; a pop without a window of this program
+// takes exactly the top record, and one whose header or record does not fit
+// the file changes nothing at all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -22,6 +23,7 @@
 #include "console/window_stack.h"
 #include "fuzz_support.h"
 #include "platform/console-memory.h"
+#include "platform/files-memory.h"
 #include "platform/platform.h"
 
 namespace {
@@ -65,11 +67,10 @@ int64_t CellCount(int top, int left, int bottom, int right) {
 
 class Harness {
  public:
-  Harness(const testing_support::TempFolder& folder, platform::MemoryConsole* console,
-          const int16_t (&screenColours)[5][2])
-      : path_(folder.Dir() + "WinPush.tmp"), memory_(console) {
+  Harness(const std::string& sessionDir, platform::MemoryConsole* console, const int16_t (&screenColours)[5][2])
+      : path_(sessionDir + "WinPush.tmp"), memory_(console) {
     static platform::MemoryConsole none(0, 0);
-    state_ = MakeConsoleState(console ? *console : none, folder.Dir(), screenColours);
+    state_ = MakeConsoleState(console ? *console : none, sessionDir, screenColours);
     if (!console) state_.console = nullptr;
   }
 
@@ -346,8 +347,11 @@ int16_t Coordinate(FuzzedDataProvider& input, int limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const testing_support::TempFolder folder("window-stack");
-  folder.Clear();
+  // The stack file lives on an in-memory file system, fresh for every input.
+  const std::string sessionDir = "C:\\SESSIO\\";
+  platform::MemoryFileSystem files;
+  files.AddDirectory(sessionDir);
+  platform::ScopedFileSystem useFiles(files);
   FuzzedDataProvider input(data, size);
 
   // The console: mostly the suite's 25 x 80, sometimes another size or none.
@@ -374,7 +378,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int16_t screenColours[5][2];
   for (auto& slot : screenColours)
     for (auto& half : slot) half = input.ConsumeIntegralInRange<int16_t>(-2, 17);
-  Harness harness(folder, console.get(), screenColours);
+  Harness harness(sessionDir, console.get(), screenColours);
   if (input.ConsumeBool()) {
     // A window left by an earlier pop of someone else's record.
     ConsoleState& state = harness.state();
@@ -392,7 +396,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < 4 * steps; ++i) arguments.push_back(input.ConsumeIntegral<uint8_t>());
   const bool fileExists = input.ConsumeBool();
   const std::string file = input.ConsumeRemainingBytesAsString();
-  if (fileExists) FUZZ_CHECK(testing_support::WriteWholeFile(folder.Dir() + "WinPush.tmp", file));
+  if (fileExists) FUZZ_CHECK(testing_support::WriteWholeFile(sessionDir + "WinPush.tmp", file));
 
   // Arguments come from their own bytes so that the file keeps its place.
   FuzzedDataProvider args(arguments.data(), arguments.size());

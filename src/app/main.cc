@@ -4,24 +4,13 @@
 #include <memory>
 
 #include "app/main_flow.h"
-#include "app/options.h"
-#include "app/settings.h"
-#include "console/console_state.h"
 #include "platform/console.h"
-#include "spool/print_run.h"
 
 int main() {
   try {
     // The console is set up for the whole run and restored when it goes.
     std::unique_ptr<platform::Console> console = platform::OpenSystemConsole();
-    SessionSettings settings;
-    PrintOptions options;
-    LoadSessionSettings(settings);
-    ReadPrintOptions(settings, options);
-    ConsoleState consoleState = MakeConsoleState(*console, settings.sessionDir, settings.screenColours);
-    PrintRunState run;
-    ProcessSpoolFile(PrintRunInputsOf(settings, options), run, consoleState);
-    FinishPrintRun(settings, options);
+    RunMainFlow(*console);
   } catch (...) {
     // Out of memory is the only failure that reaches here; the contract
     // holds even then.

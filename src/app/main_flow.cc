@@ -1,5 +1,8 @@
-// The print run's inputs, closing the run and starting the mail program.
+// The order of the process's steps, the print run's inputs, closing the run
+// and starting the mail program.
 #include "app/main_flow.h"
+
+#include "console/console_state.h"
 
 #include "platform/platform.h"
 
@@ -25,4 +28,15 @@ PrintRunInputs PrintRunInputsOf(const SessionSettings& settings, const PrintOpti
 void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options) {
   platform::CloseAllFiles();
   if (options.sendByMail != 0) platform::RunAndWait(MailProgramCommand(settings.programDir));
+}
+
+void RunMainFlow(platform::Console& console) {
+  SessionSettings settings;
+  PrintOptions options;
+  LoadSessionSettings(settings);
+  ReadPrintOptions(settings, options);
+  ConsoleState consoleState = MakeConsoleState(console, settings.sessionDir, settings.screenColours);
+  PrintRunState run;
+  ProcessSpoolFile(PrintRunInputsOf(settings, options), run, consoleState);
+  FinishPrintRun(settings, options);
 }

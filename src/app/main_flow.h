@@ -1,10 +1,11 @@
-// The end of the process: closing every file and starting the suite's mail
-// program when the options ask for it.
+// The process's steps in their order, and its end: closing every file and
+// starting the suite's mail program when the options ask for it.
 #pragma once
 
 #include "app/options.h"
 #include "app/settings.h"
 #include "common/text.h"
+#include "platform/console.h"
 #include "spool/print_run.h"
 
 /// The command line that starts the mail program: `programDir` with a
@@ -20,3 +21,8 @@ PrintRunInputs PrintRunInputsOf(const SessionSettings& settings, const PrintOpti
 /// the mail program without arguments and waits for it. A mail program that
 /// cannot be started is ignored.
 void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options);
+
+/// The whole run on `console`: session settings, print options, the print
+/// run with its progress box, then FinishPrintRun. Reports nothing; the
+/// process's exit code does not depend on it.
+void RunMainFlow(platform::Console& console);

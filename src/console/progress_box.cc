@@ -40,7 +40,13 @@ void DrawCounters(ConsoleState& state, int pageCount, int pageLineCount, int64_t
   state.progressPending = false;
   state.progressDrawnAt = now;
   LocateInWindow(state, 1, 2);
-  Put(state, state.progressText);
+  // Wider counters grow into the frame, never past it: the box's saved
+  // area ends there, and a cell beyond it would not be given back.
+  ByteString shown = state.progressText;
+  const int room = state.windowRight - (state.windowLeft + 2) + 1;
+  if (state.windowDepth != 0 && room >= 0 && shown.size() > static_cast<size_t>(room))
+    shown.resize(static_cast<size_t>(room));
+  Put(state, shown);
 }
 
 ByteString RightAligned(int value, size_t width) {

@@ -32,10 +32,11 @@ void LocateInWindow(ConsoleState& state, int16_t row, int16_t column);
 void OpenProgressBox(ConsoleState& state);
 
 /// Writes the counters into the box as "##### / ###" (wider numbers are
-/// written in full): at once the first time, then when they differ from
-/// the counters shown and a frame (50 ms on the console's clock) has gone
-/// by since those were drawn. Counters held back wait for the next call
-/// after the frame, or for CloseProgressBox.
+/// written in full, but nothing past the box's right border, such as the
+/// end of a negative line count): at once the first time, then when they
+/// differ from the counters shown and a frame (50 ms on the console's
+/// clock) has gone by since those were drawn. Counters held back wait for
+/// the next call after the frame, or for CloseProgressBox.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
 
 /// Draws counters still held back by ShowProgress, then gives back the

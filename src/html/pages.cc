@@ -24,7 +24,7 @@ ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& p
 bool CanHandOffPath(const ByteString& path) {
   for (char c : path) {
     unsigned char b = static_cast<unsigned char>(c);
-    if (c == '"' || b < 32) return false;
+    if (c == '"' || c == '%' || b < 32) return false;
   }
   return true;
 }

@@ -21,8 +21,8 @@ void WritePageBreak(DocumentState& doc);
 /// file, and, when `showDocument` is set, at least one page was counted and
 /// a document was begun in this run, runs the hand-off command line through
 /// `interpreter` (the value of COMSPEC) and waits for it to end. A document that could not be created is still
-/// handed off. No hand-off for a path that cannot name a file (see
-/// CanHandOffPath). Failures are not reported.
+/// handed off. No hand-off for a path the interpreter would not pass on
+/// unchanged (see CanHandOffPath). Failures are not reported.
 void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interpreter);
 
 /// The command line that hands `path` to the viewer: `interpreter`, " /C USTART "
@@ -31,7 +31,10 @@ void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interp
 /// act on. Never cut short.
 ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path);
 
-/// False when the path holds a double quote or a control byte: neither can
-/// stand in a file name, and a double quote would end the quoting early and
-/// let the rest of the path be read as commands.
+/// False when the path holds a double quote, a percent sign or a control
+/// byte. A double quote or a control byte cannot stand in a file name, and
+/// a double quote would end the quoting early and let the rest of the path
+/// be read as commands. The interpreter replaces %NAME% by the variable's
+/// value even between quotes, with no way to escape it, so a path with a
+/// percent sign would reach the viewer changed.
 bool CanHandOffPath(const ByteString& path);

@@ -63,6 +63,8 @@ TEST(HandOffCommandLineTest, RefusesPathsThatCannotNameAFile) {
   EXPECT_FALSE(CanHandOffPath("C:\\a\r\nb.htm"));
   EXPECT_FALSE(CanHandOffPath("C:\\a\tb.htm"));
   EXPECT_FALSE(CanHandOffPath(std::string("C:\\a\0b.htm", 10)));
+  EXPECT_FALSE(CanHandOffPath("C:\\se ss%COMSPEC% %PATH% 100%\\REPORT.htm"));
+  EXPECT_FALSE(CanHandOffPath("C:\\100%\\REPORT.htm"));
 }
 
 // The stand-in interpreter's path as the program's paths are written.

@@ -2,6 +2,8 @@
 // written, so that a console of any reported size costs only what is drawn.
 #include "platform/console-memory.h"
 
+#include <cstring>
+
 namespace platform {
 
 MemoryConsole::MemoryConsole(int rows, int columns)
@@ -69,6 +71,24 @@ unsigned char MemoryConsole::AttributeAt(int row, int column) const {
   if (!Inside(row, column)) return 7;
   const std::vector<Cell>& cells = cells_[static_cast<size_t>(row - 1)];
   return cells.empty() ? 7 : cells[static_cast<size_t>(column - 1)].attribute;
+}
+
+bool MemoryConsole::SameCells(const MemoryConsole& other) const {
+  if (rows_ != other.rows_ || columns_ != other.columns_) return false;
+  for (int row = 1; row <= rows_; ++row) {
+    const std::vector<Cell>& mine = cells_[static_cast<size_t>(row - 1)];
+    const std::vector<Cell>& theirs = other.cells_[static_cast<size_t>(row - 1)];
+    if (!mine.empty() && !theirs.empty()) {
+      // Rows of both are written out: compared whole, which fuzzing runs need to be quick.
+      if (std::memcmp(mine.data(), theirs.data(), mine.size() * sizeof(Cell)) != 0) return false;
+      continue;
+    }
+    for (int column = 1; column <= columns_; ++column)
+      if (CharacterAt(row, column) != other.CharacterAt(row, column) ||
+          AttributeAt(row, column) != other.AttributeAt(row, column))
+        return false;
+  }
+  return true;
 }
 
 ByteString MemoryConsole::Text(int row, int first, int last) const {

@@ -51,6 +51,10 @@ class MemoryConsole : public Console {
   /// The character bytes of columns `first` to `last` of a row.
   ByteString Text(int row, int first, int last) const;
 
+  /// True when `other` is of the same size and every cell of both holds
+  /// the same character and attribute (cursor and attribute not compared).
+  bool SameCells(const MemoryConsole& other) const;
+
   /// How many times Write has been called.
   int WriteCount() const { return writeCount_; }
 

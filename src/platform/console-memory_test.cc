@@ -41,6 +41,17 @@ TEST(MemoryConsoleTest, StartsBlankInAttributeSeven) {
   console.SetClockStep(20);
   EXPECT_EQ(console.Milliseconds(), 49);
   EXPECT_EQ(console.Milliseconds(), 69);
+
+  // A row never written reads like a blank row written out.
+  MemoryConsole written(3, 4);
+  written.SetCursor(2, 1);
+  written.Write("    ");
+  EXPECT_TRUE(console.SameCells(written) && written.SameCells(console));
+  written.SetAttribute(0x17);
+  written.SetCursor(2, 4);
+  written.Write(" ");
+  EXPECT_FALSE(console.SameCells(written) || written.SameCells(console));
+  EXPECT_FALSE(console.SameCells(MemoryConsole(3, 5)));
 }
 
 TEST(MemoryConsoleTest, WrapsAfterTheLastColumnOnlyWhenMoreTextFollows) {

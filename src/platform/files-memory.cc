@@ -345,4 +345,16 @@ int MemoryFileSystem::OpenFileCount() const {
   return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node; }));
 }
 
+std::map<std::string, std::string> MemoryFileSystem::Files() const {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : nodes_)
+    if (!entry.second->directory) files[entry.first] = entry.second->bytes;
+  return files;
+}
+
+std::string MemoryFileSystem::FoldedPath(const std::string& path) const {
+  Parsed parsed = Parse(path);
+  return parsed.valid ? parsed.key : std::string();
+}
+
 }  // namespace platform

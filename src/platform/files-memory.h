@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -85,6 +86,13 @@ class MemoryFileSystem : public FileSystem {
 
   /// How many files are open.
   int OpenFileCount() const;
+
+  /// Every file's bytes by its full path in the form FoldedPath gives.
+  std::map<std::string, std::string> Files() const;
+
+  /// The one form of every path that names the same entry: drive, levels
+  /// folded, backslashes; empty for a path that can name nothing.
+  std::string FoldedPath(const std::string& path) const;
 
  private:
   struct Node;

@@ -4,6 +4,7 @@
 // sends a handle to the wrong one.
 #include <vector>
 
+#include "platform/file_names.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 
@@ -30,7 +31,7 @@ FileSystem*& Current() {
 
 FileNumber Open(const std::string& path, OpenMode mode) {
   // A path that ends in a separator names a folder, never a file.
-  if (EndsInSeparator(path)) return 0;
+  if (EndsInSeparator(path) || NamesNothing(path)) return 0;
   FileSystem& fileSystem = *Current();
   FileHandle handle = 0;
   if (!fileSystem.Open(path, mode, handle)) return 0;
@@ -117,14 +118,14 @@ void CloseAllFiles() {
   table.clear();
 }
 
-bool RemoveFile(const std::string& path) { return Current()->Remove(path); }
+bool RemoveFile(const std::string& path) { return !NamesNothing(path) && Current()->Remove(path); }
 
-bool MakeDirectory(const std::string& path) { return Current()->MakeDirectory(path); }
+bool MakeDirectory(const std::string& path) { return !NamesNothing(path) && Current()->MakeDirectory(path); }
 
 bool FindEntryAttributes(const std::string& path, unsigned* attributes) {
   // The Windows search finds nothing for a path that ends in a separator,
   // a folder's included; every file system answers alike.
-  if (EndsInSeparator(path)) return false;
+  if (EndsInSeparator(path) || NamesNothing(path)) return false;
   unsigned found = 0;
   if (!Current()->FindEntryAttributes(path, &found)) return false;
   *attributes = found;

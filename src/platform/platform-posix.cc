@@ -1,7 +1,8 @@
-// The platform operations on POSIX systems other than files (files-posix.cc):
-// environment, clock and processes. Text crosses to the system as UTF-8;
+// The system's services on POSIX systems (services.h): environment, clock and
+// processes; files are in files-posix.cc. Text crosses to the system as UTF-8;
 // a program path is resolved as every other path is (path_resolver-posix.h).
 #include "platform/platform.h"
+#include "platform/services.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -25,12 +26,14 @@ namespace platform {
 
 void SelectOemCodePage() {}
 
-std::string GetEnvironment(const std::string& name) {
+namespace {
+
+std::string SystemEnvironment(const std::string& name) {
   const char* value = std::getenv(ConvertCharset(name).c_str());
   return value ? CodePageFromUtf8(value) : std::string();
 }
 
-LocalTime GetLocalTime() {
+LocalTime SystemNow() {
   struct timeval now;
   gettimeofday(&now, nullptr);
   struct tm local;
@@ -40,9 +43,9 @@ LocalTime GetLocalTime() {
                    local.tm_min,         local.tm_sec,     static_cast<int>(now.tv_usec / 1000)};
 }
 
-uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
+uint32_t SystemProcessNumber() { return static_cast<uint32_t>(getpid()); }
 
-bool RunAndWait(const std::string& commandLine) {
+bool SystemRunAndWait(const std::string& commandLine) {
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return false;
   std::vector<std::string> args;
@@ -73,6 +76,21 @@ bool RunAndWait(const std::string& commandLine) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   return true;
+}
+
+class PosixServices : public Services {
+ public:
+  std::string Environment(const std::string& name) override { return SystemEnvironment(name); }
+  LocalTime Now() override { return SystemNow(); }
+  uint32_t ProcessNumber() override { return SystemProcessNumber(); }
+  bool RunAndWait(const std::string& commandLine) override { return SystemRunAndWait(commandLine); }
+};
+
+}  // namespace
+
+Services& SystemServices() {
+  static PosixServices services;
+  return services;
 }
 
 }  // namespace platform

@@ -1,7 +1,8 @@
-// The platform operations on Windows other than files (files-win32.cc):
-// environment, clock and processes. Every byte string crosses to the wide
+// The system's services on Windows (services.h): environment, clock and
+// processes; files are in files-win32.cc. Every byte string crosses to the wide
 // interfaces through the OEM code page, the code page of the suite's console.
 #include "platform/platform.h"
+#include "platform/services.h"
 
 #include <windows.h>
 
@@ -13,7 +14,9 @@ namespace platform {
 
 void SelectOemCodePage() { SetFileApisToOEM(); }
 
-std::string GetEnvironment(const std::string& name) {
+namespace {
+
+std::string SystemEnvironment(const std::string& name) {
   std::wstring wideName = WideFromOem(name);
   std::vector<wchar_t> buffer(256);
   for (;;) {
@@ -25,15 +28,15 @@ std::string GetEnvironment(const std::string& name) {
   }
 }
 
-LocalTime GetLocalTime() {
+LocalTime SystemNow() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
   return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
-uint32_t ProcessId() { return GetCurrentProcessId(); }
+uint32_t SystemProcessNumber() { return GetCurrentProcessId(); }
 
-bool RunAndWait(const std::string& commandLine) {
+bool SystemRunAndWait(const std::string& commandLine) {
   std::wstring line = WideFromOem(commandLine);
   if (line.size() >= 32767) line.resize(32766);  // the system's own limit
   STARTUPINFOW startup = {};
@@ -50,6 +53,21 @@ bool RunAndWait(const std::string& commandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+class Win32Services : public Services {
+ public:
+  std::string Environment(const std::string& name) override { return SystemEnvironment(name); }
+  LocalTime Now() override { return SystemNow(); }
+  uint32_t ProcessNumber() override { return SystemProcessNumber(); }
+  bool RunAndWait(const std::string& commandLine) override { return SystemRunAndWait(commandLine); }
+};
+
+}  // namespace
+
+Services& SystemServices() {
+  static Win32Services services;
+  return services;
 }
 
 }  // namespace platform

@@ -3,8 +3,9 @@
 // directories, attributes, environment, clock and processes. Paths,
 // environment values and command lines are byte strings in the suite's
 // DOS code page; each implementation converts them at the boundary.
-// Implemented by platform-win32.cc and platform-posix.cc; the file
-// operations by files.cc, over the file system in use (file_system.h).
+// The file operations are implemented by files.cc, over the file system in
+// use (file_system.h); environment, clock and processes by services.cc,
+// over the services in use (services.h).
 #pragma once
 
 #include <cstddef>

@@ -7,11 +7,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
 #include "support/temp_folder.h"
 
 using testing_support::TempFolder;
 
 #include "platform/files-memory.h"
+#include "platform/services-memory.h"
 
 namespace {
 
@@ -143,6 +146,20 @@ TEST_P(PlatformFileTest, DirectoriesAndAttributes) {
   EXPECT_FALSE(platform::FindEntryAttributes(Path("absent.htm"), &attributes));
   EXPECT_TRUE(platform::RemoveFile(Path("plain.htm")));
   EXPECT_FALSE(platform::FindEntryAttributes(Path("plain.htm"), &attributes));
+
+  // A path holding a NUL byte names nothing: not the shorter path before it.
+  WriteFile(Path("cut"), "kept");
+  for (const std::string& path : {Path("made") + std::string(1, '\0') + "here", Path("cut") + std::string(1, '\0'),
+                                  Path("sub") + std::string("\0\\x", 3)}) {
+    EXPECT_FALSE(platform::MakeDirectory(path));
+    EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0);
+    EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0);
+    EXPECT_EQ(platform::OpenExistingForReading(path), 0);
+    EXPECT_FALSE(platform::FindEntryAttributes(path, &attributes));
+    EXPECT_FALSE(platform::RemoveFile(path));
+  }
+  EXPECT_FALSE(platform::FindEntryAttributes(Path("made"), &attributes));
+  EXPECT_EQ(ReadFile(Path("cut")), "kept");
 }
 
 TEST_P(PlatformFileTest, FileNamesInAnyLetterCaseNameOneFile) {
@@ -170,6 +187,24 @@ TEST(PlatformTest, ClockAndEnvironment) {
   EXPECT_TRUE(now.millisecond >= 0 && now.millisecond <= 999);
   EXPECT_EQ(platform::GetEnvironment("ORVPRINT_SURELY_UNSET_VARIABLE"), "");
   EXPECT_NE(platform::ProcessId(), 0u);
+}
+
+TEST(PlatformTest, ServicesInMemoryStandInForTheSystem) {
+  platform::MemoryServices memory;
+  memory.SetEnvironment("Orvtmp", "C:\\Tmp");
+  {
+    platform::ScopedServices inUse(memory);
+    EXPECT_EQ(platform::GetEnvironment("ORVTMP"), "C:\\Tmp");
+    EXPECT_EQ(platform::GetEnvironment("PATH"), "");
+    EXPECT_EQ(platform::GetLocalTime().year, 2026);
+    EXPECT_EQ(platform::ProcessId(), 4242u);
+    EXPECT_TRUE(platform::RunAndWait("C:\\no\\such\\ORVEML"));
+    memory.RefuseStarting(true);
+    EXPECT_FALSE(platform::RunAndWait("x"));
+  }
+  EXPECT_EQ(memory.CommandLines(), (std::vector<std::string>{"C:\\no\\such\\ORVEML", "x"}));
+  EXPECT_EQ(platform::GetEnvironment("ORVTMP_SURELY_UNSET_HERE"), "");
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
 }
 
 TEST(PlatformTest, AProgramThatCannotStartIsReported) {

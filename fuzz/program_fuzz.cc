@@ -1,0 +1,315 @@
+// Fuzz target for the whole program: the main flow (settings, options, the
+// print run with its progress box, the end) runs on an in-memory file
+// system, an in-memory console and in-memory services, all made from the
+// input, and every run is checked from the outside.
+//
+// Input format: parts, each introduced by a line "@@" plus one letter (at
+// the start of the input or after a line feed, which then belongs to the
+// marker, not to the part before it). Text before the first marker is the
+// spool file. A later part of the same letter replaces an earlier one.
+//
+//   @@S  orvprint.tmp   the spool file                 in the session folder
+//   @@I  Sessio.ini                                     in the session folder
+//   @@D  DornTerm.ini                                   in the session folder
+//   @@O  OrvPrint.ini                                   in the session folder
+//   @@P  ORVPRINT.INI                                   in the terminal folder
+//   @@W  WinPush.tmp    the host's window stack file    in the session folder
+//   @@T  ORVTMP   @@E ORVEXE   @@M TERM   @@C COMSPEC   environment values
+//   @@K  knobs: byte 0 console rows (mod 41), byte 1 columns (mod 121),
+//        byte 2 failure bits: 1 disk full after byte 3 x 64 bytes,
+//        2 nothing may be created in the session folder, 4 nor on C:\,
+//        8 WinPush.tmp read-only, 16 programs fail to start
+//
+// A file part that is absent is no file. Absent environment parts give
+// ORVTMP=C:\SESSIO, TERM=C:\TERM, COMSPEC=C:\WINDOWS\system32\cmd.exe and
+// no ORVEXE; a present one, even empty, is used as it is. The session
+// folder is the ORVTMP value (the current directory when it is empty), the
+// terminal folder the TERM value. The console is 25 x 80 unless a knob says
+// otherwise; the clock stands still.
+//
+// Checked on every run: every file is closed; the files that were there
+// are unchanged, but for the host's window stack file, whose records stay
+// as they were (the file goes only when it held no record); nothing is
+// created but documents, each valid UTF-8 with CR LF lines and nothing
+// after its tail; the screen comes back cell for cell with the cursor;
+// the viewer is started with exactly one new, finished document, the mail
+// program only as the last thing, with the command line ORVEXE names.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "app/main_flow.h"
+#include "app/settings.h"
+#include "console/console_state.h"
+#include "console/window_stack.h"
+#include "fuzz_support.h"
+#include "platform/console-memory.h"
+#include "platform/files-memory.h"
+#include "platform/services-memory.h"
+#include "support/console_screen.h"
+
+namespace {
+
+const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
+
+enum Failure : unsigned char {
+  kDiskFull = 1,
+  kRefuseSession = 2,
+  kRefuseDriveC = 4,
+  kStackReadOnly = 8,
+  kProgramsFail = 16,
+};
+
+struct Input {
+  std::map<char, std::string> parts;
+  bool Has(char letter) const { return parts.count(letter) != 0; }
+  std::string Part(char letter, const std::string& otherwise = "") const {
+    auto it = parts.find(letter);
+    return it == parts.end() ? otherwise : it->second;
+  }
+  unsigned char Knob(size_t index, unsigned char otherwise) const {
+    auto it = parts.find('K');
+    return it == parts.end() || it->second.size() <= index ? otherwise
+                                                           : static_cast<unsigned char>(it->second[index]);
+  }
+};
+
+bool IsPartLetter(char c) { return c != '\0' && std::string("SIDOPWTEMCK").find(c) != std::string::npos; }
+
+// The position of the first marker line at or after `from`, or npos.
+size_t FindMarker(const std::string& data, size_t from) {
+  for (size_t at = data.find("@@", from); at != std::string::npos; at = data.find("@@", at + 1)) {
+    if ((at == 0 || data[at - 1] == '\n') && at + 2 < data.size() && IsPartLetter(data[at + 2]) &&
+        (at + 3 == data.size() || data[at + 3] == '\n'))
+      return at;
+  }
+  return std::string::npos;
+}
+
+// Splits the input at its marker lines.
+Input Split(const std::string& data) {
+  Input input;
+  char letter = 'S';
+  size_t start = 0;
+  for (;;) {
+    const size_t marker = FindMarker(data, start);
+    if (marker == std::string::npos) {
+      input.parts[letter] = data.substr(start);
+      return input;
+    }
+    // The line feed before a marker belongs to the marker.
+    if (marker > 0) input.parts[letter] = data.substr(start, marker > start ? marker - 1 - start : 0);
+    letter = data[marker + 2];
+    start = marker + 4 > data.size() ? data.size() : marker + 4;
+  }
+}
+
+std::string EnvironmentValue(const Input& input, char letter, const std::string& otherwise) {
+  return input.Part(letter, otherwise);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + "\\" + name;
+}
+
+// The folded path of the last level of a folded path.
+FUZZ_UNTRACED std::string LastLevel(const std::string& key) {
+  const size_t cut = key.rfind('\\');
+  return cut == std::string::npos ? key : key.substr(cut + 1);
+}
+
+// The names the print run gives documents: eight characters and ".htm".
+FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
+  const std::string name = LastLevel(key);
+  return name.size() == 12 && name.compare(8, 4, ".HTM") == 0 && name.find('.') == 8;
+}
+
+// A finished document: UTF-8 throughout, CR LF line ends only, no other
+// control bytes, and the tail at its end.
+FUZZ_UNTRACED bool IsFinishedDocument(const std::string& bytes) {
+  if (!fuzz::IsValidUtf8(bytes)) return false;
+  if (bytes.size() < kTail.size() || bytes.compare(bytes.size() - kTail.size(), kTail.size(), kTail) != 0)
+    return false;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == '\r') {
+      if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
+    } else if (c == '\n') {
+      if (i == 0 || bytes[i - 1] != '\r') return false;
+    } else if (c < 32 || c == 127) {
+      return false;
+    }
+  }
+  return true;
+}
+
+FUZZ_UNTRACED int64_t StackTop(const std::string& bytes) {
+  uint32_t raw = 0;
+  for (int i = 3; i >= 0; --i) raw = (raw << 8) | static_cast<unsigned char>(bytes[static_cast<size_t>(i)]);
+  return static_cast<int32_t>(raw);
+}
+
+// One run's world, made from the input.
+struct World {
+  platform::MemoryFileSystem files;
+  platform::MemoryServices services;
+  platform::MemoryConsole console;
+  std::string sessionFolder, stackKey;
+
+  explicit World(const Input& input) : console(FilledScreen(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)) {
+    const unsigned char failures = input.Knob(2, 0);
+    const std::string orvtmp = EnvironmentValue(input, 'T', "C:\\SESSIO");
+    const std::string term = EnvironmentValue(input, 'M', "C:\\TERM");
+    services.SetEnvironment("ORVTMP", orvtmp);
+    services.SetEnvironment("TERM", term);
+    services.SetEnvironment("COMSPEC", EnvironmentValue(input, 'C', "C:\\WINDOWS\\system32\\cmd.exe"));
+    if (input.Has('E')) services.SetEnvironment("ORVEXE", input.Part('E'));
+    services.RefuseStarting((failures & kProgramsFail) != 0);
+
+    sessionFolder = orvtmp;
+    const char* const sessionFiles[][2] = {{"S", "orvprint.tmp"}, {"I", "Sessio.ini"}, {"D", "DornTerm.ini"},
+                                           {"O", "OrvPrint.ini"}, {"W", "WinPush.tmp"}};
+    for (const auto& file : sessionFiles)
+      if (input.Has(file[0][0]))
+        files.AddFile(InFolder(sessionFolder, file[1]), input.Part(file[0][0]),
+                      file[0][0] == 'W' && (failures & kStackReadOnly) ? platform::kArchive | platform::kReadOnly
+                                                                        : platform::kArchive);
+    if (input.Has('P')) files.AddFile(InFolder(term, "ORVPRINT.INI"), input.Part('P'));
+    stackKey = files.FoldedPath(InFolder(sessionFolder, "WinPush.tmp"));
+
+    if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
+    if (failures & kRefuseDriveC) files.RefuseCreatingIn("C:\\");
+    if (failures & kDiskFull) files.SetCapacity(files.UsedBytes() + size_t{input.Knob(3, 0)} * 64);
+  }
+
+  // A console of that size with every cell told apart, the cursor at
+  // row 7, column 3; made once per size, then copied.
+  static const platform::MemoryConsole& FilledScreen(int rows, int columns) {
+    static std::map<std::pair<int, int>, platform::MemoryConsole> made;
+    auto it = made.find({rows, columns});
+    if (it == made.end()) {
+      platform::MemoryConsole console(rows, columns);
+      testing_support::FillScreen(console);
+      console.SetCursor(7, 3);
+      console.SetAttribute(0x1E);
+      it = made.emplace(std::make_pair(rows, columns), console).first;
+    }
+    return it->second;
+  }
+};
+
+// True when the progress box's record can go onto the window stack file:
+// the same world made again, with the box pushed there on its own.
+bool BoxFitsOnTheStack(const Input& input) {
+  World world(input);
+  platform::ScopedFileSystem files(world.files);
+  platform::ScopedServices services(world.services);
+  SessionSettings settings;
+  LoadSessionSettings(settings);
+  ConsoleState state = MakeConsoleState(world.console, settings.sessionDir, settings.screenColours);
+  PushWindow(state, 23, 34, 25, 48);
+  return !state.pushedWindows.empty();
+}
+
+FUZZ_UNTRACED void CheckStackFile(const World& world, const std::map<std::string, std::string>& before,
+                    const std::map<std::string, std::string>& after) {
+  auto was = before.find(world.stackKey);
+  if (world.stackKey.empty() || was == before.end()) return;  // checked with the other new files
+  const std::string& host = was->second;
+  const int64_t top = host.size() < 4 ? 5 : StackTop(host);
+  auto now = after.find(world.stackKey);
+  if (now == after.end()) {
+    FUZZ_CHECK(top < 6);  // only a stack without records goes
+    return;
+  }
+  // The header and every record below the stack top stay as they were.
+  size_t kept = host.size() < 4 ? 0 : 4;
+  if (top > 4) kept = static_cast<size_t>(top - 1 < static_cast<int64_t>(host.size()) ? top - 1 : host.size());
+  if (host.size() >= 4 && kept < 4) kept = 4;
+  FUZZ_CHECK(now->second.size() >= kept && now->second.compare(0, kept, host, 0, kept) == 0);
+}
+
+FUZZ_UNTRACED std::string MailCommand(const std::string& programDir) {
+  std::string program = programDir;
+  if (!program.empty() && program.back() != '\\' && program.back() != ':') program += '\\';
+  program += "ORVEML";
+  return program.find(' ') == std::string::npos ? program : '"' + program + '"';
+}
+
+FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std::map<std::string, std::string>& before,
+                                     const std::map<std::string, std::string>& after, bool diskFull) {
+  const std::vector<std::string>& lines = world.services.CommandLines();
+  const std::string viewer = world.services.Environment("COMSPEC") + " /C USTART ";
+  std::vector<std::string> handedOff;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.compare(0, viewer.size(), viewer) == 0 && !(i + 1 == lines.size() && line == MailCommand(input.Part('E')))) {
+      std::string path = line.substr(viewer.size());
+      if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+      FUZZ_CHECK(path.find_first_of("\"%") == std::string::npos);
+      for (char c : path) FUZZ_CHECK(static_cast<unsigned char>(c) >= 32);
+      // A new document, finished; or, when it could not be made, no file
+      // at all: a document that failed is still handed off.
+      const std::string key = world.files.FoldedPath(path);
+      if (key.empty()) continue;  // a path no file can have: the document was never made
+      FUZZ_CHECK(before.count(key) == 0 && IsDocumentName(key));
+      auto document = after.find(key);
+      if (document != after.end() && !diskFull) FUZZ_CHECK(IsFinishedDocument(document->second));
+      for (const std::string& earlier : handedOff) FUZZ_CHECK(earlier != key);
+      handedOff.push_back(key);
+    } else {
+      // The mail program, once, after everything else.
+      FUZZ_CHECK(i + 1 == lines.size());
+      FUZZ_CHECK(line == MailCommand(input.Part('E')));
+    }
+  }
+}
+
+FUZZ_UNTRACED void CheckFiles(const World& world, const std::map<std::string, std::string>& before,
+                              const std::map<std::string, std::string>& after, bool diskFull) {
+  // Files that were there: unchanged, but for the host's stack file.
+  for (const auto& file : before) {
+    if (file.first == world.stackKey) continue;
+    auto now = after.find(file.first);
+    FUZZ_CHECK(now != after.end() && now->second == file.second);
+  }
+  CheckStackFile(world, before, after);
+  // New files: documents only, each finished unless the disk filled up.
+  for (const auto& file : after) {
+    if (before.count(file.first)) continue;
+    FUZZ_CHECK(IsDocumentName(file.first));
+    if (!diskFull) FUZZ_CHECK(IsFinishedDocument(file.second));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const Input input = Split(std::string(reinterpret_cast<const char*>(data), size));
+  World world(input);
+  const std::map<std::string, std::string> before = world.files.Files();
+  const platform::MemoryConsole screen = world.console;
+  int rowBefore, columnBefore;
+  world.console.GetCursor(rowBefore, columnBefore);
+  {
+    platform::ScopedFileSystem files(world.files);
+    platform::ScopedServices services(world.services);
+    RunMainFlow(world.console);
+  }
+  FUZZ_CHECK(world.files.OpenFileCount() == 0);
+  const std::map<std::string, std::string> after = world.files.Files();
+  const bool diskFull = (input.Knob(2, 0) & kDiskFull) != 0;
+  CheckFiles(world, before, after, diskFull);
+  CheckCommandLines(input, world, before, after, diskFull);
+
+  // The screen cell for cell, and the cursor; the colour stays the last
+  // cell's. A box whose record could not be stored is let off for now.
+  platform::MemoryConsole& now = world.console;
+  int row, column;
+  now.GetCursor(row, column);
+  if (!now.SameCells(screen) || row != rowBefore || column != columnBefore) FUZZ_CHECK(!BoxFitsOnTheStack(input));
+  return 0;
+}

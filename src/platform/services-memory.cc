@@ -1,0 +1,32 @@
+// The in-memory services: a map for the environment, a list of the
+// programs asked for.
+#include "platform/services-memory.h"
+
+namespace platform {
+namespace {
+
+std::string FoldName(std::string name) {
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return name;
+}
+
+}  // namespace
+
+std::string MemoryServices::Environment(const std::string& name) {
+  auto it = environment_.find(FoldName(name));
+  return it == environment_.end() ? std::string() : it->second;
+}
+
+bool MemoryServices::RunAndWait(const std::string& commandLine) {
+  commandLines_.push_back(commandLine);
+  return !refuseStarting_;
+}
+
+void MemoryServices::SetEnvironment(const std::string& name, const std::string& value) {
+  environment_[FoldName(name)] = value;
+}
+
+void MemoryServices::UnsetEnvironment(const std::string& name) { environment_.erase(FoldName(name)); }
+
+}  // namespace platform

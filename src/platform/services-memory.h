@@ -1,0 +1,44 @@
+// Services held in memory, for tests and fuzzing: an environment of its
+// own, a clock that stands still, a fixed process number, and programs
+// that are never started, only recorded with their command lines.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace platform {
+
+/// Starts with an empty environment, the clock at 2026-01-02 03:04:05.006
+/// and process number 4242; every program "starts" and ends at once.
+class MemoryServices : public Services {
+ public:
+  std::string Environment(const std::string& name) override;
+  LocalTime Now() override { return now_; }
+  uint32_t ProcessNumber() override { return processNumber_; }
+  bool RunAndWait(const std::string& commandLine) override;
+
+  /// Sets a variable; names are compared without regard to letter case, as on Windows.
+  void SetEnvironment(const std::string& name, const std::string& value);
+  /// Removes a variable.
+  void UnsetEnvironment(const std::string& name);
+  void SetNow(const LocalTime& now) { now_ = now; }
+  void SetProcessNumber(uint32_t number) { processNumber_ = number; }
+  /// From now on programs fail to start (they are still recorded).
+  void RefuseStarting(bool refuse) { refuseStarting_ = refuse; }
+
+  /// Every command line run so far, oldest first.
+  const std::vector<std::string>& CommandLines() const { return commandLines_; }
+
+ private:
+  std::map<std::string, std::string> environment_;  // by folded name
+  LocalTime now_{2026, 1, 2, 3, 4, 5, 6};
+  uint32_t processNumber_ = 4242;
+  bool refuseStarting_ = false;
+  std::vector<std::string> commandLines_;
+};
+
+}  // namespace platform

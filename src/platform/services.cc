@@ -1,0 +1,28 @@
+// The services in use and the free functions of platform.h that go to them.
+#include "platform/services.h"
+
+namespace platform {
+namespace {
+
+Services*& Current() {
+  static Services* current = &SystemServices();
+  return current;
+}
+
+}  // namespace
+
+Services& UseServices(Services& services) {
+  Services& previous = *Current();
+  Current() = &services;
+  return previous;
+}
+
+std::string GetEnvironment(const std::string& name) { return Current()->Environment(name); }
+
+LocalTime GetLocalTime() { return Current()->Now(); }
+
+uint32_t ProcessId() { return Current()->ProcessNumber(); }
+
+bool RunAndWait(const std::string& commandLine) { return Current()->RunAndWait(commandLine); }
+
+}  // namespace platform
