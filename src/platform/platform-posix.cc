@@ -1,8 +1,8 @@
-// The system's services on POSIX systems (services.h): environment, clock and
+// The system's services on POSIX systems (system_services.h): environment, clock and
 // processes; files are in files-posix.cc. Text crosses to the system as UTF-8;
 // a program path is resolved as every other path is (path_resolver-posix.h).
 #include "platform/platform.h"
-#include "platform/services.h"
+#include "platform/system_services.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -25,8 +25,6 @@ extern char** environ;
 namespace platform {
 
 void SelectOemCodePage() {}
-
-namespace {
 
 std::string SystemEnvironment(const std::string& name) {
   const char* value = std::getenv(ConvertCharset(name).c_str());
@@ -76,21 +74,6 @@ bool SystemRunAndWait(const std::string& commandLine) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   return true;
-}
-
-class PosixServices : public Services {
- public:
-  std::string Environment(const std::string& name) override { return SystemEnvironment(name); }
-  LocalTime Now() override { return SystemNow(); }
-  uint32_t ProcessNumber() override { return SystemProcessNumber(); }
-  bool RunAndWait(const std::string& commandLine) override { return SystemRunAndWait(commandLine); }
-};
-
-}  // namespace
-
-Services& SystemServices() {
-  static PosixServices services;
-  return services;
 }
 
 }  // namespace platform

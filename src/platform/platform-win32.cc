@@ -1,8 +1,8 @@
-// The system's services on Windows (services.h): environment, clock and
+// The system's services on Windows (system_services.h): environment, clock and
 // processes; files are in files-win32.cc. Every byte string crosses to the wide
 // interfaces through the OEM code page, the code page of the suite's console.
 #include "platform/platform.h"
-#include "platform/services.h"
+#include "platform/system_services.h"
 
 #include <windows.h>
 
@@ -13,8 +13,6 @@
 namespace platform {
 
 void SelectOemCodePage() { SetFileApisToOEM(); }
-
-namespace {
 
 std::string SystemEnvironment(const std::string& name) {
   std::wstring wideName = WideFromOem(name);
@@ -53,21 +51,6 @@ bool SystemRunAndWait(const std::string& commandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
-}
-
-class Win32Services : public Services {
- public:
-  std::string Environment(const std::string& name) override { return SystemEnvironment(name); }
-  LocalTime Now() override { return SystemNow(); }
-  uint32_t ProcessNumber() override { return SystemProcessNumber(); }
-  bool RunAndWait(const std::string& commandLine) override { return SystemRunAndWait(commandLine); }
-};
-
-}  // namespace
-
-Services& SystemServices() {
-  static Win32Services services;
-  return services;
 }
 
 }  // namespace platform
