@@ -5,33 +5,27 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 
-need=()
-for p in cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev clang libclang-rt-14-dev; do
-  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "== installing: ${need[*]}"
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+# install_missing WHAT PACKAGE...: installs the packages that are missing; false
+# when apt-get fails.
+install_missing() {
+  local what=$1 need=() p
+  shift
+  for p in "$@"; do dpkg -s "$p" >/dev/null 2>&1 || need+=("$p"); done
+  [ ${#need[@]} -gt 0 ] || return 0
+  echo "== installing$what: ${need[*]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+}
+install_missing "" cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev \
+  clang libclang-rt-14-dev
 # The browser tests print documents to PDF in headless Chromium and look at
 # the sheets and screenshots. Where these cannot be installed, those tests
 # are skipped and say so.
-need=()
-for p in chromium poppler-utils imagemagick fonts-dejavu-core fontconfig; do
-  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "== installing for the browser tests: ${need[*]}"
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null ||
-    echo "== could not install ${need[*]}: the browser tests will be skipped"
-fi
+install_missing " for the browser tests" chromium poppler-utils imagemagick fonts-dejavu-core fontconfig ||
+  echo "== could not install them: the browser tests will be skipped"
 # Wine takes its OEM code page (850) from this locale.
 if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo sed -i 's/^# *ca_ES.UTF-8 UTF-8/ca_ES.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^ca_ES.UTF-8 UTF-8' /etc/locale.gen || echo 'ca_ES.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
