@@ -3,6 +3,7 @@
 // strict UTF-8 decoder. Work folders and files come from the test support.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,43 +25,52 @@
 
 namespace fuzz {
 
-/// True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or
-/// code points above U+10FFFF); each code point is passed to `sink` in order.
-template <typename Sink>
-FUZZ_UNTRACED bool DecodeUtf8(const std::string& bytes, Sink&& sink) {
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    size_t extra;
-    unsigned long codePoint;
-    if (lead < 0x80) {
-      extra = 0, codePoint = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1, codePoint = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2, codePoint = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3, codePoint = lead & 0x07u;
-    } else {
-      return false;
-    }
-    if (bytes.size() - i <= extra) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      codePoint = (codePoint << 6) | (next & 0x3Fu);
-    }
-    static const unsigned long kSmallest[4] = {0, 0x80, 0x800, 0x10000};
-    if (codePoint < kSmallest[extra] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-      return false;
-    sink(codePoint);
-    i += extra + 1;
+/// The length of the well-formed UTF-8 sequence at `i` of `bytes` (no
+/// overlong forms, surrogates or code points above U+10FFFF), its code
+/// point in `codePoint`; 0 when there is none there.
+FUZZ_UNTRACED inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, unsigned long& codePoint) {
+  const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+  size_t extra;
+  if (lead < 0x80) {
+    extra = 0, codePoint = lead;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1, codePoint = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    extra = 2, codePoint = lead & 0x0Fu;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3, codePoint = lead & 0x07u;
+  } else {
+    return 0;
   }
-  return true;
+  if (bytes.size() - i <= extra) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (next & 0x3Fu);
+  }
+  static const unsigned long kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+  if (codePoint < kSmallest[extra] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+  return extra + 1;
 }
 
-FUZZ_UNTRACED inline bool IsValidUtf8(const std::string& bytes) {
-  return DecodeUtf8(bytes, [](unsigned long) {});
+/// The length of the well-formed UTF-8 sequence at `i`; 0 when there is none.
+FUZZ_UNTRACED inline size_t Utf8SequenceLength(const std::string& bytes, size_t i) {
+  unsigned long codePoint;
+  return Utf8SequenceAt(bytes, i, codePoint);
+}
+
+/// True when `bytes` is well-formed UTF-8 throughout; each code point is
+/// passed to `sink` in order.
+template <typename Sink>
+FUZZ_UNTRACED bool DecodeUtf8(const std::string& bytes, Sink&& sink) {
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned long codePoint;
+    const size_t length = Utf8SequenceAt(bytes, i, codePoint);
+    if (length == 0) return false;
+    sink(codePoint);
+    i += length;
+  }
+  return true;
 }
 
 }  // namespace fuzz

@@ -36,6 +36,7 @@
 // program only as the last thing, with the command line ORVEXE names.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <utility>
 #include <string>
@@ -63,21 +64,33 @@ enum Failure : unsigned char {
   kProgramsFail = 16,
 };
 
+const char kPartLetters[] = "SIDOPWTEMCK";
+constexpr size_t kPartCount = sizeof kPartLetters - 1;
+
+// The number of a part letter, or kPartCount for none.
+size_t PartIndex(char c) {
+  for (size_t i = 0; i < kPartCount; ++i)
+    if (kPartLetters[i] == c) return i;
+  return kPartCount;
+}
+
 struct Input {
-  std::map<char, std::string> parts;
-  bool Has(char letter) const { return parts.count(letter) != 0; }
-  std::string Part(char letter, const std::string& otherwise = "") const {
-    auto it = parts.find(letter);
-    return it == parts.end() ? otherwise : it->second;
-  }
+  std::string parts[kPartCount];
+  bool present[kPartCount] = {};
+  bool Has(char letter) const { return present[PartIndex(letter)]; }
+  const std::string& Part(char letter) const { return parts[PartIndex(letter)]; }
+  std::string Part(char letter, const std::string& otherwise) const { return Has(letter) ? Part(letter) : otherwise; }
   unsigned char Knob(size_t index, unsigned char otherwise) const {
-    auto it = parts.find('K');
-    return it == parts.end() || it->second.size() <= index ? otherwise
-                                                           : static_cast<unsigned char>(it->second[index]);
+    const std::string& knobs = Part('K');
+    return knobs.size() <= index ? otherwise : static_cast<unsigned char>(knobs[index]);
+  }
+  void Set(char letter, const std::string& data, size_t start, size_t size) {
+    parts[PartIndex(letter)].assign(data, start, size);
+    present[PartIndex(letter)] = true;
   }
 };
 
-bool IsPartLetter(char c) { return c != '\0' && std::string("SIDOPWTEMCK").find(c) != std::string::npos; }
+bool IsPartLetter(char c) { return PartIndex(c) != kPartCount; }
 
 // The position of the first marker line at or after `from`, or npos.
 size_t FindMarker(const std::string& data, size_t from) {
@@ -90,18 +103,17 @@ size_t FindMarker(const std::string& data, size_t from) {
 }
 
 // Splits the input at its marker lines.
-Input Split(const std::string& data) {
-  Input input;
+void Split(const std::string& data, Input& input) {
   char letter = 'S';
   size_t start = 0;
   for (;;) {
     const size_t marker = FindMarker(data, start);
     if (marker == std::string::npos) {
-      input.parts[letter] = data.substr(start);
-      return input;
+      input.Set(letter, data, start, data.size() - start);
+      return;
     }
     // The line feed before a marker belongs to the marker.
-    if (marker > 0) input.parts[letter] = data.substr(start, marker > start ? marker - 1 - start : 0);
+    if (marker > 0) input.Set(letter, data, start, marker > start ? marker - 1 - start : 0);
     letter = data[marker + 2];
     start = marker + 4 > data.size() ? data.size() : marker + 4;
   }
@@ -128,20 +140,38 @@ FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
 }
 
 // A finished document: UTF-8 throughout, CR LF line ends only, no other
-// control bytes, and the tail at its end.
+// control bytes, and the tail at its end. Documents can run to megabytes,
+// so runs of printable ASCII are passed over eight bytes at a time.
 FUZZ_UNTRACED bool IsFinishedDocument(const std::string& bytes) {
-  if (!fuzz::IsValidUtf8(bytes)) return false;
   if (bytes.size() < kTail.size() || bytes.compare(bytes.size() - kTail.size(), kTail.size(), kTail) != 0)
     return false;
-  for (size_t i = 0; i < bytes.size(); ++i) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    if (bytes.size() - i >= 8) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      const uint64_t belowBlank = (word - 0x20 * kOnes) & ~word & kHighs;  // a byte under 20 hex
+      const uint64_t rubout = ((word ^ 0x7F * kOnes) - kOnes) & ~(word ^ 0x7F * kOnes) & kHighs;
+      if (((word & kHighs) | belowBlank | rubout) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x80) {
+      const size_t length = fuzz::Utf8SequenceLength(bytes, i);
+      if (length == 0) return false;
+      i += length;
+      continue;
+    }
     if (c == '\r') {
       if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
-    } else if (c == '\n') {
-      if (i == 0 || bytes[i - 1] != '\r') return false;
-    } else if (c < 32 || c == 127) {
-      return false;
+      i += 2;
+      continue;
     }
+    if (c < 32 || c == 127) return false;
+    ++i;
   }
   return true;
 }
@@ -156,10 +186,12 @@ FUZZ_UNTRACED int64_t StackTop(const std::string& bytes) {
 struct World {
   platform::MemoryFileSystem files;
   platform::MemoryServices services;
-  platform::MemoryConsole console;
+  const platform::MemoryConsole& screen;  // the host's screen before the run
+  platform::MemoryConsole& console;
   std::string sessionFolder, stackKey;
 
-  explicit World(const Input& input) : console(FilledScreen(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)) {
+  explicit World(const Input& input)
+      : screen(FilledScreen(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)), console(ConsoleShowing(screen)) {
     const unsigned char failures = input.Knob(2, 0);
     const std::string orvtmp = EnvironmentValue(input, 'T', "C:\\SESSIO");
     const std::string term = EnvironmentValue(input, 'M', "C:\\TERM");
@@ -183,6 +215,15 @@ struct World {
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
     if (failures & kRefuseDriveC) files.RefuseCreatingIn("C:\\");
     if (failures & kDiskFull) files.SetCapacity(files.UsedBytes() + size_t{input.Knob(3, 0)} * 64);
+  }
+
+  // The console of the run, showing `screen`. It is one console reused
+  // from run to run: assigning a screen of the same size to it takes no
+  // memory, where a new console would allocate every row.
+  static platform::MemoryConsole& ConsoleShowing(const platform::MemoryConsole& screen) {
+    static platform::MemoryConsole console(0, 0);
+    console = screen;
+    return console;
   }
 
   // A console of that size with every cell told apart, the cursor at
@@ -214,14 +255,13 @@ bool BoxFitsOnTheStack(const Input& input) {
   return !state.pushedWindows.empty();
 }
 
-FUZZ_UNTRACED void CheckStackFile(const World& world, const std::map<std::string, std::string>& before,
-                    const std::map<std::string, std::string>& after) {
+FUZZ_UNTRACED void CheckStackFile(const World& world, const std::map<std::string, std::string>& before) {
   auto was = before.find(world.stackKey);
   if (world.stackKey.empty() || was == before.end()) return;  // checked with the other new files
   const std::string& host = was->second;
   const int64_t top = host.size() < 4 ? 5 : StackTop(host);
-  auto now = after.find(world.stackKey);
-  if (now == after.end()) {
+  const std::string* now = world.files.FileAt(world.stackKey);
+  if (!now) {
     FUZZ_CHECK(top < 6);  // only a stack without records goes
     return;
   }
@@ -229,7 +269,7 @@ FUZZ_UNTRACED void CheckStackFile(const World& world, const std::map<std::string
   size_t kept = host.size() < 4 ? 0 : 4;
   if (top > 4) kept = static_cast<size_t>(top - 1 < static_cast<int64_t>(host.size()) ? top - 1 : host.size());
   if (host.size() >= 4 && kept < 4) kept = 4;
-  FUZZ_CHECK(now->second.size() >= kept && now->second.compare(0, kept, host, 0, kept) == 0);
+  FUZZ_CHECK((*now).size() >= kept && (*now).compare(0, kept, host, 0, kept) == 0);
 }
 
 FUZZ_UNTRACED std::string MailCommand(const std::string& programDir) {
@@ -239,8 +279,7 @@ FUZZ_UNTRACED std::string MailCommand(const std::string& programDir) {
   return program.find(' ') == std::string::npos ? program : '"' + program + '"';
 }
 
-FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std::map<std::string, std::string>& before,
-                                     const std::map<std::string, std::string>& after, bool diskFull) {
+FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std::map<std::string, std::string>& before) {
   const std::vector<std::string>& lines = world.services.CommandLines();
   const std::string viewer = world.services.Environment("COMSPEC") + " /C USTART ";
   std::vector<std::string> handedOff;
@@ -256,8 +295,7 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std
       const std::string key = world.files.FoldedPath(path);
       if (key.empty()) continue;  // a path no file can have: the document was never made
       FUZZ_CHECK(before.count(key) == 0 && IsDocumentName(key));
-      auto document = after.find(key);
-      if (document != after.end() && !diskFull) FUZZ_CHECK(IsFinishedDocument(document->second));
+      // Being new, it was checked as a finished document with the other new files.
       for (const std::string& earlier : handedOff) FUZZ_CHECK(earlier != key);
       handedOff.push_back(key);
     } else {
@@ -268,30 +306,30 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std
   }
 }
 
-FUZZ_UNTRACED void CheckFiles(const World& world, const std::map<std::string, std::string>& before,
-                              const std::map<std::string, std::string>& after, bool diskFull) {
+FUZZ_UNTRACED void CheckFiles(const World& world, const std::map<std::string, std::string>& before, bool diskFull) {
   // Files that were there: unchanged, but for the host's stack file.
   for (const auto& file : before) {
     if (file.first == world.stackKey) continue;
-    auto now = after.find(file.first);
-    FUZZ_CHECK(now != after.end() && now->second == file.second);
+    const std::string* now = world.files.FileAt(file.first);
+    FUZZ_CHECK(now && *now == file.second);
   }
-  CheckStackFile(world, before, after);
+  CheckStackFile(world, before);
   // New files: documents only, each finished unless the disk filled up.
-  for (const auto& file : after) {
-    if (before.count(file.first)) continue;
-    FUZZ_CHECK(IsDocumentName(file.first));
-    if (!diskFull) FUZZ_CHECK(IsFinishedDocument(file.second));
-  }
+  world.files.ForEachFile([&](const std::string& key, const std::string& bytes) {
+    if (before.count(key)) return;
+    FUZZ_CHECK(IsDocumentName(key));
+    if (!diskFull) FUZZ_CHECK(IsFinishedDocument(bytes));
+  });
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const Input input = Split(std::string(reinterpret_cast<const char*>(data), size));
+  Input input;
+  Split(std::string(reinterpret_cast<const char*>(data), size), input);
   World world(input);
-  const std::map<std::string, std::string> before = world.files.Files();
-  const platform::MemoryConsole screen = world.console;
+  std::map<std::string, std::string> before;
+  world.files.ForEachFile([&](const std::string& key, const std::string& bytes) { before[key] = bytes; });
   int rowBefore, columnBefore;
   world.console.GetCursor(rowBefore, columnBefore);
   {
@@ -300,16 +338,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RunMainFlow(world.console);
   }
   FUZZ_CHECK(world.files.OpenFileCount() == 0);
-  const std::map<std::string, std::string> after = world.files.Files();
   const bool diskFull = (input.Knob(2, 0) & kDiskFull) != 0;
-  CheckFiles(world, before, after, diskFull);
-  CheckCommandLines(input, world, before, after, diskFull);
+  CheckFiles(world, before, diskFull);
+  CheckCommandLines(input, world, before);
 
   // The screen cell for cell, and the cursor; the colour stays the last
   // cell's. A box whose record could not be stored is let off for now.
-  platform::MemoryConsole& now = world.console;
   int row, column;
-  now.GetCursor(row, column);
-  if (!now.SameCells(screen) || row != rowBefore || column != columnBefore) FUZZ_CHECK(!BoxFitsOnTheStack(input));
+  world.console.GetCursor(row, column);
+  if (!world.console.SameCells(world.screen) || row != rowBefore || column != columnBefore)
+    FUZZ_CHECK(!BoxFitsOnTheStack(input));
   return 0;
 }

@@ -103,16 +103,16 @@ void WriteLineToDocument(DocumentState& doc, const std::string& bytes) {
   WriteToDocument(doc, "\r\n", 2);
 }
 
-void WriteTagToDocument(DocumentState& doc, const std::string& bytes) {
+void WriteTagToDocument(DocumentState& doc, std::string_view bytes) {
   if (!doc.documentOpen) return;
   Append(doc, bytes.data(), bytes.size());
 }
 
-void HoldInDocument(DocumentState& doc, const std::string& bytes) {
+void HoldInDocument(DocumentState& doc, std::string_view bytes) {
   if (!doc.documentOpen) return;
   ReleaseHeldBytes(doc);
   doc.holding = true;
-  doc.heldBytes = bytes;
+  doc.heldBytes.assign(bytes.data(), bytes.size());
   doc.heldAt = doc.bytesFlushed + static_cast<int64_t>(doc.pendingOutput.size());
 }
 

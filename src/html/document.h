@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/text.h"
 #include "platform/platform.h"
@@ -78,7 +79,7 @@ void WriteRepeated(DocumentState& doc, char c, long long count);
 
 /// Appends markup that prints nothing (attribute tags): bytes held back
 /// stay held, in front of it.
-void WriteTagToDocument(DocumentState& doc, const std::string& bytes);
+void WriteTagToDocument(DocumentState& doc, std::string_view bytes);
 
 /// Holds `bytes` back at the current place of the output: the next printed
 /// byte puts them there, ahead of any tags written in between; the end of
@@ -86,7 +87,7 @@ void WriteTagToDocument(DocumentState& doc, const std::string& bytes);
 /// stays bounded however many tags follow: the tags reach the file as
 /// usual and the held bytes are inserted into it when needed. Bytes held
 /// earlier are put in their place first. Nothing when no document is open.
-void HoldInDocument(DocumentState& doc, const std::string& bytes);
+void HoldInDocument(DocumentState& doc, std::string_view bytes);
 
 /// Forgets bytes held back by HoldInDocument.
 void DropHeldBytes(DocumentState& doc);

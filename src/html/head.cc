@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -116,10 +117,13 @@ const HeadLine kHead[] = {
     {"<BODY><PRE>"},
 };
 
-// The decimal digits of a finite positive value, exactly: a double is a
-// binary fraction, and one with n bits after the point has exactly n
-// decimal places, so asking for that many loses nothing.
-std::string ExactDecimal(double value) {
+// The decimal digits of a finite positive value, exactly, into `buffer`;
+// returns their count. A double is a binary fraction, and one with n bits
+// after the point has exactly n decimal places, so asking for that many
+// loses nothing. At most 309 digits come before the point, or 1074 places
+// after it.
+constexpr size_t kExactDecimalSize = 1100;
+size_t ExactDecimal(double value, char (&buffer)[kExactDecimalSize]) {
   int binaryExponent;
   const double mantissa = std::frexp(value, &binaryExponent);
   auto bits = static_cast<uint64_t>(std::ldexp(mantissa, 53));
@@ -128,36 +132,39 @@ std::string ExactDecimal(double value) {
     bits >>= 1;
     --places;
   }
-  // At most 309 digits before the point, or 1074 places after it.
-  char buffer[1100];
   std::to_chars_result r =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, std::max(places, 0));
-  return r.ec == std::errc() ? std::string(buffer, r.ptr) : "0";
+      std::to_chars(buffer, buffer + kExactDecimalSize, value, std::chars_format::fixed, std::max(places, 0));
+  if (r.ec == std::errc()) return static_cast<size_t>(r.ptr - buffer);
+  buffer[0] = '0';
+  return 1;
 }
 
-// The decimal digits of a finite positive value, rounded to 15 significant
-// digits from the 16th, and the power of ten of the first one.
-void FifteenDigits(double value, std::string& digits, int& exponent) {
-  const std::string exact = ExactDecimal(value);
-  const size_t point = std::min(exact.find('.'), exact.size());
-  std::string all;
-  for (char c : exact)
-    if (c != '.') all += c;
-  const size_t first = std::min(all.find_first_not_of('0'), all.size());
+// The 15 significant decimal digits of a finite positive value, rounded
+// from the 16th, and the power of ten of the first one.
+void FifteenDigits(double value, char (&digits)[15], int& exponent) {
+  char exact[kExactDecimalSize];
+  const size_t length = ExactDecimal(value, exact);
+  // The digits without the point, and how many of them came before it.
+  size_t count = 0, point = length;
+  for (size_t i = 0; i < length; ++i) {
+    if (exact[i] == '.')
+      point = i;
+    else
+      exact[count++] = exact[i];
+  }
+  size_t first = 0;
+  while (first < count && exact[first] == '0') ++first;
   exponent = static_cast<int>(point) - 1 - static_cast<int>(first);
-  all.erase(0, first);
-  all.resize(std::max<size_t>(all.size(), 16), '0');
-
-  digits = all.substr(0, 15);
-  char sixteenth = all[15];
-  bool odd = (digits[14] - '0') % 2 == 1;
+  for (size_t k = 0; k < 15; ++k) digits[k] = first + k < count ? exact[first + k] : '0';
+  const char sixteenth = first + 15 < count ? exact[first + 15] : '0';
+  const bool odd = (digits[14] - '0') % 2 == 1;
   if (sixteenth > '5' || (sixteenth == '5' && odd)) {
     int i = 14;
     while (i >= 0 && digits[i] == '9') digits[i--] = '0';
     if (i >= 0) {
       ++digits[i];
     } else {
-      digits = "1" + std::string(14, '0');
+      digits[0] = '1';
       ++exponent;
     }
   }
@@ -178,24 +185,39 @@ ByteString HeadText(ByteString value) {
 
 ByteString NumberText(double value) {
   if (!std::isfinite(value) || value == 0) return " 0";
-  ByteString text = value < 0 ? "-" : " ";
-  std::string digits;
+  char digits[15];
   int exponent;
   FifteenDigits(std::fabs(value), digits, exponent);
 
-  std::string whole, fraction;
+  // The sign's place, the whole part, then the fraction without its
+  // trailing zeros: at most 309 whole digits or 323 zeros and 15 digits.
+  char text[1 + 309 + 1 + 340];
+  size_t n = 0;
+  text[n++] = value < 0 ? '-' : ' ';
   if (exponent < 0) {
-    fraction = std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    const size_t zeros = static_cast<size_t>(-exponent - 1);
+    text[n++] = '.';
+    std::memset(text + n, '0', zeros);
+    n += zeros;
+    std::memcpy(text + n, digits, 15);
+    n += 15;
   } else if (exponent >= 14) {
-    whole = digits + std::string(static_cast<size_t>(exponent - 14), '0');
+    std::memcpy(text + n, digits, 15);
+    n += 15;
+    std::memset(text + n, '0', static_cast<size_t>(exponent - 14));
+    n += static_cast<size_t>(exponent - 14);
+    return ByteString(text, n);
   } else {
-    whole = digits.substr(0, static_cast<size_t>(exponent) + 1);
-    fraction = digits.substr(static_cast<size_t>(exponent) + 1);
+    const size_t whole = static_cast<size_t>(exponent) + 1;
+    std::memcpy(text + n, digits, whole);
+    n += whole;
+    text[n++] = '.';
+    std::memcpy(text + n, digits + whole, 15 - whole);
+    n += 15 - whole;
   }
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  text += whole;
-  if (!fraction.empty()) text += "." + fraction;
-  return text;
+  while (text[n - 1] == '0') --n;
+  if (text[n - 1] == '.') --n;
+  return ByteString(text, n);
 }
 
 ByteString DateTimeText(const platform::LocalTime& t) {
@@ -235,6 +257,10 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
       case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
       case HeadValue::Title: value = HeadText(menuTitle); break;
     }
-    WriteLineToDocument(doc, line.text + value + line.after);
+    // Written in its pieces: the head is written for every document.
+    WriteToDocument(doc, line.text, std::strlen(line.text));
+    WriteToDocument(doc, value);
+    WriteToDocument(doc, line.after, std::strlen(line.after));
+    WriteToDocument(doc, "\r\n", 2);
   }
 }

@@ -2,6 +2,8 @@
 // while reading, so that only the line at hand is ever held.
 #include "ini/ini.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char kCtrlZ = 26;
@@ -38,27 +40,38 @@ bool ReadIniLine(IniLineReader& reader, ByteString& line) {
         return started;
       }
     }
-    char c = reader.buffer[reader.position];
     if (reader.afterReturn) {
       reader.afterReturn = false;
-      if (c == '\n') {
+      if (reader.buffer[reader.position] == '\n') {
         ++reader.position;
         continue;
       }
     }
-    if (c == kCtrlZ) {
+    // The line's bytes held in the buffer run to its first CR or Ctrl-Z;
+    // they are found a block at a time rather than byte by byte.
+    const char* begin = reader.buffer + reader.position;
+    const size_t held = reader.filled - reader.position;
+    const void* lineEnd = std::memchr(begin, '\r', held);
+    size_t span = lineEnd ? static_cast<size_t>(static_cast<const char*>(lineEnd) - begin) : held;
+    const void* dataEnd = std::memchr(begin, kCtrlZ, span);
+    if (dataEnd) span = static_cast<size_t>(static_cast<const char*>(dataEnd) - begin);
+    if (!inComment) {
+      const void* comment = std::memchr(begin, ';', span);
+      line.append(begin, comment ? static_cast<size_t>(static_cast<const char*>(comment) - begin) : span);
+      inComment = comment != nullptr;
+    }
+    if (span > 0) started = true;
+    reader.position += span;
+    if (dataEnd) {
       reader.ended = true;
       reader.position = reader.filled;
       return started;
     }
-    ++reader.position;
-    if (c == '\r') {
+    if (lineEnd) {
+      ++reader.position;
       reader.afterReturn = true;
       return true;
     }
-    started = true;
-    if (c == ';') inComment = true;
-    if (!inComment) line += c;
   }
 }
 

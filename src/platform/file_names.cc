@@ -34,10 +34,16 @@ std::array<char, 256> BuildFoldTable() {
 
 }  // namespace
 
-std::string FoldFileName(const std::string& name) {
+void AppendFoldedFileName(std::string& out, const char* name, size_t size) {
   static const std::array<char, 256> kFold = BuildFoldTable();
-  std::string folded(name);
-  for (char& c : folded) c = kFold[static_cast<unsigned char>(c)];
+  const size_t at = out.size();
+  out.append(name, size);
+  for (size_t i = at; i < out.size(); ++i) out[i] = kFold[static_cast<unsigned char>(out[i])];
+}
+
+std::string FoldFileName(const std::string& name) {
+  std::string folded;
+  AppendFoldedFileName(folded, name.data(), name.size());
   return folded;
 }
 

@@ -3,6 +3,7 @@
 // capital in it, not only the ASCII ones; and paths that name nothing.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -11,6 +12,9 @@ namespace platform {
 /// the code page replaced by that capital (a-z, and accented letters such
 /// as e acute, a grave or o slash). Two names that fold alike name one file.
 std::string FoldFileName(const std::string& name);
+
+/// Appends the folded form of `size` bytes at `name` to `out`.
+void AppendFoldedFileName(std::string& out, const char* name, size_t size);
 
 /// True for a path that names no entry on any file system: one holding a
 /// NUL byte, which the system's interfaces would take for its end and so

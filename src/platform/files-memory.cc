@@ -42,13 +42,45 @@ struct MemoryFileSystem::Node {
 // each level, folded, each level after a backslash; the root's key is the
 // drive alone.
 struct MemoryFileSystem::Parsed {
+  // One level: where its name, as written, lies in the path, and the
+  // length of its key.
+  struct Level {
+    size_t begin, size, keySize;
+  };
+  // The levels of a path: most paths have a few, held without allocating.
+  class Levels {
+   public:
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    const Level& operator[](size_t i) const { return i < kHeld ? held_[i] : more_[i - kHeld]; }
+    const Level& back() const { return (*this)[count_ - 1]; }
+    void push_back(const Level& level) {
+      if (count_ < kHeld)
+        held_[count_] = level;
+      else
+        more_.push_back(level);
+      ++count_;
+    }
+    void pop_back() {
+      if (count_ > kHeld) more_.pop_back();
+      --count_;
+    }
+
+   private:
+    static constexpr size_t kHeld = 8;
+    Level held_[kHeld];
+    std::vector<Level> more_;
+    size_t count_ = 0;
+  };
   bool valid = false;
   bool root = false;  // the path names a drive or the root itself
   std::string key;
   std::string parentKey;
   std::string name;
-  // Each level's name as written and the length of its key.
-  std::vector<std::pair<std::string, size_t>> levels;
+  Levels levels;
+  const std::string* path = nullptr;
+
+  std::string LevelName(size_t i) const { return path->substr(levels[i].begin, levels[i].size); }
 };
 
 struct MemoryFileSystem::Slot {
@@ -64,46 +96,48 @@ MemoryFileSystem::~MemoryFileSystem() { ForgetFileSystem(*this); }
 
 MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const {
   Parsed parsed;
+  parsed.path = &path;
   if (path.empty() || path.size() > kLongestPath) return parsed;
   size_t i = 0;
-  std::string root;
+  std::string& key = parsed.key;
+  key.reserve(path.size() + 1);  // a backslash before each level, the levels no longer than written
   const char drive = static_cast<char>(path[0] & ~0x20);
   if (path.size() >= 2 && path[1] == ':' && drive >= 'A' && drive <= 'Z') {
-    root = FoldFileName(path.substr(0, 2));
+    AppendFoldedFileName(key, path.data(), 2);
     i = 2;
   }
-  std::string key = root;
+  const size_t rootSize = key.size();
   while (i < path.size()) {
     if (IsSeparator(path[i])) {
       ++i;
       continue;
     }
-    size_t end = i;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
-    std::string level = path.substr(i, end - i);
-    i = end;
-    if (level == ".") continue;
-    if (level == "..") {
+    const size_t begin = i;
+    while (i < path.size() && !IsSeparator(path[i])) ++i;
+    size_t size = i - begin;
+    const char* level = path.data() + begin;
+    if (size == 1 && level[0] == '.') continue;
+    if (size == 2 && level[0] == '.' && level[1] == '.') {
       if (!parsed.levels.empty()) parsed.levels.pop_back();
-      key.resize(parsed.levels.empty() ? root.size() : parsed.levels.back().second);
+      key.resize(parsed.levels.empty() ? rootSize : parsed.levels.back().keySize);
       continue;
     }
     // Windows drops trailing blanks and full stops from a name.
-    size_t kept = level.find_last_not_of(". ");
-    if (kept == std::string::npos) return parsed;
-    level.resize(kept + 1);
-    if (level.size() > kLongestName || std::any_of(level.begin(), level.end(), IsForbidden)) return parsed;
+    while (size > 0 && (level[size - 1] == '.' || level[size - 1] == ' ')) --size;
+    if (size == 0 || size > kLongestName || std::any_of(level, level + size, IsForbidden)) {
+      parsed.key.clear();
+      return parsed;
+    }
     key += '\\';
-    key += FoldFileName(level);
-    parsed.levels.emplace_back(std::move(level), key.size());
+    AppendFoldedFileName(key, level, size);
+    parsed.levels.push_back({begin, size, key.size()});
   }
   parsed.valid = true;
   parsed.root = parsed.levels.empty();
-  parsed.key = key;
   if (!parsed.root) {
-    parsed.name = parsed.levels.back().first;
-    parsed.parentKey = key.substr(0, parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].second
-                                                               : root.size());
+    parsed.name = parsed.LevelName(parsed.levels.size() - 1);
+    parsed.parentKey.assign(key, 0, parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize
+                                                               : rootSize);
   } else {
     parsed.parentKey = key;
   }
@@ -187,11 +221,15 @@ bool MemoryFileSystem::Write(FileHandle handle, const char* data, size_t size) {
   const uint64_t growth = end > bytes.size() ? end - bytes.size() : 0;
   if (end > kLongestFile || growth > capacity_ - used_) return false;
   try {
-    if (end > bytes.size()) bytes.resize(static_cast<size_t>(end), '\0');
+    if (start == bytes.size()) {
+      bytes.append(data, size);  // the common case: no gap to fill first
+    } else {
+      if (end > bytes.size()) bytes.resize(static_cast<size_t>(end), '\0');
+      std::memcpy(&bytes[static_cast<size_t>(start)], data, size);
+    }
   } catch (const std::bad_alloc&) {
     return false;
   }
-  std::memcpy(&bytes[static_cast<size_t>(start)], data, size);
   used_ += static_cast<size_t>(growth);
   slot->position = static_cast<int64_t>(end);
   return true;
@@ -251,12 +289,12 @@ bool MemoryFileSystem::FindEntryAttributes(const std::string& path, unsigned* at
 
 bool MemoryFileSystem::MakeLevels(const Parsed& parsed, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    const std::string key = parsed.key.substr(0, parsed.levels[i].second);
+    const std::string key = parsed.key.substr(0, parsed.levels[i].keySize);
     const Node* node = Lookup(key);
     if (node && !node->directory) return false;
     if (node) continue;
     std::unique_ptr<Node> created(new Node);
-    created->name = parsed.levels[i].first;
+    created->name = parsed.LevelName(i);
     created->directory = true;
     created->attributes = kDirectory;
     nodes_[key] = std::move(created);
@@ -287,11 +325,9 @@ bool MemoryFileSystem::AddFile(const std::string& path, const std::string& bytes
 }
 
 bool MemoryFileSystem::ReadFile(const std::string& path, std::string& bytes) const {
-  Parsed parsed = Parse(path);
-  const Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
-  if (!node || node->directory) return false;
-  bytes = node->bytes;
-  return true;
+  const std::string* held = FileAt(path);
+  if (held) bytes = *held;
+  return held != nullptr;
 }
 
 std::string MemoryFileSystem::FileBytes(const std::string& path) const {
@@ -300,11 +336,7 @@ std::string MemoryFileSystem::FileBytes(const std::string& path) const {
   return bytes;
 }
 
-bool MemoryFileSystem::FileExists(const std::string& path) const {
-  Parsed parsed = Parse(path);
-  const Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
-  return node && !node->directory;
-}
+bool MemoryFileSystem::FileExists(const std::string& path) const { return FileAt(path) != nullptr; }
 
 bool MemoryFileSystem::DirectoryExists(const std::string& path) const {
   Parsed parsed = Parse(path);
@@ -345,11 +377,16 @@ int MemoryFileSystem::OpenFileCount() const {
   return static_cast<int>(std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node; }));
 }
 
-std::map<std::string, std::string> MemoryFileSystem::Files() const {
-  std::map<std::string, std::string> files;
+void MemoryFileSystem::ForEachFile(
+    const std::function<void(const std::string& key, const std::string& bytes)>& visit) const {
   for (const auto& entry : nodes_)
-    if (!entry.second->directory) files[entry.first] = entry.second->bytes;
-  return files;
+    if (!entry.second->directory) visit(entry.first, entry.second->bytes);
+}
+
+const std::string* MemoryFileSystem::FileAt(const std::string& path) const {
+  Parsed parsed = Parse(path);
+  const Node* node = parsed.valid ? Lookup(parsed.key) : nullptr;
+  return node && !node->directory ? &node->bytes : nullptr;
 }
 
 std::string MemoryFileSystem::FoldedPath(const std::string& path) const {

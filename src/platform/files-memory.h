@@ -11,7 +11,7 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -87,8 +87,13 @@ class MemoryFileSystem : public FileSystem {
   /// How many files are open.
   int OpenFileCount() const;
 
-  /// Every file's bytes by its full path in the form FoldedPath gives.
-  std::map<std::string, std::string> Files() const;
+  /// Calls `visit` with the full path, in the form FoldedPath gives, and
+  /// the bytes of every file, in no particular order.
+  void ForEachFile(const std::function<void(const std::string& key, const std::string& bytes)>& visit) const;
+
+  /// The bytes of the file `path` names, without a copy; null when it
+  /// names none. Valid until the file changes.
+  const std::string* FileAt(const std::string& path) const;
 
   /// The one form of every path that names the same entry: drive, levels
   /// folded, backslashes; empty for a path that can name nothing.

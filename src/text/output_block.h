@@ -49,12 +49,21 @@ inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, siz
   const size_t perBlock = kOutputBlockSize / unitSize;
   while (count > 0) {
     const size_t n = std::min(count, perBlock);
-    char* at = Room(out, n * unitSize);
-    if (unitSize == 1)
+    const size_t total = n * unitSize;
+    char* at = Room(out, total);
+    if (unitSize == 1) {
       std::memset(at, *unit, n);
-    else
-      for (size_t i = 0; i < n; ++i) std::memcpy(at + i * unitSize, unit, unitSize);
-    out.used += n * unitSize;
+    } else {
+      // One copy, then what is there copied after itself: a long fill
+      // takes a few block copies instead of one per unit.
+      std::memcpy(at, unit, unitSize);
+      for (size_t filled = unitSize; filled < total;) {
+        const size_t more = std::min(filled, total - filled);
+        std::memcpy(at + filled, at, more);
+        filled += more;
+      }
+    }
+    out.used += total;
     count -= n;
   }
 }
