@@ -40,6 +40,7 @@
 #include <map>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/main_flow.h"
@@ -84,8 +85,8 @@ struct Input {
     const std::string& knobs = Part('K');
     return knobs.size() <= index ? otherwise : static_cast<unsigned char>(knobs[index]);
   }
-  void Set(char letter, const std::string& data, size_t start, size_t size) {
-    parts[PartIndex(letter)].assign(data, start, size);
+  void Set(char letter, std::string_view data, size_t start, size_t size) {
+    parts[PartIndex(letter)].assign(data.data() + start, size);
     present[PartIndex(letter)] = true;
   }
 };
@@ -93,22 +94,22 @@ struct Input {
 bool IsPartLetter(char c) { return PartIndex(c) != kPartCount; }
 
 // The position of the first marker line at or after `from`, or npos.
-size_t FindMarker(const std::string& data, size_t from) {
-  for (size_t at = data.find("@@", from); at != std::string::npos; at = data.find("@@", at + 1)) {
+size_t FindMarker(std::string_view data, size_t from) {
+  for (size_t at = data.find("@@", from); at != std::string_view::npos; at = data.find("@@", at + 1)) {
     if ((at == 0 || data[at - 1] == '\n') && at + 2 < data.size() && IsPartLetter(data[at + 2]) &&
         (at + 3 == data.size() || data[at + 3] == '\n'))
       return at;
   }
-  return std::string::npos;
+  return std::string_view::npos;
 }
 
 // Splits the input at its marker lines.
-void Split(const std::string& data, Input& input) {
+void Split(std::string_view data, Input& input) {
   char letter = 'S';
   size_t start = 0;
   for (;;) {
     const size_t marker = FindMarker(data, start);
-    if (marker == std::string::npos) {
+    if (marker == std::string_view::npos) {
       input.Set(letter, data, start, data.size() - start);
       return;
     }
@@ -182,6 +183,9 @@ FUZZ_UNTRACED int64_t StackTop(const std::string& bytes) {
   return static_cast<int32_t>(raw);
 }
 
+// Files by their folded paths.
+using Files = std::map<std::string, const std::string*>;
+
 // One run's world, made from the input.
 struct World {
   platform::MemoryFileSystem files;
@@ -189,9 +193,24 @@ struct World {
   const platform::MemoryConsole& screen;  // the host's screen before the run
   platform::MemoryConsole& console;
   std::string sessionFolder, stackKey;
+  // The files there before the run: their bytes are the input's parts.
+  Files before;
 
-  explicit World(const Input& input)
-      : screen(FilledScreen(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)), console(ConsoleShowing(screen)) {
+  explicit World(const Input& input) : World(input, Screens(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)) {}
+
+ private:
+  // The host's screen of one size, and the console of the runs on a
+  // screen of that size.
+  struct ScreenPair {
+    platform::MemoryConsole screen, console;
+  };
+
+  World(const Input& input, ScreenPair& screens) : screen(screens.screen), console(screens.console) {
+    // A console made once for its size and given back its screen: the
+    // assignment takes no memory, where a new console would allocate every
+    // row, and the runs allocate as much as they free, which spares the
+    // fuzzer the search for a leak after each of them.
+    console = screen;
     const unsigned char failures = input.Knob(2, 0);
     const std::string orvtmp = EnvironmentValue(input, 'T', "C:\\SESSIO");
     const std::string term = EnvironmentValue(input, 'M', "C:\\TERM");
@@ -206,10 +225,10 @@ struct World {
                                            {"O", "OrvPrint.ini"}, {"W", "WinPush.tmp"}};
     for (const auto& file : sessionFiles)
       if (input.Has(file[0][0]))
-        files.AddFile(InFolder(sessionFolder, file[1]), input.Part(file[0][0]),
-                      file[0][0] == 'W' && (failures & kStackReadOnly) ? platform::kArchive | platform::kReadOnly
-                                                                        : platform::kArchive);
-    if (input.Has('P')) files.AddFile(InFolder(term, "ORVPRINT.INI"), input.Part('P'));
+        AddFile(InFolder(sessionFolder, file[1]), input.Part(file[0][0]),
+                file[0][0] == 'W' && (failures & kStackReadOnly) ? platform::kArchive | platform::kReadOnly
+                                                                  : platform::kArchive);
+    if (input.Has('P')) AddFile(InFolder(term, "ORVPRINT.INI"), input.Part('P'), platform::kArchive);
     stackKey = files.FoldedPath(InFolder(sessionFolder, "WinPush.tmp"));
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
@@ -217,26 +236,22 @@ struct World {
     if (failures & kDiskFull) files.SetCapacity(files.UsedBytes() + size_t{input.Knob(3, 0)} * 64);
   }
 
-  // The console of the run, showing `screen`. It is one console reused
-  // from run to run: assigning a screen of the same size to it takes no
-  // memory, where a new console would allocate every row.
-  static platform::MemoryConsole& ConsoleShowing(const platform::MemoryConsole& screen) {
-    static platform::MemoryConsole console(0, 0);
-    console = screen;
-    return console;
+  // A later file of the same folded path replaces an earlier one.
+  void AddFile(const std::string& path, const std::string& bytes, unsigned attributes) {
+    if (files.AddFile(path, bytes, attributes)) before[files.FoldedPath(path)] = &bytes;
   }
 
-  // A console of that size with every cell told apart, the cursor at
-  // row 7, column 3; made once per size, then copied.
-  static const platform::MemoryConsole& FilledScreen(int rows, int columns) {
-    static std::map<std::pair<int, int>, platform::MemoryConsole> made;
+  // A screen of that size with every cell told apart, the cursor at
+  // row 7, column 3, and its console; made once per size.
+  static ScreenPair& Screens(int rows, int columns) {
+    static std::map<std::pair<int, int>, ScreenPair> made;
     auto it = made.find({rows, columns});
     if (it == made.end()) {
-      platform::MemoryConsole console(rows, columns);
-      testing_support::FillScreen(console);
-      console.SetCursor(7, 3);
-      console.SetAttribute(0x1E);
-      it = made.emplace(std::make_pair(rows, columns), console).first;
+      platform::MemoryConsole screen(rows, columns);
+      testing_support::FillScreen(screen);
+      screen.SetCursor(7, 3);
+      screen.SetAttribute(0x1E);
+      it = made.emplace(std::make_pair(rows, columns), ScreenPair{screen, screen}).first;
     }
     return it->second;
   }
@@ -255,10 +270,10 @@ bool BoxFitsOnTheStack(const Input& input) {
   return !state.pushedWindows.empty();
 }
 
-FUZZ_UNTRACED void CheckStackFile(const World& world, const std::map<std::string, std::string>& before) {
-  auto was = before.find(world.stackKey);
-  if (world.stackKey.empty() || was == before.end()) return;  // checked with the other new files
-  const std::string& host = was->second;
+FUZZ_UNTRACED void CheckStackFile(const World& world) {
+  auto was = world.before.find(world.stackKey);
+  if (world.stackKey.empty() || was == world.before.end()) return;  // checked with the other new files
+  const std::string& host = *was->second;
   const int64_t top = host.size() < 4 ? 5 : StackTop(host);
   const std::string* now = world.files.FileAt(world.stackKey);
   if (!now) {
@@ -279,7 +294,7 @@ FUZZ_UNTRACED std::string MailCommand(const std::string& programDir) {
   return program.find(' ') == std::string::npos ? program : '"' + program + '"';
 }
 
-FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std::map<std::string, std::string>& before) {
+FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world) {
   const std::vector<std::string>& lines = world.services.CommandLines();
   const std::string viewer = world.services.Environment("COMSPEC") + " /C USTART ";
   std::vector<std::string> handedOff;
@@ -294,7 +309,7 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std
       // at all: a document that failed is still handed off.
       const std::string key = world.files.FoldedPath(path);
       if (key.empty()) continue;  // a path no file can have: the document was never made
-      FUZZ_CHECK(before.count(key) == 0 && IsDocumentName(key));
+      FUZZ_CHECK(world.before.count(key) == 0 && IsDocumentName(key));
       // Being new, it was checked as a finished document with the other new files.
       for (const std::string& earlier : handedOff) FUZZ_CHECK(earlier != key);
       handedOff.push_back(key);
@@ -306,30 +321,33 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world, const std
   }
 }
 
-FUZZ_UNTRACED void CheckFiles(const World& world, const std::map<std::string, std::string>& before, bool diskFull) {
+FUZZ_UNTRACED void CheckFiles(const World& world, bool diskFull) {
   // Files that were there: unchanged, but for the host's stack file.
-  for (const auto& file : before) {
+  for (const auto& file : world.before) {
     if (file.first == world.stackKey) continue;
     const std::string* now = world.files.FileAt(file.first);
-    FUZZ_CHECK(now && *now == file.second);
+    FUZZ_CHECK(now && *now == *file.second);
   }
-  CheckStackFile(world, before);
+  CheckStackFile(world);
   // New files: documents only, each finished unless the disk filled up.
   world.files.ForEachFile([&](const std::string& key, const std::string& bytes) {
-    if (before.count(key)) return;
+    if (world.before.count(key)) return;
     FUZZ_CHECK(IsDocumentName(key));
     if (!diskFull) FUZZ_CHECK(IsFinishedDocument(bytes));
   });
 }
 
+// Each run allocates a hundred blocks or more, and recording the stack of
+// every one is much of a run's time: five frames name the place. A finding
+// is run again with ASAN_OPTIONS=malloc_context_size=30 for whole stacks.
+extern "C" const char* __asan_default_options() { return "malloc_context_size=5"; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input input;
-  Split(std::string(reinterpret_cast<const char*>(data), size), input);
+  Split(std::string_view(reinterpret_cast<const char*>(data), size), input);
   World world(input);
-  std::map<std::string, std::string> before;
-  world.files.ForEachFile([&](const std::string& key, const std::string& bytes) { before[key] = bytes; });
   int rowBefore, columnBefore;
   world.console.GetCursor(rowBefore, columnBefore);
   {
@@ -339,8 +357,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(world.files.OpenFileCount() == 0);
   const bool diskFull = (input.Knob(2, 0) & kDiskFull) != 0;
-  CheckFiles(world, before, diskFull);
-  CheckCommandLines(input, world, before);
+  CheckFiles(world, diskFull);
+  CheckCommandLines(input, world);
 
   // The screen cell for cell, and the cursor; the colour stays the last
   // cell's. A box whose record could not be stored is let off for now.

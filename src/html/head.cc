@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "common/charset.h"
 
@@ -227,21 +228,68 @@ ByteString DateTimeText(const platform::LocalTime& t) {
   return buffer;
 }
 
+namespace {
+
+// Every document begins with the margin and pitch these give.
+constexpr double kPrintMargin = 0.5;
+constexpr int16_t kStartPitch = 10;
+
+// The head as every document has it: pieces of fixed text, each followed by
+// a line of the document's own (author, description, keywords, title), or
+// by nothing after the last. The lines between, their numbers included,
+// are joined once, so that a document's head takes a few writes.
+struct HeadPiece {
+  std::string text;
+  const HeadLine* line;
+};
+
+const std::vector<HeadPiece>& HeadPieces() {
+  static const std::vector<HeadPiece> pieces = [] {
+    // Font sizes that fit 80, 96 and 136 characters (8 inches at 10, 12
+    // and 17 characters per inch) into the printed width.
+    const double printWidth = 8 - kPrintMargin;
+    std::vector<HeadPiece> made;
+    std::string text;
+    for (const HeadLine& line : kHead) {
+      ByteString value;
+      switch (line.value) {
+        case HeadValue::None: break;
+        case HeadValue::Author:
+        case HeadValue::Description:
+        case HeadValue::Keywords:
+        case HeadValue::Title:
+          made.push_back({text, &line});
+          text.clear();
+          continue;
+        case HeadValue::Pitch: value = NumberText(kStartPitch); break;
+        case HeadValue::PrintMargin: value = NumberText(kPrintMargin); break;
+        case HeadValue::PrintPica: value = NumberText(114 * printWidth / 80); break;
+        case HeadValue::PrintElite: value = NumberText(114 * printWidth / 96); break;
+        case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
+      }
+      text = text + line.text + value + line.after + "\r\n";
+    }
+    made.push_back({text, nullptr});
+    return made;
+  }();
+  return pieces;
+}
+
+}  // namespace
+
 void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
                    const ByteString& metaKeywords) {
-  doc.printMargin = 0.5;
-  doc.currentPitch = 10;
+  doc.printMargin = kPrintMargin;
+  doc.currentPitch = kStartPitch;
   doc.pageCount = doc.pageLineCount = doc.outColumn = 0;
   doc.documentBegunInRun = true;
   OpenDocumentFile(doc);
 
-  // Font sizes that fit 80, 96 and 136 characters (8 inches at 10, 12 and
-  // 17 characters per inch) into the printed width.
-  const double printWidth = 8 - doc.printMargin;
-  for (const HeadLine& line : kHead) {
+  for (const HeadPiece& piece : HeadPieces()) {
+    WriteToDocument(doc, piece.text);
+    if (!piece.line) break;
     ByteString value;
-    switch (line.value) {
-      case HeadValue::None: break;
+    switch (piece.line->value) {
       // The document declares UTF-8, so every inserted text is converted
       // (HeadText), its control bytes shown as blanks.
       case HeadValue::Author: value = HeadText(operatorName); break;
@@ -250,17 +298,12 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
         if (metaKeywords.empty()) continue;
         value = HeadText(metaKeywords);
         break;
-      case HeadValue::Pitch: value = NumberText(doc.currentPitch); break;
-      case HeadValue::PrintMargin: value = NumberText(doc.printMargin); break;
-      case HeadValue::PrintPica: value = NumberText(114 * printWidth / 80); break;
-      case HeadValue::PrintElite: value = NumberText(114 * printWidth / 96); break;
-      case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
       case HeadValue::Title: value = HeadText(menuTitle); break;
+      default: break;
     }
-    // Written in its pieces: the head is written for every document.
-    WriteToDocument(doc, line.text, std::strlen(line.text));
+    WriteToDocument(doc, piece.line->text, std::strlen(piece.line->text));
     WriteToDocument(doc, value);
-    WriteToDocument(doc, line.after, std::strlen(line.after));
+    WriteToDocument(doc, piece.line->after, std::strlen(piece.line->after));
     WriteToDocument(doc, "\r\n", 2);
   }
 }
