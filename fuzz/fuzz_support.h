@@ -23,12 +23,16 @@
 // down with comparison tracing: they are built without coverage.
 #define FUZZ_UNTRACED __attribute__((no_sanitize("coverage")))
 
+// Byte scanners that read only within the string they are given, over
+// every document of every run: built without address checks as well.
+#define FUZZ_SCANNER __attribute__((no_sanitize("coverage", "address")))
+
 namespace fuzz {
 
 /// The length of the well-formed UTF-8 sequence at `i` of `bytes` (no
 /// overlong forms, surrogates or code points above U+10FFFF), its code
 /// point in `codePoint`; 0 when there is none there.
-FUZZ_UNTRACED inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, unsigned long& codePoint) {
+FUZZ_SCANNER inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, unsigned long& codePoint) {
   const unsigned char lead = static_cast<unsigned char>(bytes[i]);
   size_t extra;
   if (lead < 0x80) {
@@ -54,7 +58,7 @@ FUZZ_UNTRACED inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, u
 }
 
 /// The length of the well-formed UTF-8 sequence at `i`; 0 when there is none.
-FUZZ_UNTRACED inline size_t Utf8SequenceLength(const std::string& bytes, size_t i) {
+FUZZ_SCANNER inline size_t Utf8SequenceLength(const std::string& bytes, size_t i) {
   unsigned long codePoint;
   return Utf8SequenceAt(bytes, i, codePoint);
 }

@@ -51,14 +51,24 @@ inline bool AllPrintableAscii(uint64_t word) {
           ((deletes - kOnes) & ~deletes & kHighBits)) == 0;
 }
 
-/// ConvertBytes for forms that give each byte from 20 to 7E hex as itself:
-/// runs of those bytes, the bulk of printed text, are copied eight at a time.
-inline char* ConvertBytesCopyingAscii(const Utf8Forms& forms, const char* in, size_t size, char* out) {
+/// True when one of the eight bytes of `word` is `c`, which is not 0; for
+/// c = 0 false whenever the word is all printable ASCII.
+inline bool HoldsByte(uint64_t word, char c) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+  const uint64_t differences = word ^ (kOnes * static_cast<unsigned char>(c));
+  return ((differences - kOnes) & ~differences & kHighBits) != 0;
+}
+
+/// ConvertBytes for forms that give each byte from 20 to 7E hex as itself,
+/// but for `redrawn` and `redrawnToo` (0 when there is none): runs of the
+/// others, the bulk of printed text, are copied eight bytes at a time.
+inline char* ConvertBytesCopyingAscii(const Utf8Forms& forms, const char* in, size_t size, char* out,
+                                      char redrawn = 0, char redrawnToo = 0) {
   const char* end = in + size;
   while (end - in >= 8) {
     uint64_t word;
     std::memcpy(&word, in, sizeof word);
-    if (AllPrintableAscii(word)) {
+    if (AllPrintableAscii(word) && !HoldsByte(word, redrawn) && !HoldsByte(word, redrawnToo)) {
       std::memcpy(out, in, sizeof word);
       out += sizeof word;
     } else {

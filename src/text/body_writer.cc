@@ -52,13 +52,6 @@ const Utf8Forms& CleanForms() {
   return forms;
 }
 
-// The forms the text is written with: those of the code page with control
-// bytes as spaces, and with the rules drawn when a rule was found.
-struct TextForms {
-  const Utf8Forms* forms;
-  bool asciiAsIs;  // every byte from 20 to 7E hex stands for itself
-};
-
 // --- The working text: the printed text, then the spaces and copies of a
 // pending leader fill. It is never put together in memory.
 
@@ -191,11 +184,11 @@ size_t AddressEnd(const WorkingText& t, size_t start, Rules rules) {
 }
 
 // The cells `from` to `to` of the working text, converted.
-void PutWorking(OutputBlock& out, TextForms forms, const WorkingText& t, size_t from, size_t to) {
+void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, size_t from, size_t to) {
   const size_t textEnd = t.text.size();
   if (from < textEnd) {
     const size_t end = std::min(to, textEnd);
-    PutConverted(out, *forms.forms, forms.asciiAsIs, t.text.data() + from, end - from);
+    PutConverted(out, forms, t.text.data() + from, end - from);
     from = end;
   }
   const size_t spacesEnd = textEnd + t.spaces;
@@ -212,20 +205,22 @@ void PutWorking(OutputBlock& out, TextForms forms, const WorkingText& t, size_t 
   while (from < to) {
     const size_t offset = (from - spacesEnd) % t.leader.size();
     const size_t n = std::min(to - from, t.leader.size() - offset);
-    PutConverted(out, *forms.forms, forms.asciiAsIs, t.leader.data() + offset, n);
+    PutConverted(out, forms, t.leader.data() + offset, n);
     from += n;
   }
 }
 
 void PutText(OutputBlock& out, const WorkingText& t) {
   const Rules rules = FindRules(t);
-  TextForms forms = {&CleanForms(), true};
+  // The forms of the code page with control bytes as spaces, and with the
+  // rules drawn when a rule was found.
+  TextForms forms = {&CleanForms()};
   Utf8Forms ruled;
   if (rules.light || rules.doubled) {
     ruled = CleanForms();
     if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
     if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
-    forms = {&ruled, false};
+    forms = {&ruled, rules.light ? '-' : '\0', rules.doubled ? '=' : '\0'};
   }
   const size_t start = FindScheme(t);
   if (start == kNone) {

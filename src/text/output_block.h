@@ -68,15 +68,21 @@ inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, siz
   }
 }
 
-/// Appends the UTF-8 forms of code page bytes. With `asciiAsIs` (the forms
-/// give each byte from 20 to 7E hex as itself) runs of those are copied
-/// eight bytes at a time.
-inline void PutConverted(OutputBlock& out, const Utf8Forms& forms, bool asciiAsIs, const char* data, size_t size) {
+/// The forms body text is written with: each byte from 20 to 7E hex stands
+/// for itself but for the (at most two) redrawn ones, 0 for none.
+struct TextForms {
+  const Utf8Forms* forms;
+  char redrawn = 0, redrawnToo = 0;
+};
+
+/// Appends the UTF-8 forms of code page bytes; runs of printable ASCII that
+/// stand for themselves are copied eight bytes at a time.
+inline void PutConverted(OutputBlock& out, const TextForms& forms, const char* data, size_t size) {
   constexpr size_t kSlice = (kOutputBlockSize - 1) / 3;  // bytes whose forms surely fit in a block
   while (size > 0) {
     const size_t n = std::min(size, kSlice);
     char* at = Room(out, 3 * n + 1);
-    char* end = asciiAsIs ? ConvertBytesCopyingAscii(forms, data, n, at) : ConvertBytes(forms, data, n, at);
+    char* end = ConvertBytesCopyingAscii(*forms.forms, data, n, at, forms.redrawn, forms.redrawnToo);
     out.used += static_cast<size_t>(end - at);
     data += n;
     size -= n;
