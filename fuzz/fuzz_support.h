@@ -29,10 +29,12 @@
 
 namespace fuzz {
 
-/// The length of the well-formed UTF-8 sequence at `i` of `bytes` (no
-/// overlong forms, surrogates or code points above U+10FFFF), its code
-/// point in `codePoint`; 0 when there is none there.
-FUZZ_SCANNER inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, unsigned long& codePoint) {
+/// The length of the well-formed UTF-8 sequence at `i` of the `size` bytes
+/// at `bytes` (no overlong forms, surrogates or code points above
+/// U+10FFFF), its code point in `codePoint`; 0 when there is none there.
+/// Raw bytes rather than a string: a scanner cannot inline a string's
+/// members, which are built with address checks.
+FUZZ_SCANNER inline size_t Utf8SequenceAt(const char* bytes, size_t size, size_t i, unsigned long& codePoint) {
   const unsigned char lead = static_cast<unsigned char>(bytes[i]);
   size_t extra;
   if (lead < 0x80) {
@@ -46,7 +48,7 @@ FUZZ_SCANNER inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, un
   } else {
     return 0;
   }
-  if (bytes.size() - i <= extra) return 0;
+  if (size - i <= extra) return 0;
   for (size_t k = 1; k <= extra; ++k) {
     const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
     if ((next & 0xC0) != 0x80) return 0;
@@ -57,19 +59,13 @@ FUZZ_SCANNER inline size_t Utf8SequenceAt(const std::string& bytes, size_t i, un
   return extra + 1;
 }
 
-/// The length of the well-formed UTF-8 sequence at `i`; 0 when there is none.
-FUZZ_SCANNER inline size_t Utf8SequenceLength(const std::string& bytes, size_t i) {
-  unsigned long codePoint;
-  return Utf8SequenceAt(bytes, i, codePoint);
-}
-
 /// True when `bytes` is well-formed UTF-8 throughout; each code point is
 /// passed to `sink` in order.
 template <typename Sink>
 FUZZ_UNTRACED bool DecodeUtf8(const std::string& bytes, Sink&& sink) {
   for (size_t i = 0; i < bytes.size();) {
     unsigned long codePoint;
-    const size_t length = Utf8SequenceAt(bytes, i, codePoint);
+    const size_t length = Utf8SequenceAt(bytes.data(), bytes.size(), i, codePoint);
     if (length == 0) return false;
     sink(codePoint);
     i += length;

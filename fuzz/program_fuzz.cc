@@ -144,15 +144,17 @@ FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
 // control bytes, and the tail at its end. Documents can run to megabytes,
 // so runs of printable ASCII are passed over eight bytes at a time, and
 // the reads, all within the string, go unchecked.
-FUZZ_SCANNER bool IsFinishedDocument(const std::string& bytes) {
-  if (bytes.size() < kTail.size() || bytes.compare(bytes.size() - kTail.size(), kTail.size(), kTail) != 0)
+FUZZ_SCANNER bool IsFinishedDocument(const std::string& document) {
+  const char* const bytes = document.data();
+  const size_t size = document.size();
+  if (size < kTail.size() || std::memcmp(bytes + size - kTail.size(), kTail.data(), kTail.size()) != 0)
     return false;
   constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
   size_t i = 0;
-  while (i < bytes.size()) {
-    if (bytes.size() - i >= 8) {
+  while (i < size) {
+    if (size - i >= 8) {
       uint64_t word;
-      std::memcpy(&word, bytes.data() + i, 8);
+      std::memcpy(&word, bytes + i, 8);
       const uint64_t belowBlank = (word - 0x20 * kOnes) & ~word & kHighs;  // a byte under 20 hex
       const uint64_t rubout = ((word ^ 0x7F * kOnes) - kOnes) & ~(word ^ 0x7F * kOnes) & kHighs;
       if (((word & kHighs) | belowBlank | rubout) == 0) {
@@ -162,13 +164,14 @@ FUZZ_SCANNER bool IsFinishedDocument(const std::string& bytes) {
     }
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     if (c >= 0x80) {
-      const size_t length = fuzz::Utf8SequenceLength(bytes, i);
+      unsigned long codePoint;
+      const size_t length = fuzz::Utf8SequenceAt(bytes, size, i, codePoint);
       if (length == 0) return false;
       i += length;
       continue;
     }
     if (c == '\r') {
-      if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
+      if (i + 1 >= size || bytes[i + 1] != '\n') return false;
       i += 2;
       continue;
     }
