@@ -76,9 +76,13 @@ bool TakeLongLine(SpoolReader& reader, int64_t start, uint64_t length) {
   }
   // The file may have changed since the line was measured: what was read
   // again still ends at the first line end in it.
-  line.resize(got);
-  size_t end = line.find_first_of("\r\x1a");
-  if (end != ByteString::npos) line.resize(end);
+  // Two scans of the bytes: find_first_of would look each byte up in the
+  // set of ends on its own.
+  const char* const bytes = line.data();
+  size_t end = got;
+  if (const void* cr = std::memchr(bytes, '\r', end)) end = static_cast<size_t>(static_cast<const char*>(cr) - bytes);
+  if (const void* z = std::memchr(bytes, '\x1a', end)) end = static_cast<size_t>(static_cast<const char*>(z) - bytes);
+  line.resize(end);
   return true;
 }
 
