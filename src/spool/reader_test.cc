@@ -96,6 +96,7 @@ TEST(ReadSpoolLineTest, LineEndsAndCtrlZAcrossBufferBoundaries) {
     EXPECT_EQ(ReadAllLines(x + "\r\n\r\n"), (Lines{x, ""}));
     EXPECT_EQ(ReadAllLines(x + "\x1a" "B"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\r\x1a" "B"), (Lines{x}));
+    EXPECT_EQ(ReadAllLines(x + "\x1a" "B\r\nC"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\n"), (Lines{x + "\n"}));
     // After a short line the long one is moved to the front of the buffer.
     EXPECT_EQ(ReadAllLines("ab\r\n" + x + "\r\nB\r"), (Lines{"ab", x, "B"}));
