@@ -143,7 +143,8 @@ FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
 // A finished document: UTF-8 throughout, CR LF line ends only, no other
 // control bytes, and the tail at its end. Documents can run to megabytes,
 // so runs of printable ASCII are passed over eight bytes at a time, and
-// the reads, all within the string, go unchecked.
+// the reads, all within the string, go unchecked. Written apart from the
+// program's own ASCII test, which it checks.
 FUZZ_SCANNER bool IsFinishedDocument(const std::string& document) {
   const char* const bytes = document.data();
   const size_t size = document.size();

@@ -43,20 +43,18 @@ inline char* ConvertBytes(const Utf8Forms& forms, const char* in, size_t size, c
   return out;
 }
 
-/// True when none of the eight bytes of `word` lies outside 20 to 7E hex.
-inline bool AllPrintableAscii(uint64_t word) {
-  constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
-  const uint64_t deletes = word ^ (kOnes * 0x7F);
-  return ((word & kHighBits) | ((word - kOnes * 0x20) & ~word & kHighBits) |
-          ((deletes - kOnes) & ~deletes & kHighBits)) == 0;
-}
-
-/// True when one of the eight bytes of `word` is `c`, which is not 0; for
-/// c = 0 false whenever the word is all printable ASCII.
+/// True when one of the eight bytes of `word` is `c`; for c = 0 false
+/// whenever the word is all printable ASCII.
 inline bool HoldsByte(uint64_t word, char c) {
   constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
   const uint64_t differences = word ^ (kOnes * static_cast<unsigned char>(c));
   return ((differences - kOnes) & ~differences & kHighBits) != 0;
+}
+
+/// True when none of the eight bytes of `word` lies outside 20 to 7E hex.
+inline bool AllPrintableAscii(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+  return ((word & kHighBits) | ((word - kOnes * 0x20) & ~word & kHighBits)) == 0 && !HoldsByte(word, 0x7F);
 }
 
 /// ConvertBytes for forms that give each byte from 20 to 7E hex as itself,
