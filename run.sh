@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The main job: builds orvprint (release) when needed, converts the bundled
 # example session in a folder of its own and prints the path of the document.
 set -euo pipefail

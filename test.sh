@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The test command: installs what is missing (Debian), then configures, builds
 # and runs the native tests (with the browser tests), the sanitizer tests and
 # the Windows tests under Wine. Exits non-zero on any failure.

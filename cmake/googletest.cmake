@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # GoogleTest is built from the Debian sources, so the Windows build gets a
 # copy compiled by the cross compiler and the sanitizer build an instrumented one.
 set(ORVPRINT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build of orvprint.exe with the POSIX-threads flavour of MinGW-w64.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

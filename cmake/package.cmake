@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The release package: the version resource of orvprint.exe, what is installed
 # where, and the CPack settings. The windows build packs orvprint-<version>-win64.zip,
 # a Linux build orvprint-<version>-linux-<processor>.tar.gz and a .deb; all of it

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The sources of the program and of its tests, module by module, in the
 # order of the layers (each module uses only the ones listed before it).
 # The platform's files come in a Win32 and a POSIX form; SYSTEM picks one.

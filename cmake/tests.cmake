@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Unit tests live beside the code (src/*/*_test.cc, listed in
 # cmake/sources.cmake) and link the same core library as the program; their
 # support lives in tests/support, whole-program tests in tests/.

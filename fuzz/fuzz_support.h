@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Support shared by the fuzz targets: a check that stops the run with a
 // message, so that broken invariants are reported like crashes, and a
 // strict UTF-8 decoder. Work folders and files come from the test support.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for the INI reader and its two callers: the input is an INI
 // file. Look-ups of a few sections and keys are compared with a reading of
 // the same rules written here from scratch (its own folding, trimming and

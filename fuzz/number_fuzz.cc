@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for the number helpers and the code page conversion: the
 // input is read as a number, stored in 16 bits, added with clamping and
 // converted to UTF-8, and each result is checked against what it must be.

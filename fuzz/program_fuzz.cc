@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for the whole program: the main flow (settings, options, the
 // print run with its progress box, the end) runs on an in-memory file
 // system, an in-memory console and in-memory services, all made from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for the window stack file and the progress box: the front of
 // the input is a (possibly damaged) "WinPush.tmp", its last bytes choose the
 // console and a sequence of pushes, pops and progress boxes on an in-memory

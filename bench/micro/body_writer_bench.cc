@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body-line writer on the text lines of the sample pages, with their
 // leader fills, into a document that writes to /dev/null.
 #include <benchmark/benchmark.h>

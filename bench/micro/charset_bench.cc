@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code page to UTF-8 conversion of the printed texts of the sample pages.
 #include <benchmark/benchmark.h>
 

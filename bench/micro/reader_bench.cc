@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spool reading: lines out of a file in the page cache, alone and with the
 // classification a print run does for every line.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sample pages of the microbenchmarks and their adapters to the reader,
 // the body writer and the document output.
 #include "sample.h"

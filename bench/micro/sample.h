@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sample input of the microbenchmarks and the thin layer between them and
 // the program's procedures: a spool page as the host prints it, the calls a
 // print run makes for its lines, and a document that writes to /dev/null.

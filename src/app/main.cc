@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process entry of orvprint: console set-up, settings, options, the
 // print run and its end. It reads no arguments, reports nothing and always
 // ends with exit code 0.

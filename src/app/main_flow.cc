@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order of the process's steps, the print run's inputs, closing the run
 // and starting the mail program.
 #include "app/main_flow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process's steps in their order, and its end: closing every file and
 // starting the suite's mail program when the options ask for it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mail program's command line, and the whole flow of one run on
 // in-memory files, console and services.
 #include "app/main_flow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the print options, each look-up scanning its file anew.
 #include "app/options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print options: whether the document is shown, where documents are
 // made, the keywords of their head, and the mail hand-off.
 #pragma once

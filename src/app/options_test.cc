@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print options from "OrvPrint.ini" and "ORVPRINT.INI", and the whole
 // start-up (settings, then options) from folders whose files are written in
 // other letter cases than the suite names them.

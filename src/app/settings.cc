@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading the session settings, in the order in which each value depends
 // on the ones before it.
 #include "app/settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session settings: the suite's directories from the environment and
 // the session file of the terminal, the menu title and operator, and the
 // terminal's screen colours.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session settings from a controlled environment and session folders
 // written for each test.
 #include "app/settings.h"

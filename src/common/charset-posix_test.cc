@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code page 858 to UTF-8, checked against the system's iconv where it knows
 // the code page.
 #include <gtest/gtest.h>

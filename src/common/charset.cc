@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The code page 858 to Unicode table and the conversion to UTF-8.
 #include "common/charset.h"
 

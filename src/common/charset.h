@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion of the suite's DOS code page (850 with the euro sign, IBM code
 // page 858) to Unicode and UTF-8.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code page 858 to UTF-8, checked against the published mapping written out
 // here as UTF-8 text.
 #include "common/charset.h"

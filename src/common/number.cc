@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number reading and 16-bit storage of numbers.
 #include "common/number.h"
 

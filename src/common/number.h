@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number reading as the suite writes numbers in its files: decimal with an
 // optional exponent, or a base selected by an ampersand.
 #pragma once

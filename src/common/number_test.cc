@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number reading and 16-bit storage, as the suite's files use them.
 #include "common/number.h"
 

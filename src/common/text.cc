@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blanks, trimming and upper-case folding of code page byte strings.
 #include "common/text.h"
 

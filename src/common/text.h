@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Byte-string helpers shared by every subsystem: blanks, trimming and the
 // suite's upper-case folding. All text of the program is held as byte
 // strings in the DOS code page (code page 850 with the euro sign); text

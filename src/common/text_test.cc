@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Trimming, separators and the suite's upper-case folding.
 #include "common/text.h"
 

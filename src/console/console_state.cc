@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Setting up the console state of a run from the session's folder and colours.
 #include "console/console_state.h"
 

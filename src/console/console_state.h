@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console state of a run: the console drawn on, the window this program
 // has pushed over it and the colour slots it has applied. Owned by the
 // window stack and the progress box; one value per run, no globals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress box drawn on a POSIX terminal: the escape sequences that
 // reach the terminal, and the cells given back when the box goes, whether
 // the window stack file took the screen under the box or not.

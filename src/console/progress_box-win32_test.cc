@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress box drawn on the Windows console: every cell, colour and the
 // cursor given back when the box goes, whether the window stack file took
 // the screen under the box or not.

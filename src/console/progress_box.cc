@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress box: a single-line frame at rows 23 to 25, columns 34 to 48,
 // titled "  PAG / LIN" over its top border, with the page and line counters
 // on its middle row. The screen under it is saved on the window stack.

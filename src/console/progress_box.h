@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress box of a print run, drawn over the bottom of the host's
 // console, and the small console routines it is drawn with: colour slots,
 // frames and cursor placement inside the current window.

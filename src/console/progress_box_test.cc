@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress box on an in-memory console: its exact cells and colours,
 // the counters, the colour slots, and consoles too small for the box.
 #include "console/progress_box.h"

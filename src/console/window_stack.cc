@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window stack file "WinPush.tmp". Layout: a 4-byte little-endian
 // header holding the 1-based position where the next record starts (5 for
 // an empty stack), then the records, each ten 2-digit positions, the

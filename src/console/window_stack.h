@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console window stack: the screen areas covered by windows, kept as
 // records in "WinPush.tmp" in the session folder so that each window can
 // give back what it covered. Records written by other programs of the

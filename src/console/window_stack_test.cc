@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window stack file: record layout, stacking on records of other
 // programs, restoring the screen, and damaged files.
 #include "console/window_stack.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plain-file rule on POSIX systems, where "hidden" is a name beginning
 // with a full stop and "read-only" is a file without owner write permission.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plain-file rule on Windows, against the file system's own attributes.
 #include <windows.h>
 

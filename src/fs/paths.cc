@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory levels, free document names and the plain-file test.
 #include "fs/paths.h"
 

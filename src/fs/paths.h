@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-system helpers of the start-up and the print run: creating every
 // level of a directory path, inventing a free document name, telling
 // whether a path names an ordinary file. Paths are code page byte strings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory levels, the plain-file rule and document names, checked on the
 // pure parts exactly and against the real file system.
 #include "fs/paths.h"

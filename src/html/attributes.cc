@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Attribute codes to SPAN, B, U and I tags.
 #include "html/attributes.h"
 

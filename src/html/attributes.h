@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Print attributes as tags in the document body: pitch as SPAN elements of
 // the style sheets' classes, bold, underline and italic as B, U and I.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Attribute codes to tags: pitch SPANs decided from the pitch at the start
 // of each directive, and emphasis toggles closed in the order of the codes.
 #include "html/attributes.h"

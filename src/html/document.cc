@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Buffered output to the document file: writes collect in memory and reach
 // the file in blocks of about 64 KiB and at the close. Also holds back the
 // bytes that belong in the output only when printed text follows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state of the HTML document being written, shared by the head, the
 // attribute tags, the page breaks and the body-line writer, and the buffered
 // output to the document file, which can hold bytes back until printed text

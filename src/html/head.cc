@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The document head: META tags, the style sheets for all media, the screen
 // and print, the title and the opening of the preformatted body.
 #include "html/head.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Beginning a document: the reset of the document state, the file, and the
 // head with its three style sheets up to the opening of the body.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The document head byte for byte, the number text of the style sheets and
 // the date and time of the description tag.
 #include "html/head.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Page-break blocks, the document tail and the viewer hand-off.
 #include "html/pages.h"
 

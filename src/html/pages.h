@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Page breaks, the end of a document and its hand-off to the viewer
 // command through the command interpreter.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Page-break blocks, the document tail and the hand-off to the viewer
 // command, with a stand-in command interpreter that records its arguments.
 #include "html/pages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The INI reader: lines streamed through a fixed buffer, comments dropped
 // while reading, so that only the line at hand is ever held.
 #include "ini/ini.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The INI reader of the suite: one key of one section of one file per call,
 // the file opened, scanned from its start and closed again every time.
 #pragma once

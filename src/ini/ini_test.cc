@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The INI reader against files written byte for byte: line ends, comments,
 // quotes, name matching, the section rules, and files and lines larger than
 // the read buffer.

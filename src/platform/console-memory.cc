@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory console: cells in rows that are allocated when first
 // written, so that a console of any reported size costs only what is drawn.
 #include "platform/console-memory.h"

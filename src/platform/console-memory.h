@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A console held in memory: any size, and every cell, the cursor and the
 // attribute can be looked at. Tests draw on it; the POSIX console keeps
 // its copy of the terminal's cells in one.

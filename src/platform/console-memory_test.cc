@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory console: wrapping, scrolling and cursor placement, the way
 // a terminal does them.
 #include "platform/console-memory.h"

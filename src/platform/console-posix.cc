@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console on a POSIX terminal. A terminal cannot be read back, so the
 // console keeps a copy of the cells it wrote; cells it never wrote read as
 // blanks in the default colours (7 on 0). Cursor and colours travel as

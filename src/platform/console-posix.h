@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The POSIX console on a given terminal, for the system console and for
 // tests that run it against a pseudo-terminal of their own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The terminal console against a pseudo-terminal opened by the test: the
 // bytes it sends, the copy of the cells it keeps, and the terminal modes
 // and signals it sets up and gives back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows console: the visible window of the screen buffer, reached
 // through standard output or, when that is redirected, through CONOUT$.
 // While the console exists its input is raw, its output processed and

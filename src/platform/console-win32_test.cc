@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows console, run in a real console: control bytes as glyphs; the
 // console modes are set up and restored; redirected output still reaches
 // the console.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console the program draws on: a grid of character cells, each one
 // code page byte and one attribute byte, seen through its visible window.
 // Implemented by the system consoles (console-win32.cc, console-posix.cc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Letter-case folding of code page file names.
 #include "platform/file_names.h"
 

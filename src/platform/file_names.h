@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names compared the way a Windows file system compares them: without
 // regard to letter case, for every letter of the DOS code page that has a
 // capital in it, not only the ASCII ones; and paths that name nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory file system: entries by their folded full path, open files
 // in numbered slots.
 #include "platform/files-memory.h"

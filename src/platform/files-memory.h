@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file system held in memory, for tests and fuzzing: the program's file
 // operations run on it unchanged once it is in use (UseFileSystem, or
 // ScopedFileSystem for one test). It behaves as a Windows file system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory file system through the platform's file operations: names
 // compared as a Windows file system compares them, the failures it can be
 // asked for, and its open files next to the system's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's file system on POSIX: every operation works relative to the
 // folder the resolver found, on the entry name it found there.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's file system on Windows. Paths cross to the wide interfaces
 // through the OEM code page, the code page of the suite's console.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The open-file table shared by every file system: a file number is the
 // lowest free slot at the time of the open, and each slot remembers which
 // file system opened the file, so that a switch of file systems never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program paths resolved level by level from an open folder, with folder
 // indexes for the letter-case look-up.
 //

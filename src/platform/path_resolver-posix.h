@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program paths on POSIX systems: backslashes become "/", the code page
 // bytes become UTF-8, and a level that does not exist as written is
 // looked up without regard to letter case, as a Windows file system would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's services on POSIX systems (system_services.h): environment, clock and
 // processes; files are in files-posix.cc. Text crosses to the system as UTF-8;
 // a program path is resolved as every other path is (path_resolver-posix.h).

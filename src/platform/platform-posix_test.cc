@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The POSIX platform's text boundary, attributes and process start.
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's services on Windows (system_services.h): environment, clock and
 // processes; files are in files-win32.cc. Every byte string crosses to the wide
 // interfaces through the OEM code page, the code page of the suite's console.

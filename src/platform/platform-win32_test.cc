@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows platform's code page boundary, attributes and process start.
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything the core needs from the operating system, in task-shaped
 // operations that absorb soft errors: files by small file numbers,
 // directories, attributes, environment, clock and processes. Paths,

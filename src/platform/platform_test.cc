@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's file operations, run against the system's file system of
 // the build (natively, and under Wine for the Windows build) and against
 // the in-memory one, which must behave the same way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory services: a map for the environment, a list of the
 // programs asked for.
 #include "platform/services-memory.h"

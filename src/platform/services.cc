@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The services in use and the free functions of platform.h that go to them.
 #include "platform/services.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program asks of the system besides files and the console: the
 // environment, the clock, its process number and the start of outside
 // programs. The system's own (platform-posix.cc, platform-win32.cc) is in

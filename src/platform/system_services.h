@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operating system's own environment, clock and process start, behind
 // the services that platform.h's free functions go to (services.h).
 // Implemented by platform-posix.cc and platform-win32.cc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 to code page conversion and command-line splitting for POSIX.
 #include "platform/text-posix.h"
 

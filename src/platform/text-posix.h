@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text boundary of the POSIX platform: the system speaks UTF-8 with "/"
 // separators, the program code page 858 bytes with "\" separators.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OEM code page conversions for the Windows platform.
 #include "platform/text-win32.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text boundary of the Windows platform: byte strings in the OEM code
 // page on the program's side, wide strings on the system's.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print run: one pass over the spool file, dispatching each line.
 #include "spool/print_run.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print run: reads the spool file line by line, shows the progress box
 // for the whole run and hands every processed line to the document writers.
 #pragma once

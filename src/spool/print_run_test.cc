@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The print run over whole spool files on an in-memory console: which lines
 // reach the document writers, which are skipped unread, when the progress
 // box is redrawn, and which documents are written and handed to the viewer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the spool file through a fixed buffer, and the kinds of its lines.
 #include "spool/reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer spool file of the suite's host application: reading it line
 // by line and taking each line apart into its kind and fields.
 #pragma once

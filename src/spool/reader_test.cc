@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spool reader: line ends, Ctrl-Z and buffer boundaries on real files,
 // and the kinds and fields of lines.
 #include "spool/reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body-line writer and its saved-text stack. The text is never copied:
 // fill, rules and link are worked out on the bytes where they lie, and the
 // UTF-8 goes straight into the output block.

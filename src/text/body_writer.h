@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body-line writer: printed text placed at its column in the document's
 // preformatted body, with leader fills, box-drawing rules, UTF-8 conversion
 // and the first web address made a link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body-line writer: columns, fills, rules, conversion, links, counters
 // and the caller's text, checked on the bytes of the document.
 #include "text/body_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The output of one body text: a block on the caller's stack that is handed
 // to the document when full and at the end, so that a usual printed line is
 // one write, whatever its pieces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the suite's host application on Windows: it paints its
 // console with a pattern of characters and colours, puts the cursor at a
 // known place, runs a program in the same console, waits for it, and then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in program for the process tests: appends a record of how it was
 // started to the file named by ORVTEST_RECORD: its own name (lower case,
 // without folder or extension) between angle brackets, then each argument

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the version resource of a Windows program the way the file's
 // properties do, for the package test:
 //

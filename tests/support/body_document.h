@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: a document opened straight at its body, so that a test sees
 // only what the body writers put into it.
 #pragma once

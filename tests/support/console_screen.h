@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: snapshots of an in-memory console and the bytes of the
 // window stack file that the console tests compare.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: the system's own calls for changing the environment and the
 // current directory. The
 // Windows build changes the process environment block, which is where the

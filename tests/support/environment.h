@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: environment variables and the current directory changed for
 // the length of one test and restored afterwards, so that tests of one
 // process do not see each other.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: failures of the system's file system that a test asks for.
 // On POSIX a limit on the size of the files this process writes; on Windows
 // a file another program holds open against writing.

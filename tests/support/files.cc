@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: whole-file reads and writes and existence checks, all
 // through the platform layer so that tests see paths as the program does.
 #include "support/files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: whole files read and written through the platform layer,
 // with paths as the core writes them (a native path works as well).
 #pragma once

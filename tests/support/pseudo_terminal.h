@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: a pseudo-terminal for the POSIX terminal console, whose
 // other end records everything sent to it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test folders under the system's temporary directory. Process ids repeat
 // under Wine, so names come from a random device and a counter.
 #include "support/temp_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support: a fresh folder for one test or fuzz run, removed with
 // everything in it afterwards (every file the platform still holds open is
 // closed first).
