@@ -19,7 +19,7 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 }
 install_missing "" cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lintian groff man-db
 # The browser tests print documents to PDF in headless Chromium and look at
 # the sheets and screenshots. Where these cannot be installed, those tests
 # are skipped and say so.

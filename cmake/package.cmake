@@ -9,6 +9,15 @@ set(ORVPRINT_DESCRIPTION "Turns the suite's printer spool file into an HTML docu
 set(ORVPRINT_MAINTAINER "orvprint maintainers <orvprint@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
+# The licence has one source, LICENSE: its copyright line goes into the
+# version resource, the whole text into every package.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE ORVPRINT_LICENSE)
+if(NOT ORVPRINT_LICENSE MATCHES "\n(Copyright [^\n]+)\n")
+  message(FATAL_ERROR "LICENSE holds no copyright line")
+endif()
+set(ORVPRINT_COPYRIGHT "${CMAKE_MATCH_1}")
+
 if(WIN32)
   # The version a Windows user sees in the Details tab of the file's properties.
   enable_language(RC)
@@ -17,11 +26,15 @@ if(WIN32)
   target_sources(orvprint PRIVATE ${PROJECT_BINARY_DIR}/packaging/orvprint.rc)
 
   # The suite's program folder holds everything side by side.
+  # Its texts have CR LF line ends, which every Windows editor shows.
   configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt.in
                  ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/packaging/LICENSE.txt
+                 @ONLY NEWLINE_STYLE CRLF)
   install(TARGETS orvprint RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/tools/suite/USTART.CMD
                 ${PROJECT_BINARY_DIR}/packaging/README.txt
+                ${PROJECT_BINARY_DIR}/packaging/LICENSE.txt
           DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
@@ -33,7 +46,42 @@ else()
   install(TARGETS orvprint RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/suite/cmd ${PROJECT_SOURCE_DIR}/tools/suite/ustart
           DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvprint)
-  install(FILES ${PROJECT_BINARY_DIR}/packaging/README DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+  # The licence as a Debian copyright file: the permission text of LICENSE,
+  # each line indented by one blank and each empty line a full stop.
+  string(FIND "${ORVPRINT_LICENSE}" "Permission is hereby granted" start)
+  string(SUBSTRING "${ORVPRINT_LICENSE}" ${start} -1 paragraphs)
+  string(STRIP "${paragraphs}" paragraphs)
+  string(REGEX REPLACE "\n\n" "\n.\n" paragraphs "${paragraphs}")
+  string(REGEX REPLACE "\n" "\n " paragraphs " ${paragraphs}")
+  set(ORVPRINT_LICENSE_PARAGRAPHS "${paragraphs}")
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in
+                 ${PROJECT_BINARY_DIR}/packaging/copyright @ONLY)
+
+  # The manual page and the changelog, compressed as Debian wants them; the
+  # changelog in the Debian form that the package tools read, made from
+  # CHANGELOG.md.
+  set(docs ${PROJECT_BINARY_DIR}/packaging/docs)
+  file(MAKE_DIRECTORY ${docs})
+  add_custom_command(
+    OUTPUT ${docs}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -DMODE=changelog -DSOURCE=${PROJECT_SOURCE_DIR}/CHANGELOG.md
+            -DMAINTAINER=${ORVPRINT_MAINTAINER} -DOUTPUT=${docs}/changelog.gz
+            -P ${PROJECT_SOURCE_DIR}/cmake/debian-docs.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/cmake/debian-docs.cmake
+    COMMENT "Debian changelog from CHANGELOG.md" VERBATIM)
+  add_custom_command(
+    OUTPUT ${docs}/orvprint.1.gz
+    COMMAND ${CMAKE_COMMAND} -DMODE=gzip -DSOURCE=${PROJECT_SOURCE_DIR}/packaging/orvprint.1
+            -DOUTPUT=${docs}/orvprint.1.gz -P ${PROJECT_SOURCE_DIR}/cmake/debian-docs.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/orvprint.1 ${PROJECT_SOURCE_DIR}/cmake/debian-docs.cmake
+    COMMENT "Compressed manual page" VERBATIM)
+  add_custom_target(orvprint_docs ALL DEPENDS ${docs}/changelog.gz ${docs}/orvprint.1.gz)
+
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/README ${PROJECT_BINARY_DIR}/packaging/copyright
+                ${docs}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${docs}/orvprint.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   set(CPACK_GENERATOR TGZ DEB)
   string(TOLOWER "linux-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
 endif()

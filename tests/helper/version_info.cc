@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   out += std::string("Translation=") + language + "\n";
   std::wstring table = L"\\StringFileInfo\\" + Wide(language) + L"\\";
   for (const wchar_t* name : {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion",
-                              L"InternalName", L"OriginalFilename"}) {
+                              L"InternalName", L"OriginalFilename", L"LegalCopyright"}) {
     std::wstring query = table + name;
     if (VerQueryValueW(block.data(), query.c_str(), &value, &length) && length > 0) {
       // The length counts the terminating null when the string has one.
