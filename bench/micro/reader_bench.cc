@@ -16,20 +16,20 @@ void ReadSpool(benchmark::State& state) {
   const std::string& path = bench::SampleSpoolFile(kSpoolBytes);
   size_t lines = 0;
   for (auto _ : state) {
-    SpoolReader reader;
-    OpenSpoolFile(reader, path);
-    while (!SpoolAtEnd(reader)) {
-      const ByteView line = ReadSpoolLine(reader);
+    bench::SpoolPass pass;
+    pass.Open(path);
+    while (!pass.AtEnd()) {
+      const ByteView line = pass.Next();
       if (kClassify) {
         bool isSend = IsSendLine(line);
-        SpoolLine parts = ClassifySpoolLine(reader, line);
+        SpoolLine parts = pass.Classify(line);
         benchmark::DoNotOptimize(isSend);
         benchmark::DoNotOptimize(parts);
       }
       benchmark::DoNotOptimize(line);
       ++lines;
     }
-    CloseSpoolFile(reader);
+    pass.Close();
   }
   platform::CloseAllFiles();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kSpoolBytes));

@@ -11,7 +11,6 @@
 #include <fstream>
 
 #include "platform/file_system.h"
-#include "spool/reader.h"
 
 namespace bench {
 namespace {
@@ -154,9 +153,12 @@ class DiscardingFileSystem : public platform::FileSystem {
   bool FindEntryAttributes(const std::string&, unsigned*) override { return false; }
 };
 
-std::string sampleFile;
-void RemoveSampleFile() {
-  if (!sampleFile.empty()) std::remove(sampleFile.c_str());
+std::vector<std::string>& TemporaryFiles() {
+  static std::vector<std::string> files;
+  return files;
+}
+void RemoveTemporaryFiles() {
+  for (const std::string& file : TemporaryFiles()) std::remove(file.c_str());
 }
 
 }  // namespace
@@ -169,28 +171,32 @@ ByteString SampleSpool(size_t bytes) {
   return out;
 }
 
+std::string SpoolFileOf(const ByteString& pass, size_t bytes) {
+  char name[] = "/tmp/orvbench.XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0) std::abort();
+  close(fd);
+  if (TemporaryFiles().empty()) std::atexit(RemoveTemporaryFiles);
+  TemporaryFiles().push_back(name);
+  std::ofstream file(name, std::ios::binary);
+  for (size_t written = 0; written < bytes; written += pass.size()) file << pass;
+  return name;
+}
+
 const std::string& SampleSpoolFile(size_t bytes) {
-  if (sampleFile.empty()) {
-    char name[] = "/tmp/orvbench.XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    sampleFile = name;
-    std::atexit(RemoveSampleFile);
-    std::ofstream(sampleFile, std::ios::binary) << SampleSpool(bytes);
-  }
-  return sampleFile;
+  static const std::string path = SpoolFileOf(OnePass(), bytes);
+  return path;
 }
 
 const std::vector<BodyCall>& SampleBodyCalls() {
   static const std::vector<BodyCall> calls = [] {
     std::vector<BodyCall> out;
-    SpoolReader reader;  // only its column is used
+    SpoolPass pass;  // only its classification is used
     int16_t fillColumn = 0;
     ByteString fillText;
     for (const char* raw : kPages) {
       const ByteString bytes = ToCodePage(raw);
-      SpoolLine line = ClassifySpoolLine(reader, bytes);
+      SpoolLine line = pass.Classify(bytes);
       if (line.kind == SpoolLine::Alignment && line.mode == 'N') {
         fillColumn = line.fillColumn;
         fillText = line.leaderText;

@@ -11,6 +11,7 @@
 
 #include "common/text.h"
 #include "html/document.h"
+#include "spool/reader.h"
 
 namespace bench {
 
@@ -36,6 +37,27 @@ const std::vector<BodyCall>& SampleBodyCalls();
 
 /// Total bytes of text in `calls`.
 size_t TextBytes(const std::vector<BodyCall>& calls);
+
+/// One reading of a spool file with the state its classification keeps: the
+/// only place that knows how the benchmarks call the reader and the
+/// classifier, so that a change of their interfaces is met here alone.
+class SpoolPass {
+ public:
+  void Open(const std::string& path) { OpenSpoolFile(reader_, path); }
+  bool AtEnd() { return SpoolAtEnd(reader_); }
+  ByteView Next() { return ReadSpoolLine(reader_); }
+  /// The kind and fields of `line`, as the print run classifies it.
+  SpoolLine Classify(ByteView line) { return ClassifySpoolLine(reader_, line); }
+  void Close() { CloseSpoolFile(reader_); }
+
+ private:
+  SpoolReader reader_;
+};
+
+/// Writes a spool file of `bytes` or a little more, built by repeating
+/// `pass`, to a temporary file removed at exit; returns its path. Each call
+/// makes a file of its own.
+std::string SpoolFileOf(const ByteString& pass, size_t bytes);
 
 /// Opens `doc` on a file that keeps nothing, as /dev/null does, so that
 /// writes cost what they cost without a disk.
