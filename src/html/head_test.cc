@@ -76,6 +76,7 @@ const std::vector<std::string> kHeadLines = {
     "  <STYLE TYPE='text/css' MEDIA='print'>",
     "    @page {",
     "      size:                    8.5in 11in;",
+    "      margin:                0.2in 0in;",
     "    }",
     "    BODY, TABLE {",
     "      color:                 #000000;",
@@ -83,7 +84,7 @@ const std::vector<std::string> kHeadLines = {
     "      margin-left:           .5in;",
     "    }",
     "    PRE {",
-    "      line-height:           12pt;",
+    "      line-height:           11.2pt;",
     "    }",
     "    .pica {",
     "      font-size:              10.6875pt;",
@@ -97,6 +98,8 @@ const std::vector<std::string> kHeadLines = {
     "    .salt {",
     "      page-break-after:      always;",
     "      visibility:            hidden;",
+    "      height:                0in;",
+    "      overflow:              hidden;",
     "    }",
     "  </STYLE>",
     "  <TITLE>@TITLE@</TITLE>",
@@ -160,16 +163,16 @@ struct HeadCase {
 
 TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
   const std::vector<HeadCase> cases = {
-      {"no keywords", "Anna", "", " Sales ", "Anna", "", " Sales ", 75},
-      {"keywords", "Anna", "stock,2026", " Sales ", "Anna", "stock,2026", " Sales ", 76},
-      {"keywords of blanks only are written", "", "   ", "  ", "", "   ", "  ", 76},
-      {"empty author", "", "", "", "", "", "", 75},
+      {"no keywords", "Anna", "", " Sales ", "Anna", "", " Sales ", 78},
+      {"keywords", "Anna", "stock,2026", " Sales ", "Anna", "stock,2026", " Sales ", 79},
+      {"keywords of blanks only are written", "", "   ", "  ", "", "   ", "  ", 79},
+      {"empty author", "", "", "", "", "", "", 78},
       {"non-ASCII values become UTF-8", "Jos\x82 Mu\xA4oz", "caf\x82,\xD5", " R\x82sum\x82 \xCD ",
-       "Jos\xC3\xA9 Mu\xC3\xB1oz", "caf\xC3\xA9,\xE2\x82\xAC", " R\xC3\xA9sum\xC3\xA9 \xE2\x95\x90 ", 76},
+       "Jos\xC3\xA9 Mu\xC3\xB1oz", "caf\xC3\xA9,\xE2\x82\xAC", " R\xC3\xA9sum\xC3\xA9 \xE2\x95\x90 ", 79},
       {"nothing is escaped", "O'Brien <&>", "a<b & 'c'", " x&y <z> ", "O'Brien <&>", "a<b & 'c'",
-       " x&y <z> ", 76},
+       " x&y <z> ", 79},
       {"control bytes show as blanks", std::string("a\tb\r\nc\0d", 8), "k\x01\x7f\xFF", " t\x1b[2J\n ",
-       "a b  c d", "k  \xC2\xA0", " t [2J  ", 76},
+       "a b  c d", "k  \xC2\xA0", " t [2J  ", 79},
   };
   for (const HeadCase& c : cases) {
     TempFolder folder("head");
