@@ -42,8 +42,8 @@ set(ORVPRINT_PLATFORM_TESTS
   src/platform/platform_test.cc
   src/platform/services-${SYSTEM}_test.cc
   src/platform/text-${SYSTEM}_test.cc)
-# The in-memory file system, console and services that tests, fuzz targets
-# and benchmarks put in place of the system's: a library of their own, never
+# The in-memory file system, console and services that the tests and the
+# fuzz targets put in place of the system's: a library of their own, never
 # linked into the program.
 set(ORVPRINT_PLATFORM_MEMORY_SOURCES
   src/platform/memory/console-memory.cc
