@@ -22,26 +22,33 @@ if(NOT WIN32)
 endif()
 
 set(ORVPRINT_PLATFORM_SOURCES
-  src/platform/console-memory.cc
+  src/platform/cell_grid.cc
   src/platform/console-${SYSTEM}.cc
   src/platform/file_names.cc
   src/platform/files.cc
-  src/platform/files-memory.cc
   src/platform/files-${SYSTEM}.cc
-  src/platform/platform-${SYSTEM}.cc
   src/platform/services.cc
-  src/platform/services-memory.cc
+  src/platform/services-${SYSTEM}.cc
   src/platform/text-${SYSTEM}.cc)
 if(NOT WIN32)
   # Windows resolves letter case itself; POSIX paths are resolved level by level.
   list(APPEND ORVPRINT_PLATFORM_SOURCES src/platform/path_resolver-posix.cc)
 endif()
 set(ORVPRINT_PLATFORM_TESTS
-  src/platform/console-memory_test.cc
   src/platform/console-${SYSTEM}_test.cc
-  src/platform/files-memory_test.cc
-  src/platform/platform-${SYSTEM}_test.cc
-  src/platform/platform_test.cc)
+  src/platform/files-${SYSTEM}_test.cc
+  src/platform/memory/console-memory_test.cc
+  src/platform/memory/files-memory_test.cc
+  src/platform/platform_test.cc
+  src/platform/services-${SYSTEM}_test.cc
+  src/platform/text-${SYSTEM}_test.cc)
+# The in-memory file system, console and services that the tests and the
+# fuzz targets put in place of the system's: a library of their own, never
+# linked into the program.
+set(ORVPRINT_PLATFORM_MEMORY_SOURCES
+  src/platform/memory/console-memory.cc
+  src/platform/memory/files-memory.cc
+  src/platform/memory/services-memory.cc)
 
 set(ORVPRINT_INI_SOURCES src/ini/ini.cc)
 set(ORVPRINT_INI_TESTS src/ini/ini_test.cc)

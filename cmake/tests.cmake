@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
 # Unit tests live beside the code (src/*/*_test.cc, listed in
-# cmake/sources.cmake) and link the same core library as the program; their
-# support lives in tests/support, whole-program tests in tests/.
+# cmake/sources.cmake) and link the same core library as the program, and
+# the in-memory platform; their support lives in tests/support,
+# whole-program tests in tests/.
 add_executable(orvprint_tests ${ORVPRINT_UNIT_TESTS} ${ORVPRINT_TEST_SUPPORT_SOURCES})
-target_link_libraries(orvprint_tests PRIVATE orvcore GTest::gtest GTest::gtest_main)
+target_link_libraries(orvprint_tests PRIVATE orvmemory orvcore GTest::gtest GTest::gtest_main)
 target_include_directories(orvprint_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_options(orvprint_tests PRIVATE ${ORVPRINT_WARNINGS})
 target_compile_definitions(orvprint_tests PRIVATE

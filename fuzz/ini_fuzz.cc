@@ -20,9 +20,9 @@
 #include "app/settings.h"
 #include "fuzz_support.h"
 #include "ini/ini.h"
-#include "platform/files-memory.h"
+#include "platform/memory/files-memory.h"
 #include "platform/platform.h"
-#include "platform/services-memory.h"
+#include "platform/memory/services-memory.h"
 
 namespace {
 

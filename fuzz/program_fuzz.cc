@@ -49,9 +49,9 @@
 #include "console/console_state.h"
 #include "console/window_stack.h"
 #include "fuzz_support.h"
-#include "platform/console-memory.h"
-#include "platform/files-memory.h"
-#include "platform/services-memory.h"
+#include "platform/memory/console-memory.h"
+#include "platform/memory/files-memory.h"
+#include "platform/memory/services-memory.h"
 #include "support/console_screen.h"
 
 namespace {

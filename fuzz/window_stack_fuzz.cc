@@ -23,8 +23,8 @@
 #include "console/progress_box.h"
 #include "console/window_stack.h"
 #include "fuzz_support.h"
-#include "platform/console-memory.h"
-#include "platform/files-memory.h"
+#include "platform/memory/console-memory.h"
+#include "platform/memory/files-memory.h"
 #include "platform/platform.h"
 
 namespace {

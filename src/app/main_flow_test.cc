@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/console-memory.h"
-#include "platform/files-memory.h"
-#include "platform/services-memory.h"
+#include "platform/memory/console-memory.h"
+#include "platform/memory/files-memory.h"
+#include "platform/memory/services-memory.h"
 #include "support/console_screen.h"
 
 namespace {

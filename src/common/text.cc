@@ -39,9 +39,9 @@ bool IsAllChar(std::string_view text, int code) {
 }
 
 char FoldUpper(char c) {
-  unsigned char b = static_cast<unsigned char>(c);
-  if (b >= 'a' && b <= 'z') return static_cast<char>(b - ('a' - 'A'));
-  switch (b) {
+  const char ascii = FoldUpperAscii(c);
+  if (ascii != c) return ascii;
+  switch (static_cast<unsigned char>(c)) {
     case 132: return static_cast<char>(142);  // a diaeresis
     case 148: return static_cast<char>(153);  // o diaeresis
     case 129: return static_cast<char>(154);  // u diaeresis
@@ -59,13 +59,13 @@ ByteString FoldUpper(const ByteString& text) {
   return folded;
 }
 
-bool EndsInSeparator(const ByteString& directory, bool slashCounts) {
+bool EndsInDriveOrFolderSeparator(const ByteString& directory, bool slashCounts) {
   if (directory.empty()) return false;
   char last = directory.back();
   return last == ':' || last == '\\' || (slashCounts && last == '/');
 }
 
 ByteString WithSeparator(const ByteString& directory, bool slashCounts) {
-  if (directory.empty() || EndsInSeparator(directory, slashCounts)) return directory;
+  if (directory.empty() || EndsInDriveOrFolderSeparator(directory, slashCounts)) return directory;
   return directory + '\\';
 }

@@ -56,8 +56,17 @@ bool IsAllChar(std::string_view text, int code);
 /// True when the text is empty or holds only blanks.
 inline bool IsBlankOnly(std::string_view text) { return IsAllChar(text, ' '); }
 
-/// One byte upper-cased: a-z and the seven accented letters of the code
-/// page that have capitals in it; every other byte is returned unchanged.
+/// A small ASCII letter (a-z) as its capital; every other byte unchanged.
+/// What a name that is ASCII by nature compares by: a drive letter, an
+/// environment variable's name, a web address's scheme.
+constexpr char FoldUpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+/// A capital ASCII letter (A-Z) as its small letter; every other byte unchanged.
+constexpr char FoldLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+/// One byte upper-cased the suite's way: a-z and the seven accented letters
+/// of the code page that have capitals in it; every other byte is returned
+/// unchanged. (File names fold wider: platform/file_names.h.)
 char FoldUpper(char c);
 
 /// The text with every byte folded by FoldUpper.
@@ -68,10 +77,11 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-/// True when the directory value ends in a separator: a colon or a
-/// backslash, or also a slash when `slashCounts` is set.
-bool EndsInSeparator(const ByteString& directory, bool slashCounts);
+/// True when a bare file name appended to the directory value lands in
+/// that directory: the value ends in a drive's colon or a backslash, or
+/// also a slash when `slashCounts` is set.
+bool EndsInDriveOrFolderSeparator(const ByteString& directory, bool slashCounts);
 
 /// The directory with a backslash appended when it is not empty and does
-/// not already end in a separator (see EndsInSeparator).
+/// not already end in a separator (see EndsInDriveOrFolderSeparator).
 ByteString WithSeparator(const ByteString& directory, bool slashCounts);

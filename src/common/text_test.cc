@@ -31,6 +31,15 @@ TEST(FoldUpperTest, FoldsAsciiLettersAndSevenCodePageLetters) {
   EXPECT_EQ(FoldUpper(std::string("Opcions \x87\xa4")), std::string("OPCIONS \x80\xa5"));
 }
 
+TEST(FoldAsciiTest, OnlyTheTwentySixLettersChangeCase) {
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    const bool small = b >= 'a' && b <= 'z', capital = b >= 'A' && b <= 'Z';
+    EXPECT_EQ(FoldUpperAscii(c), small ? static_cast<char>(b - 32) : c) << "byte " << b;
+    EXPECT_EQ(FoldLowerAscii(c), capital ? static_cast<char>(b + 32) : c) << "byte " << b;
+  }
+}
+
 TEST(SeparatorTest, AppendsABackslashUnlessTheValueEndsInOne) {
   for (bool slashCounts : {false, true}) {
     EXPECT_EQ(WithSeparator("", slashCounts), "");
@@ -41,8 +50,8 @@ TEST(SeparatorTest, AppendsABackslashUnlessTheValueEndsInOne) {
   }
   EXPECT_EQ(WithSeparator("C:/docs/", true), "C:/docs/");
   EXPECT_EQ(WithSeparator("C:/docs/", false), "C:/docs/\\");
-  EXPECT_TRUE(EndsInSeparator("a/", true));
-  EXPECT_FALSE(EndsInSeparator("a/", false));
+  EXPECT_TRUE(EndsInDriveOrFolderSeparator("a/", true));
+  EXPECT_FALSE(EndsInDriveOrFolderSeparator("a/", false));
 }
 
 TEST(IsAllCharTest, IsTrueWhenEveryByteHasTheCode) {

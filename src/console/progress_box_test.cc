@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "console/window_stack.h"
-#include "platform/console-memory.h"
+#include "platform/memory/console-memory.h"
 #include "platform/platform.h"
 #include "support/console_screen.h"
 #include "support/files.h"

@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "platform/console-memory.h"
+#include "platform/memory/console-memory.h"
 #include "support/console_screen.h"
 #include "support/files.h"
 #include "support/temp_folder.h"

@@ -12,7 +12,7 @@
 #include "support/environment.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
-#include "platform/files-memory.h"
+#include "platform/memory/files-memory.h"
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;

@@ -19,7 +19,7 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/console-memory.h"
+#include "platform/cell_grid.h"
 #include "common/charset.h"
 
 namespace platform {
@@ -46,19 +46,25 @@ std::string ColourSequence(int attribute) {
 
 bool IsTerminal(int fd) { return fd >= 0 && isatty(fd) == 1; }
 
-void TerminalSize(int fd, int& rows, int& columns) {
-  rows = columns = 0;
+// The cells of the terminal's size; none without a terminal.
+CellGrid TerminalGrid(int fd) {
   struct winsize size = {};
-  if (IsTerminal(fd) && ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
-    rows = size.ws_row;
-    columns = size.ws_col;
-  }
+  if (IsTerminal(fd) && ioctl(fd, TIOCGWINSZ, &size) == 0) return CellGrid(size.ws_row, size.ws_col);
+  return CellGrid(0, 0);
 }
 
-// The monotonic clock: clock_gettime without a system call on Linux.
+// The monotonic clock, read for every spool line the progress box counts.
+// Linux's coarse clock is read in a few nanoseconds where the precise one
+// can cost a hundred on a virtual machine; its few milliseconds of
+// resolution are far finer than the box's frames and the cursor reply's wait.
 int64_t NowMilliseconds() {
+#ifdef CLOCK_MONOTONIC_COARSE
+  const clockid_t clock = CLOCK_MONOTONIC_COARSE;
+#else
+  const clockid_t clock = CLOCK_MONOTONIC;
+#endif
   struct timespec now = {};
-  clock_gettime(CLOCK_MONOTONIC, &now);
+  clock_gettime(clock, &now);
   return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
@@ -109,14 +115,16 @@ class TerminalConsole : public Console {
   TerminalConsole(int fd, bool ownsFd, int replyMilliseconds, bool ignoreSignals);
   ~TerminalConsole() override;
 
-  int Rows() override { return cells_->Rows(); }
-  int Columns() override { return cells_->Columns(); }
-  void GetCursor(int& row, int& column) override { cells_->GetCursor(row, column); }
+  int Rows() override { return cells_.Rows(); }
+  int Columns() override { return cells_.Columns(); }
+  void GetCursor(int& row, int& column) override { cells_.GetCursor(row, column); }
   void SetCursor(int row, int column) override;
-  int Attribute() override { return cells_->Attribute(); }
-  void SetAttribute(int attribute) override { cells_->SetAttribute(attribute); }
+  int Attribute() override { return cells_.Attribute(); }
+  void SetAttribute(int attribute) override { cells_.SetAttribute(attribute); }
   bool ReadCell(int row, int column, char& character, unsigned char& attribute) override {
-    return cells_->ReadCell(row, column, character, attribute);
+    character = cells_.CharacterAt(row, column);
+    attribute = cells_.AttributeAt(row, column);
+    return cells_.Inside(row, column);
   }
   void Write(const ByteString& text) override;
   int64_t Milliseconds() override { return NowMilliseconds(); }
@@ -129,24 +137,21 @@ class TerminalConsole : public Console {
   bool rawInput_ = false;
   struct termios savedModes_ = {};
   bool ignoreSignals_;
-  static constexpr int kSignals[4] = {SIGINT, SIGQUIT, SIGHUP, SIGTSTP};
-  struct sigaction savedSignals_[4] = {};
-  std::unique_ptr<MemoryConsole> cells_;
+  struct sigaction savedSignals_[kTerminalSignalCount] = {};
+  CellGrid cells_;
   int sentAttribute_ = -1;  // the colours the terminal has; -1 until this console set them
   bool broken_ = false;     // the terminal stopped taking output
 };
 
 TerminalConsole::TerminalConsole(int fd, bool ownsFd, int replyMilliseconds, bool ignoreSignals)
-    : fd_(fd), ownsFd_(ownsFd), ignoreSignals_(ignoreSignals) {
+    : fd_(fd), ownsFd_(ownsFd), ignoreSignals_(ignoreSignals), cells_(TerminalGrid(fd)) {
   if (ignoreSignals_) {
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    for (int i = 0; i < 4; ++i) sigaction(kSignals[i], &ignore, &savedSignals_[i]);
+    for (int i = 0; i < kTerminalSignalCount; ++i)
+      sigaction(kTerminalSignals[i], &ignore, &savedSignals_[i]);
   }
-  int rows, columns;
-  TerminalSize(fd_, rows, columns);
-  cells_.reset(new MemoryConsole(rows, columns));
   if (!IsTerminal(fd_)) return;
 
   if (tcgetattr(fd_, &savedModes_) == 0) {
@@ -157,22 +162,22 @@ TerminalConsole::TerminalConsole(int fd, bool ownsFd, int replyMilliseconds, boo
     raw.c_cc[VTIME] = 0;
     rawInput_ = tcsetattr(fd_, TCSANOW, &raw) == 0;
   }
-  if (rows == 0) return;
+  if (cells_.Rows() == 0) return;
   Emit("\x1b[6n");
   int row, column;
-  if (!broken_ && ReadCursorReport(fd_, replyMilliseconds, row, column)) cells_->SetCursor(row, column);
+  if (!broken_ && ReadCursorReport(fd_, replyMilliseconds, row, column)) cells_.SetCursor(row, column);
 }
 
 TerminalConsole::~TerminalConsole() {
   if (sentAttribute_ != -1 && sentAttribute_ != 7) Emit("\x1b[0m");
   if (rawInput_) tcsetattr(fd_, TCSANOW, &savedModes_);
   if (ignoreSignals_)
-    for (int i = 0; i < 4; ++i) sigaction(kSignals[i], &savedSignals_[i], nullptr);
+    for (int i = 0; i < kTerminalSignalCount; ++i) sigaction(kTerminalSignals[i], &savedSignals_[i], nullptr);
   if (ownsFd_) close(fd_);
 }
 
 void TerminalConsole::Emit(const std::string& bytes) {
-  if (broken_ || cells_->Rows() == 0) return;
+  if (broken_ || cells_.Rows() == 0) return;
   const char* data = bytes.data();
   size_t size = bytes.size();
   while (size > 0) {
@@ -192,16 +197,16 @@ void TerminalConsole::Emit(const std::string& bytes) {
 }
 
 void TerminalConsole::SetCursor(int row, int column) {
-  cells_->SetCursor(row, column);
+  cells_.SetCursor(row, column);
   int r, c;
-  cells_->GetCursor(r, c);
+  cells_.GetCursor(r, c);
   Emit("\x1b[" + std::to_string(r) + ";" + std::to_string(c) + "H");
 }
 
 void TerminalConsole::Write(const ByteString& text) {
-  if (cells_->Rows() == 0 || text.empty()) return;
+  if (cells_.Rows() == 0 || text.empty()) return;
   std::string out;
-  const int attribute = cells_->Attribute() & 0xFF;
+  const int attribute = cells_.Attribute() & 0xFF;
   if (attribute != sentAttribute_) {
     out = ColourSequence(attribute);
     sentAttribute_ = attribute;
@@ -211,7 +216,7 @@ void TerminalConsole::Write(const ByteString& text) {
     AppendUtf8(byte < 32 ? kControlGlyphs[byte] : byte == 127 ? 0x2302 : UnicodeOfByte(byte), out);
   }
   Emit(out);
-  cells_->Write(text);
+  cells_.Write(text);
 }
 
 }  // namespace

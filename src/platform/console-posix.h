@@ -3,11 +3,19 @@
 // tests that run it against a pseudo-terminal of their own.
 #pragma once
 
+#include <signal.h>
+
 #include <memory>
 
 #include "platform/console.h"
 
 namespace platform {
+
+/// The signals a terminal raises from its keys and when it goes away
+/// (interrupt, quit, stop, hang-up): the system console ignores them while
+/// it exists, and a program started meanwhile has them as its own again.
+constexpr int kTerminalSignals[] = {SIGINT, SIGQUIT, SIGHUP, SIGTSTP};
+constexpr int kTerminalSignalCount = sizeof kTerminalSignals / sizeof kTerminalSignals[0];
 
 /// A console on the terminal open as `fd` (left open at the end). Its size
 /// is the terminal's at creation; the cursor is asked of the terminal,

@@ -2,7 +2,8 @@
 // The console the program draws on: a grid of character cells, each one
 // code page byte and one attribute byte, seen through its visible window.
 // Implemented by the system consoles (console-win32.cc, console-posix.cc)
-// and by an in-memory console for tests (console-memory.h).
+// and, for tests and fuzzing, by an in-memory console
+// (memory/console-memory.h) handed to the code under test in their place.
 #pragma once
 
 #include <cstdint>

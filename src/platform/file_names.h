@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // File names compared the way a Windows file system compares them: without
 // regard to letter case, for every letter of the DOS code page that has a
-// capital in it, not only the ASCII ones; and paths that name nothing.
+// capital in it, not only the ASCII ones (a wider rule than the suite's own
+// FoldUpper of common/text.h); and the separators of a path's levels.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +18,8 @@ std::string FoldFileName(const std::string& name);
 /// Appends the folded form of `size` bytes at `name` to `out`.
 void AppendFoldedFileName(std::string& out, const char* name, size_t size);
 
-/// True for a path that names no entry on any file system: one holding a
-/// NUL byte, which the system's interfaces would take for its end and so
-/// reach a shorter path the program never asked for.
-inline bool NamesNothing(const std::string& path) { return path.find('\0') != std::string::npos; }
+/// True for a backslash or a slash: either separates the levels of a path,
+/// on every file system the program runs on.
+inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace platform

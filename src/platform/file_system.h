@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The file systems behind the platform's file operations: the system's own
 // (files-posix.cc, files-win32.cc) and one held in memory for tests and
-// fuzzing (files-memory.h). Whichever is in use, files are known to the
+// fuzzing (memory/files-memory.h). Whichever is in use, files are known to the
 // program by the numbers of one shared open-file table (files.cc).
 #pragma once
 

@@ -3,7 +3,6 @@
 // through the OEM code page, the code page of the suite's console.
 #include <windows.h>
 
-#include "platform/file_names.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/text-win32.h"
@@ -28,7 +27,6 @@ bool IsPlainFile(HANDLE handle) {
 class Win32FileSystem : public FileSystem {
  public:
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
-    if (NamesNothing(path)) return false;
     DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
                    : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
                                                            : GENERIC_WRITE;
@@ -77,15 +75,14 @@ class Win32FileSystem : public FileSystem {
   void Close(FileHandle handle) override { CloseHandle(HandleOf(handle)); }
 
   bool Remove(const std::string& path) override {
-    return !NamesNothing(path) && DeleteFileW(WideFromOem(path).c_str()) != 0;
+    return DeleteFileW(WideFromOem(path).c_str()) != 0;
   }
 
   bool MakeDirectory(const std::string& path) override {
-    return !NamesNothing(path) && CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0;
   }
 
   bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {
-    if (NamesNothing(path)) return false;
     std::wstring wide = WideFromOem(path);
     // The search takes "?" and "*" as wildcards, and no name can hold them:
     // a path with one (also a character the code page could not write,

@@ -2,7 +2,8 @@
 // The open-file table shared by every file system: a file number is the
 // lowest free slot at the time of the open, and each slot remembers which
 // file system opened the file, so that a switch of file systems never
-// sends a handle to the wrong one.
+// sends a handle to the wrong one. Every path reaches a file system through
+// here, so the paths no file system may see are turned away here, once.
 #include <vector>
 
 #include "platform/file_names.h"
@@ -23,7 +24,13 @@ std::vector<OpenFile>& Table() {
   return table;
 }
 
-bool EndsInSeparator(const std::string& path) { return !path.empty() && (path.back() == '\\' || path.back() == '/'); }
+// True for a path that names no entry on any file system: one holding a
+// NUL byte, which the system's interfaces would take for its end and so
+// reach a shorter path the program never asked for.
+bool NamesNothing(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+// True for a path that ends in a separator: it can name a folder, never a file.
+bool NamesFolderOnly(const std::string& path) { return !path.empty() && IsPathSeparator(path.back()); }
 
 FileSystem*& Current() {
   static FileSystem* current = &SystemFileSystem();
@@ -31,8 +38,7 @@ FileSystem*& Current() {
 }
 
 FileNumber Open(const std::string& path, OpenMode mode) {
-  // A path that ends in a separator names a folder, never a file.
-  if (EndsInSeparator(path) || NamesNothing(path)) return 0;
+  if (NamesFolderOnly(path) || NamesNothing(path)) return 0;
   FileSystem& fileSystem = *Current();
   FileHandle handle = 0;
   if (!fileSystem.Open(path, mode, handle)) return 0;
@@ -126,7 +132,7 @@ bool MakeDirectory(const std::string& path) { return !NamesNothing(path) && Curr
 bool FindEntryAttributes(const std::string& path, unsigned* attributes) {
   // The Windows search finds nothing for a path that ends in a separator,
   // a folder's included; every file system answers alike.
-  if (EndsInSeparator(path) || NamesNothing(path)) return false;
+  if (NamesFolderOnly(path) || NamesNothing(path)) return false;
   unsigned found = 0;
   if (!Current()->FindEntryAttributes(path, &found)) return false;
   *attributes = found;

@@ -24,8 +24,6 @@
 #include <vector>
 
 #include "platform/file_names.h"
-
-#include "platform/file_names.h"
 #include "platform/text-posix.h"
 #include "common/charset.h"
 
@@ -210,7 +208,7 @@ bool Start(Resolver& r, bool relative) {
 
 ResolvedPath ResolvePath(const std::string& path) {
   ResolvedPath out;
-  if (path.empty() || path.size() >= PATH_MAX || NamesNothing(path)) return out;  // the system form is no shorter
+  if (path.empty() || path.size() >= PATH_MAX) return out;  // the system form is no shorter
   std::string slashed = path;
   for (char& c : slashed)
     if (c == '\\') c = '/';

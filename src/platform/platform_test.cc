@@ -14,8 +14,8 @@
 
 using testing_support::TempFolder;
 
-#include "platform/files-memory.h"
-#include "platform/services-memory.h"
+#include "platform/memory/files-memory.h"
+#include "platform/memory/services-memory.h"
 
 namespace {
 

@@ -2,8 +2,6 @@
 // The services in use and the free functions of platform.h that go to them.
 #include "platform/services.h"
 
-#include "platform/system_services.h"
-
 namespace platform {
 namespace {
 
@@ -12,28 +10,11 @@ Services*& Current() {
   return current;
 }
 
-// The system's services: the same on every system, each call handed to
-// the system's own implementation.
-class OwnServices : public Services {
- public:
-  std::string Environment(const std::string& name) override { return SystemEnvironment(name); }
-  LocalTime Now() override { return SystemNow(); }
-  uint32_t ProcessNumber() override { return SystemProcessNumber(); }
-  bool RunAndWait(const std::string& commandLine) override { return SystemRunAndWait(commandLine); }
-};
-
 }  // namespace
 
-Services& SystemServices() {
-  static OwnServices services;
-  return services;
-}
+ScopedServices::ScopedServices(Services& services) : previous_(*Current()) { Current() = &services; }
 
-Services& UseServices(Services& services) {
-  Services& previous = *Current();
-  Current() = &services;
-  return previous;
-}
+ScopedServices::~ScopedServices() { Current() = &previous_; }
 
 std::string GetEnvironment(const std::string& name) { return Current()->Environment(name); }
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // What the program asks of the system besides files and the console: the
 // environment, the clock, its process number and the start of outside
-// programs. The system's own (platform-posix.cc, platform-win32.cc) is in
-// use unless another is put in its place, such as the one held in memory
-// for tests and fuzzing (services-memory.h); the free functions of
-// platform.h go to whichever is in use.
+// programs. The system's own (services-posix.cc, services-win32.cc) are in
+// use unless others are put in their place for a while, such as the ones
+// tests and fuzzing hold in memory (memory/services-memory.h); the free
+// functions of platform.h go to whichever are in use.
 #pragma once
 
 #include <cstdint>
@@ -32,16 +32,12 @@ class Services {
 /// The operating system's services.
 Services& SystemServices();
 
-/// Makes `services` the ones the free functions of platform.h go to and
-/// returns the ones used until now (the system's at start).
-Services& UseServices(Services& services);
-
 /// Puts services in use for as long as the object lives, then the ones
 /// used before them again.
 class ScopedServices {
  public:
-  explicit ScopedServices(Services& services) : previous_(UseServices(services)) {}
-  ~ScopedServices() { UseServices(previous_); }
+  explicit ScopedServices(Services& services);
+  ~ScopedServices();
   ScopedServices(const ScopedServices&) = delete;
   ScopedServices& operator=(const ScopedServices&) = delete;
 

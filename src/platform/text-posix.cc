@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/charset.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
@@ -32,6 +33,9 @@ char CodePageByte(uint32_t codePoint) {
 }
 
 }  // namespace
+
+// Names cross to the system as UTF-8 whatever the locale: nothing to select.
+void SelectOemCodePage() {}
 
 std::string CodePageFromUtf8(const std::string& utf8) {
   std::string out;

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include "platform/platform.h"
+
 namespace platform {
+
+void SelectOemCodePage() { SetFileApisToOEM(); }
 
 std::wstring WideFromOem(const std::string& text) {
   if (text.empty()) return std::wstring();

@@ -105,5 +105,4 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   CloseSpoolFile(reader);
   CloseProgressBox(console);
   FinishDocument(run, inputs);
-  platform::CloseAllFiles();
 }

@@ -12,8 +12,8 @@
 
 #include "console/console_state.h"
 #include "html/document.h"
-#include "platform/console-memory.h"
-#include "platform/files-memory.h"
+#include "platform/memory/console-memory.h"
+#include "platform/memory/files-memory.h"
 #include "support/console_screen.h"
 #include "support/environment.h"
 #include "support/files.h"

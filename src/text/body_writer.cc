@@ -141,8 +141,6 @@ Rules FindRules(const WorkingText& t) {
   return rules;
 }
 
-unsigned char FoldLowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-
 // True when "http://" in any letter case has its colon at `colon`. The
 // converted text holds the same ASCII bytes at the same places, so the
 // code page bytes can be searched instead.

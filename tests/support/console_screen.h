@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/console-memory.h"
+#include "platform/memory/console-memory.h"
 
 namespace testing_support {
 

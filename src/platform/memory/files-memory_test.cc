@@ -2,7 +2,7 @@
 // The in-memory file system through the platform's file operations: names
 // compared as a Windows file system compares them, the failures it can be
 // asked for, and its open files next to the system's.
-#include "platform/files-memory.h"
+#include "platform/memory/files-memory.h"
 
 #include <gtest/gtest.h>
 

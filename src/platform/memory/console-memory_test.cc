@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The in-memory console: wrapping, scrolling and cursor placement, the way
 // a terminal does them.
-#include "platform/console-memory.h"
+#include "platform/memory/console-memory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The in-memory file system: entries by their folded full path, open files
 // in numbered slots.
-#include "platform/files-memory.h"
+#include "platform/memory/files-memory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "common/text.h"
 #include "platform/file_names.h"
 
 namespace platform {
@@ -20,8 +21,6 @@ constexpr size_t kLongestName = 255;
 // Far beyond any file the program writes; a write past it fails like one
 // to a full disk instead of asking for the memory.
 constexpr uint64_t kLongestFile = uint64_t{1} << 30;
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Characters no name on a Windows file system can hold.
 bool IsForbidden(char c) {
@@ -102,19 +101,19 @@ MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const 
   size_t i = 0;
   std::string& key = parsed.key;
   key.reserve(path.size() + 1);  // a backslash before each level, the levels no longer than written
-  const char drive = static_cast<char>(path[0] & ~0x20);
+  const char drive = FoldUpperAscii(path[0]);
   if (path.size() >= 2 && path[1] == ':' && drive >= 'A' && drive <= 'Z') {
     AppendFoldedFileName(key, path.data(), 2);
     i = 2;
   }
   const size_t rootSize = key.size();
   while (i < path.size()) {
-    if (IsSeparator(path[i])) {
+    if (IsPathSeparator(path[i])) {
       ++i;
       continue;
     }
     const size_t begin = i;
-    while (i < path.size() && !IsSeparator(path[i])) ++i;
+    while (i < path.size() && !IsPathSeparator(path[i])) ++i;
     size_t size = i - begin;
     const char* level = path.data() + begin;
     if (size == 1 && level[0] == '.') continue;

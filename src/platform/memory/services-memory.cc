@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The in-memory services: a map for the environment, a list of the
 // programs asked for.
-#include "platform/services-memory.h"
+#include "platform/memory/services-memory.h"
+
+#include "common/text.h"
 
 namespace platform {
 namespace {
 
 std::string FoldName(std::string name) {
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : name) c = FoldUpperAscii(c);
   return name;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Services held in memory, for tests and fuzzing: an environment of its
+// Services held in memory, for tests and fuzzing (put in use with
+// ScopedServices): an environment of its
 // own, a clock that stands still, a fixed process number, and programs
 // that are never started, only recorded with their command lines.
 #pragma once

@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: MIT
-// The system's services on Windows (system_services.h): environment, clock and
-// processes; files are in files-win32.cc. Every byte string crosses to the wide
-// interfaces through the OEM code page, the code page of the suite's console.
-#include "platform/platform.h"
-#include "platform/system_services.h"
-
+// The system's services on Windows: environment, clock and processes; files
+// are in files-win32.cc. Every byte string crosses to the wide interfaces
+// through the OEM code page, the code page of the suite's console.
 #include <windows.h>
 
 #include <vector>
 
+#include "platform/services.h"
 #include "platform/text-win32.h"
 
 namespace platform {
+namespace {
 
-void SelectOemCodePage() { SetFileApisToOEM(); }
+class Win32Services : public Services {
+ public:
+  std::string Environment(const std::string& name) override;
+  LocalTime Now() override;
+  uint32_t ProcessNumber() override { return GetCurrentProcessId(); }
+  bool RunAndWait(const std::string& commandLine) override;
+};
 
-std::string SystemEnvironment(const std::string& name) {
+std::string Win32Services::Environment(const std::string& name) {
   std::wstring wideName = WideFromOem(name);
   std::vector<wchar_t> buffer(256);
   for (;;) {
@@ -27,15 +32,13 @@ std::string SystemEnvironment(const std::string& name) {
   }
 }
 
-LocalTime SystemNow() {
+LocalTime Win32Services::Now() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
   return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
-uint32_t SystemProcessNumber() { return GetCurrentProcessId(); }
-
-bool SystemRunAndWait(const std::string& commandLine) {
+bool Win32Services::RunAndWait(const std::string& commandLine) {
   std::wstring line = WideFromOem(commandLine);
   if (line.size() >= 32767) line.resize(32766);  // the system's own limit
   STARTUPINFOW startup = {};
@@ -52,6 +55,13 @@ bool SystemRunAndWait(const std::string& commandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+}  // namespace
+
+Services& SystemServices() {
+  static Win32Services system;
+  return system;
 }
 
 }  // namespace platform

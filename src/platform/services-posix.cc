@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// The system's services on POSIX systems: environment, clock and processes;
+// files are in files-posix.cc. Text crosses to the system as UTF-8; a
+// program path is resolved as every other path is (path_resolver-posix.h).
+#include <spawn.h>
+#include <sys/time.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+#include "common/charset.h"
+#include "platform/console-posix.h"
+#include "platform/path_resolver-posix.h"
+#include "platform/services.h"
+#include "platform/text-posix.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+class PosixServices : public Services {
+ public:
+  std::string Environment(const std::string& name) override {
+    const char* value = std::getenv(ConvertCharset(name).c_str());
+    return value ? CodePageFromUtf8(value) : std::string();
+  }
+
+  LocalTime Now() override {
+    struct timeval now;
+    gettimeofday(&now, nullptr);
+    struct tm local;
+    time_t seconds = now.tv_sec;
+    localtime_r(&seconds, &local);
+    return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                     local.tm_min,         local.tm_sec,     static_cast<int>(now.tv_usec / 1000)};
+  }
+
+  uint32_t ProcessNumber() override { return static_cast<uint32_t>(getpid()); }
+
+  bool RunAndWait(const std::string& commandLine) override;
+};
+
+bool PosixServices::RunAndWait(const std::string& commandLine) {
+  std::vector<std::string> words = SplitCommandLine(commandLine);
+  if (words.empty()) return false;
+  std::vector<std::string> args;
+  for (const std::string& word : words) args.push_back(ConvertCharset(word));
+  // The program is a path like any other; its arguments reach it as written.
+  args[0] = SystemPath(words[0]);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(&arg[0]);
+  argv.push_back(nullptr);
+
+  // The signals the console ignores while it exists are the child's own
+  // again, as a Windows child does not inherit its parent's control handler.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : kTerminalSignals) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+  pid_t pid;
+  bool searchPath = args[0].find('/') == std::string::npos;
+  int rc = searchPath ? posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ)
+                      : posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (rc != 0) return false;
+  int status;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+}  // namespace
+
+Services& SystemServices() {
+  static PosixServices system;
+  return system;
+}
+
+}  // namespace platform

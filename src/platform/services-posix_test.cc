@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// The POSIX services: environment values in the code page, programs started
+// with their words and waited for, with the terminal's signals their own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
+
+using testing_support::ReadFileBytes;
+using testing_support::TempFolder;
+
+namespace {
+
+class PosixServicesTest : public ::testing::Test {
+ protected:
+  TempFolder temp_;
+  const std::string folder_ = temp_.path();
+};
+
+TEST_F(PosixServicesTest, EnvironmentValuesArriveInTheCodePage) {
+  setenv("ORVTEST_VALUE", "Jos\xc3\xa9 \xe2\x82\xac", 1);
+  EXPECT_EQ(platform::GetEnvironment("ORVTEST_VALUE"), "Jos\x82 \xd5");
+  unsetenv("ORVTEST_VALUE");
+  EXPECT_EQ(platform::GetEnvironment("ORVTEST_VALUE"), "");
+}
+
+TEST_F(PosixServicesTest, RunAndWaitPassesTheWordsAndWaits) {
+  std::string record = folder_ + "/record.txt";
+  setenv("ORVTEST_RECORD", record.c_str(), 1);
+  std::string helper = ORVPRINT_TEST_HELPER_PATH;
+  ASSERT_TRUE(platform::RunAndWait(helper + " /C USTART \"C:\\My Docs\\R.htm\" Jos\x82"));
+  // The helper has ended and written its record before RunAndWait returned.
+  EXPECT_EQ(ReadFileBytes(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n");
+
+  // A program folder written with backslashes names the same program.
+  std::string dir = helper.substr(0, helper.rfind('/'));
+  std::string name = helper.substr(helper.rfind('/') + 1);
+  setenv("ORVTEST_EXIT", "3", 1);
+  EXPECT_TRUE(platform::RunAndWait(dir + "\\" + name));
+  unsetenv("ORVTEST_EXIT");
+  unsetenv("ORVTEST_RECORD");
+  EXPECT_EQ(ReadFileBytes(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n<orvtest_helper>\n--\n");
+}
+
+TEST_F(PosixServicesTest, ProgramsStartWithTheSignalsThisRunIgnores) {
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, &previous);
+  std::string survived = folder_ + "/survived";
+  // The child interrupts itself: it must end there, not run on.
+  EXPECT_TRUE(platform::RunAndWait("/bin/sh -c \"kill -INT $$; echo on > " + survived + "\""));
+  sigaction(SIGINT, &previous, nullptr);
+  struct stat st;
+  EXPECT_NE(stat(survived.c_str(), &st), 0);
+}
+
+}  // namespace
