@@ -17,12 +17,13 @@ void ReadSpool(benchmark::State& state) {
   size_t lines = 0;
   for (auto _ : state) {
     SpoolReader reader;
+    ClassifierState classifier;
     OpenSpoolFile(reader, path);
     while (!SpoolAtEnd(reader)) {
       const ByteView line = ReadSpoolLine(reader);
       if (kClassify) {
         bool isSend = IsSendLine(line);
-        SpoolLine parts = ClassifySpoolLine(reader, line);
+        SpoolLine parts = ClassifySpoolLine(line, classifier);
         benchmark::DoNotOptimize(isSend);
         benchmark::DoNotOptimize(parts);
       }

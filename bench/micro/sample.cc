@@ -185,12 +185,12 @@ const std::string& SampleSpoolFile(size_t bytes) {
 const std::vector<BodyCall>& SampleBodyCalls() {
   static const std::vector<BodyCall> calls = [] {
     std::vector<BodyCall> out;
-    SpoolReader reader;  // only its column is used
+    ClassifierState classifier;
     int16_t fillColumn = 0;
     ByteString fillText;
     for (const char* raw : kPages) {
       const ByteString bytes = ToCodePage(raw);
-      SpoolLine line = ClassifySpoolLine(reader, bytes);
+      SpoolLine line = ClassifySpoolLine(bytes, classifier);
       if (line.kind == SpoolLine::Alignment && line.mode == 'N') {
         fillColumn = line.fillColumn;
         fillText = line.leaderText;
@@ -217,11 +217,11 @@ void OpenNullDocument(DocumentState& doc) {
   static DiscardingFileSystem discarding;
   platform::FileSystem& previous = platform::UseFileSystem(discarding);
   doc.htmlPath = "NUL.htm";
-  OpenDocumentFile(doc);
+  doc.output.Open(doc.htmlPath);
   platform::UseFileSystem(previous);
-  if (!doc.documentOpen) std::abort();  // a measurement that writes nothing would be none
+  if (!doc.output.IsOpen()) std::abort();  // a measurement that writes nothing would be none
 }
 
-void CloseNullDocument(DocumentState& doc) { CloseDocumentFile(doc); }
+void CloseNullDocument(DocumentState& doc) { doc.output.Close(); }
 
 }  // namespace bench

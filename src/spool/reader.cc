@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr char kCtrlZ = '\x1a';
-
 // Moves the unread bytes to the front of the buffer and reads more behind
 // them. Data ends at the end of the file or at a Ctrl-Z, which is never
 // made part of the buffered bytes. A LF that comes right after a CR that
@@ -82,7 +80,7 @@ bool TakeLongLine(SpoolReader& reader, int64_t start, uint64_t length) {
   const char* const bytes = line.data();
   size_t end = got;
   if (const void* cr = std::memchr(bytes, '\r', end)) end = static_cast<size_t>(static_cast<const char*>(cr) - bytes);
-  if (const void* z = std::memchr(bytes, '\x1a', end)) end = static_cast<size_t>(static_cast<const char*>(z) - bytes);
+  if (const void* z = std::memchr(bytes, kCtrlZ, end)) end = static_cast<size_t>(static_cast<const char*>(z) - bytes);
   line.resize(end);
   return true;
 }
@@ -154,14 +152,14 @@ void TakeAlignmentFields(ByteView line, SpoolLine& out) {
 
 // Column, text and line-end count: the first comma ends the column, the
 // last comma begins the count, and everything between is the text.
-void TakeTextFields(SpoolReader& reader, ByteView line, SpoolLine& out) {
+void TakeTextFields(ByteView line, ClassifierState& state, SpoolLine& out) {
   size_t first = line.find(',');
   size_t rest = 0;
   if (first != ByteView::npos) {
-    reader.lastTextColumn = ReadInt16(line.substr(0, first));
+    state.lastTextColumn = ReadInt16(line.substr(0, first));
     rest = first + 1;
   }
-  out.column = reader.lastTextColumn;
+  out.column = state.lastTextColumn;
   size_t last = line.rfind(',');
   if (last == ByteView::npos || last < rest) {
     out.lineEnds = ReadInt16(line.substr(rest));
@@ -179,7 +177,6 @@ void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
   if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
   reader.file = platform::OpenExistingForReading(path);
   reader.dataEnds = reader.file == 0;
-  reader.lastTextColumn = 0;
 }
 
 bool SpoolAtEnd(SpoolReader& reader) {
@@ -225,7 +222,7 @@ bool IsSendLine(ByteView line) {
          FoldUpper(line[keyword + 2]) == 'N' && FoldUpper(line[keyword + 3]) == 'D';
 }
 
-SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
+SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
   SpoolLine out;
   const char first = line.empty() ? '\0' : line[0];
   if (IsSendLine(line)) {
@@ -245,17 +242,9 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
     TakeAlignmentFields(line, out);
   } else if (!IsBlankOnly(line)) {
     out.kind = SpoolLine::Text;
-    TakeTextFields(reader, line, out);
+    TakeTextFields(line, state, out);
   }
   return out;
-}
-
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
-  return ClassifySpoolLine(reader, ByteView(line));
-}
-
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line) {
-  return ClassifySpoolLine(reader, ByteView(line));
 }
 
 void CloseSpoolFile(SpoolReader& reader) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The body-line writer and its saved-text stack. The text is never copied:
+// The body-line writer. The text is never copied:
 // fill, rules and link are worked out on the bytes where they lie, and the
 // UTF-8 goes straight into the output block.
 #include "text/body_writer.h"
@@ -14,17 +14,16 @@
 
 namespace {
 
-// Each stack entry is its bytes followed by their count as an unsigned
-// 64-bit little-endian number, so an entry of any length fits.
-constexpr size_t kLengthBytes = 8;
-
 int ClampToInt16(int value) { return std::max(-32768, std::min(32767, value)); }
 
-constexpr bool IsControlByte(unsigned char b) { return b < 32 || b == 127 || b == 255; }
+// The bytes the body shows as one space each: the ASCII controls, and the
+// code page's no-break space (255), which a preformatted body would
+// otherwise keep from breaking where the printed page shows a blank.
+constexpr bool IsBlankedInBody(unsigned char b) { return IsAsciiControl(b) || b == 255; }
 
 unsigned char Cleaned(char c) {
   const unsigned char b = static_cast<unsigned char>(c);
-  return IsControlByte(b) ? ' ' : b;
+  return IsBlankedInBody(b) ? ' ' : b;
 }
 
 struct AddressBytes {
@@ -47,7 +46,7 @@ const Utf8Forms& CleanForms() {
   static const Utf8Forms forms = [] {
     Utf8Forms cleaned = kUtf8OfByte;
     for (size_t c = 0; c < cleaned.size(); ++c)
-      if (IsControlByte(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
+      if (IsBlankedInBody(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
     return cleaned;
   }();
   return forms;
@@ -242,33 +241,16 @@ void PutText(OutputBlock& out, const WorkingText& t) {
 
 }  // namespace
 
-void PushSavedText(DocumentState& doc, const ByteString& text) {
-  doc.savedTextStack += text;
-  uint64_t length = text.size();
-  for (size_t i = 0; i < kLengthBytes; ++i) doc.savedTextStack += static_cast<char>((length >> (8 * i)) & 0xFF);
-}
-
-ByteString PopSavedText(DocumentState& doc) {
-  ByteString& stack = doc.savedTextStack;
-  if (stack.size() < kLengthBytes) {
-    stack.clear();
-    return ByteString();
-  }
-  uint64_t length = 0;
-  for (size_t i = 0; i < kLengthBytes; ++i)
-    length |= static_cast<uint64_t>(static_cast<unsigned char>(stack[stack.size() - kLengthBytes + i])) << (8 * i);
-  size_t available = stack.size() - kLengthBytes;
-  size_t start = length > available ? 0 : available - static_cast<size_t>(length);
-  ByteString text = stack.substr(start, available - start);
-  stack.resize(start);
-  return text;
+void SetLeaderFill(DocumentState& doc, int16_t fillColumn, ByteView fillText) {
+  doc.fillColumn = fillColumn;
+  doc.fillText.assign(fillText.data(), fillText.size());
 }
 
 void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) {
   column = ClampToInt16(column);
   newlines = ClampToInt16(newlines);
   // With no document open only the counters and the fill move.
-  const bool writing = doc.documentOpen;
+  const bool writing = doc.output.IsOpen();
   OutputBlock out(doc);
 
   if (column > doc.outColumn + 1) {
@@ -292,6 +274,6 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
 
 void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines) {
   for (char& c : text)
-    if (IsControlByte(static_cast<unsigned char>(c))) c = ' ';
+    if (IsBlankedInBody(static_cast<unsigned char>(c))) c = ' ';
   WriteBodyText(doc, column, ByteView(text), newlines);
 }

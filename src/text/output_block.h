@@ -23,7 +23,7 @@ struct OutputBlock {
 
 /// Hands what the block holds to the document.
 inline void Flush(OutputBlock& out) {
-  if (out.used > 0) WriteToDocument(out.doc, out.bytes, out.used);
+  if (out.used > 0) out.doc.output.Write(out.bytes, out.used);
   out.used = 0;
 }
 
