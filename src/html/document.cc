@@ -5,6 +5,7 @@
 #include "html/document.h"
 
 #include <algorithm>
+#include <cstring>
 
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
@@ -39,29 +40,41 @@ bool DocumentOutput::InsertIntoFile(int64_t at, const std::string& bytes) {
   return true;
 }
 
-// Puts the held bytes in their place: the next printed byte follows.
+// Puts the held bytes in their place: the next printed byte follows. The
+// held string keeps its memory for the next page.
 void DocumentOutput::ReleaseHeld() {
   if (!holding_) return;
   holding_ = false;
-  std::string bytes;
-  bytes.swap(held_);
-  if (heldAt_ >= flushed_) {
-    pending_.insert(static_cast<size_t>(heldAt_ - flushed_), bytes);
-  } else if (!InsertIntoFile(heldAt_, bytes)) {
+  if (heldAt_ >= flushed_ && held_.size() <= kBufferSize - used_) {
+    char* at = buffer_.get() + (heldAt_ - flushed_);
+    std::memmove(at + held_.size(), at, used_ - static_cast<size_t>(heldAt_ - flushed_));
+    std::memcpy(at, held_.data(), held_.size());
+    used_ += held_.size();
+  } else if (!InsertIntoFile(heldAt_, held_)) {
     // The file cannot be read back: the bytes come after the tags that
     // followed their place, ahead of the printed text all the same.
-    pending_ += bytes;
+    Append(held_.data(), held_.size());
   }
+  held_.clear();
 }
 
+// Appends bytes that release nothing held: markup, or the held bytes
+// themselves.
 void DocumentOutput::Append(const char* data, size_t size) {
-  pending_.append(data, size);
-  if (pending_.size() >= kDocumentFlushSize) Flush();
+  while (size > 0) {
+    const size_t n = std::min(size, kDocumentFlushSize);
+    if (kBufferSize - used_ < n) Flush();
+    std::memcpy(buffer_.get() + used_, data, n);
+    Commit(n);
+    data += n;
+    size -= n;
+  }
 }
 
 void DocumentOutput::Open(const ByteString& path) {
   Close();
-  pending_.clear();
+  if (!buffer_) buffer_.reset(new char[kBufferSize]);
+  used_ = 0;
   DropHeld();
   flushed_ = 0;
   path_ = path;
@@ -98,7 +111,7 @@ void DocumentOutput::Hold(std::string_view bytes) {
   ReleaseHeld();
   holding_ = true;
   held_.assign(bytes.data(), bytes.size());
-  heldAt_ = flushed_ + static_cast<int64_t>(pending_.size());
+  heldAt_ = flushed_ + static_cast<int64_t>(used_);
 }
 
 void DocumentOutput::DropHeld() {
@@ -107,11 +120,11 @@ void DocumentOutput::DropHeld() {
 }
 
 void DocumentOutput::Flush() {
-  if (open_ && !pending_.empty()) {
-    platform::WriteBytes(file_, pending_.data(), pending_.size());
-    flushed_ += static_cast<int64_t>(pending_.size());
+  if (open_ && used_ > 0) {
+    platform::WriteBytes(file_, buffer_.get(), used_);
+    flushed_ += static_cast<int64_t>(used_);
   }
-  pending_.clear();
+  used_ = 0;
 }
 
 void DocumentOutput::Close() {

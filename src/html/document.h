@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,7 @@ class DocumentOutput {
   /// it failed or none was opened; kept after the close.
   platform::FileNumber File() const { return file_; }
   /// Bytes written but not yet passed to the file.
-  size_t Buffered() const { return pending_.size(); }
+  size_t Buffered() const { return used_; }
 
   /// Ends the output to a document still open (its buffered bytes are
   /// written and the file closed, with no tail), then creates `path` or
@@ -43,6 +44,21 @@ class DocumentOutput {
   /// nothing.
   void Write(const char* data, size_t size);
   void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+
+  /// Room at the end of the output for `size` printed bytes, `size` at most
+  /// kDocumentFlushSize, while a document is open: the bytes written there
+  /// count once passed to Commit. Bytes held back are put in their place
+  /// first, as for Write, so ask only when at least one byte follows.
+  char* Room(size_t size) {
+    if (holding_) ReleaseHeld();
+    if (kBufferSize - used_ < size) Flush();
+    return buffer_.get() + used_;
+  }
+  /// Counts `size` bytes written at Room as output.
+  void Commit(size_t size) {
+    used_ += size;
+    if (used_ >= kDocumentFlushSize) Flush();
+  }
 
   /// Appends the bytes and a line end (CR LF).
   void WriteLine(std::string_view bytes);
@@ -74,10 +90,15 @@ class DocumentOutput {
   void ReleaseHeld();
   bool InsertIntoFile(int64_t at, const std::string& bytes);
 
+  // Twice the flush size: what is buffered stays below the flush size
+  // between calls, so a write below it always fits.
+  static constexpr size_t kBufferSize = 2 * kDocumentFlushSize;
+
   ByteString path_;                 // where the file was created: read back to insert held bytes
   platform::FileNumber file_ = 0;
   bool open_ = false;
-  std::string pending_;             // bytes written but not yet passed to the file
+  std::unique_ptr<char[]> buffer_;  // kBufferSize bytes once a document was opened
+  size_t used_ = 0;                 // bytes of the buffer written but not yet passed to the file
   int64_t flushed_ = 0;             // bytes passed to the file since it was opened
 
   // Bytes held back at a place in the output (the last page-break block):

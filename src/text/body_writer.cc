@@ -42,15 +42,13 @@ constexpr AddressBytes FindAddressBytes() {
 constexpr AddressBytes kAddressBytes = FindAddressBytes();
 
 // The forms the body is written with: a control byte shows as one space.
-const Utf8Forms& CleanForms() {
-  static const Utf8Forms forms = [] {
-    Utf8Forms cleaned = kUtf8OfByte;
-    for (size_t c = 0; c < cleaned.size(); ++c)
-      if (IsBlankedInBody(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
-    return cleaned;
-  }();
-  return forms;
-}
+// Made before main from the code page's forms, which are constants.
+const Utf8Forms kCleanForms = [] {
+  Utf8Forms cleaned = kUtf8OfByte;
+  for (size_t c = 0; c < cleaned.size(); ++c)
+    if (IsBlankedInBody(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
+  return cleaned;
+}();
 
 // --- The working text: the printed text, then the spaces and copies of a
 // pending leader fill. It is never put together in memory.
@@ -210,14 +208,47 @@ void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, 
   }
 }
 
+// Texts up to this length are looked at byte by byte for what needs more
+// than conversion; longer ones are searched with memchr.
+constexpr size_t kShortText = 64;
+
+// Spaces of a text placed close after the previous one.
+constexpr size_t kFewSpaces = 16;
+
+// The usual piece of a report, a short text (kShortText at most) after at
+// most kFewSpaces spaces, with at most one line end, written in one pass
+// into one piece of the document's buffer, when it is plain: no colon (so
+// no address) and no dashes or equals signs side by side (so no rule).
+// False, with nothing written, for a text that is not plain; it is not
+// empty then, so the room asked for was due anyway.
+bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, int newlines) {
+  static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                           ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  char* const start = output.Room(kFewSpaces + 3 * kShortText + 1 + 2);
+  std::memcpy(start, kSpaces, kFewSpaces);
+  char* at = start + spaces;
+  char previous = 0;
+  for (const char c : text) {
+    if (c == ':' || ((c == '-' || c == '=') && c == previous)) return false;
+    previous = c;
+    const Utf8Form& form = kCleanForms[static_cast<unsigned char>(c)];
+    std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
+    at += form.length;
+  }
+  std::memcpy(at, "\r\n", 2);
+  at += 2 * static_cast<size_t>(newlines);
+  output.Commit(static_cast<size_t>(at - start));
+  return true;
+}
+
 void PutText(OutputBlock& out, const WorkingText& t) {
   const Rules rules = FindRules(t);
   // The forms of the code page with control bytes as spaces, and with the
   // rules drawn when a rule was found.
-  TextForms forms = {&CleanForms()};
+  TextForms forms = {&kCleanForms};
   Utf8Forms ruled;
   if (rules.light || rules.doubled) {
-    ruled = CleanForms();
+    ruled = kCleanForms;
     if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
     if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
     forms = {&ruled, rules.light ? '-' : '\0', rules.doubled ? '=' : '\0'};
@@ -251,25 +282,37 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
   newlines = ClampToInt16(newlines);
   // With no document open only the counters and the fill move.
   const bool writing = doc.output.IsOpen();
-  OutputBlock out(doc);
+  const size_t spaces = column > doc.outColumn + 1 ? static_cast<size_t>(column - doc.outColumn - 1) : 0;
+  if (spaces > 0) doc.outColumn = static_cast<int16_t>(column - 1);
 
-  if (column > doc.outColumn + 1) {
-    if (writing) PutRepeated(out, " ", 1, static_cast<size_t>(column - doc.outColumn - 1));
-    doc.outColumn = static_cast<int16_t>(column - 1);
+  size_t cells = text.size();
+  bool written = false;
+  if (doc.fillText.empty() && spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
+    // Nearly every piece of a report: written in one go.
+    written = !writing || (spaces == 0 && text.empty() && newlines == 0) || PutPlainText(doc.output, spaces, text, newlines);
   }
-  const WorkingText t = Working(doc, text);
-  if (writing) PutText(out, t);
-  doc.fillText.clear();  // a fill applies to one text only
+  if (!written) {
+    OutputBlock out(doc.output);
+    if (writing) PutRepeated(out, " ", 1, spaces);
+    if (!doc.fillText.empty()) {
+      const WorkingText t = Working(doc, text);
+      if (writing) PutText(out, t);
+      cells = t.size;
+      doc.fillText.clear();  // a fill applies to one text only
+    } else if (writing) {
+      PutText(out, Working(doc, text));
+    }
+    if (writing && newlines > 0) PutRepeated(out, "\r\n", 2, static_cast<size_t>(newlines));
+    Flush(out);
+  }
   doc.fillColumn = 0;
 
   if (newlines != 0) {
-    if (writing && newlines > 0) PutRepeated(out, "\r\n", 2, static_cast<size_t>(newlines));
     doc.pageLineCount = AddClamped(doc.pageLineCount, newlines);
     doc.outColumn = 0;
   } else {
-    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(t.size, 65536)));
+    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(cells, 65536)));
   }
-  Flush(out);
 }
 
 void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines) {
