@@ -127,11 +127,7 @@ ByteString ProgressText(int pageCount, int pageLineCount) {
   return RightAligned(pageCount, 5) + " / " + RightAligned(pageLineCount, 3);
 }
 
-void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
-  if (state.progress.shown && pageCount == state.progress.pageCount && pageLineCount == state.progress.pageLineCount) {
-    state.progress.pending = false;
-    return;
-  }
+void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount) {
   const int64_t now = Now(state);
   // A clock that went back counts as a frame gone by.
   if (state.progress.shown && now >= state.progress.drawnAt && now - state.progress.drawnAt < kFrameMilliseconds) {

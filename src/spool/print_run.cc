@@ -35,8 +35,9 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   // document begun by a Device line when a new routed one begins, so that
   // neither is left without its tail.
   if (run.documentBegun && (!run.sendDirectory.empty() || !directory.empty())) FinishDocument(run, inputs);
-  run.sendRecipient = line.recipient;
-  run.sendDirectory = directory;
+  // Assigned in place: the strings keep their memory from one section to the next.
+  run.sendRecipient.assign(line.recipient.data(), line.recipient.size());
+  run.sendDirectory.assign(directory.data(), directory.size());
   if (!run.sendDirectory.empty()) {
     run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
     MakeDirectoryPath(run.sendDirectory);
