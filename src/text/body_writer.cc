@@ -181,6 +181,9 @@ size_t AddressEnd(const WorkingText& t, size_t start, Rules rules) {
   return end;
 }
 
+// Leaders up to this length are converted once and their bytes repeated.
+constexpr size_t kShortLeader = 16;
+
 // The cells `from` to `to` of the working text, converted.
 void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, size_t from, size_t to) {
   const size_t textEnd = t.text.size();
@@ -200,9 +203,28 @@ void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, 
     PutRepeated(out, form.bytes, form.length, to - from);
     return;
   }
+  // A leader of a few characters: what is left of a copy cut at `from`,
+  // then the whole copies as the bytes of one converted copy repeated.
+  const size_t length = t.leader.size();
+  if (from < to && length <= kShortLeader) {
+    const size_t offset = (from - spacesEnd) % length;
+    if (offset != 0) {
+      const size_t n = std::min(to - from, length - offset);
+      PutConverted(out, forms, t.leader.data() + offset, n);
+      from += n;
+    }
+    const size_t copies = (to - from) / length;
+    if (copies > 0) {
+      char unit[3 * kShortLeader + 1];
+      const char* end = ConvertBytesCopyingAscii(*forms.forms, t.leader.data(), length, unit, forms.redrawn,
+                                                 forms.redrawnToo);
+      PutRepeated(out, unit, static_cast<size_t>(end - unit), copies);
+      from += copies * length;
+    }
+  }
   while (from < to) {
-    const size_t offset = (from - spacesEnd) % t.leader.size();
-    const size_t n = std::min(to - from, t.leader.size() - offset);
+    const size_t offset = (from - spacesEnd) % length;
+    const size_t n = std::min(to - from, length - offset);
     PutConverted(out, forms, t.leader.data() + offset, n);
     from += n;
   }

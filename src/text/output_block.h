@@ -53,7 +53,8 @@ inline void PutBytes(OutputBlock& out, const char* data, size_t size) {
   }
 }
 
-/// Appends `count` copies of the `unitSize` bytes at `unit` (1 to 4 of them).
+/// Appends `count` copies of the `unitSize` bytes at `unit` (at most
+/// kOutputBlockSize of them).
 inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t count) {
   const size_t perBlock = kOutputBlockSize / unitSize;
   while (count > 0) {
