@@ -289,7 +289,7 @@ class Harness {
   void CheckedProgressBox(int pages, int lines) {
     const Moment before = Take();
     OpenProgressBox(state_);
-    const bool pushed = state_.progressBoxPushed;
+    const bool pushed = state_.progress.pushed;
     const bool onFile = pushed && state_.pushedWindows.back().onFile;
     ShowProgress(state_, pages, lines);
     CloseProgressBox(state_);
@@ -317,7 +317,7 @@ class Harness {
   }
 
   void CheckedClose() {
-    if (state_.progressBoxPushed) {
+    if (state_.progress.pushed) {
       CheckedPop([this] { CloseProgressBox(state_); });
       return;
     }

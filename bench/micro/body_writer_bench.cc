@@ -15,8 +15,7 @@ void BM_WriteBodyText(benchmark::State& state) {
   bench::OpenNullDocument(doc);
   for (auto _ : state) {
     for (const bench::BodyCall& call : calls) {
-      doc.fillColumn = call.fillColumn;
-      doc.fillText = call.fillText;
+      SetLeaderFill(doc, call.fillColumn, call.fillText);
       // As the print run does: the text where it lies, never copied.
       WriteBodyText(doc, call.column, ByteView(call.text), call.lineEnds);
     }

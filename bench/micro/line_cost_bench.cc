@@ -55,10 +55,7 @@ size_t PrintPass(const std::string& path, DocumentState& doc) {
         SetPrintAttributes(doc, line.codes);
         break;
       case SpoolLine::Alignment:
-        if (line.mode == 'N') {
-          doc.fillColumn = line.fillColumn;
-          doc.fillText = line.leaderText;
-        }
+        if (line.mode == 'N') SetLeaderFill(doc, line.fillColumn, line.leaderText);
         break;
       default:
         break;

@@ -223,11 +223,11 @@ void OpenNullDocument(DocumentState& doc) {
   static DiscardingFileSystem discarding;
   platform::FileSystem& previous = platform::UseFileSystem(discarding);
   doc.htmlPath = "NUL.htm";
-  OpenDocumentFile(doc);
+  doc.output.Open(doc.htmlPath);
   platform::UseFileSystem(previous);
-  if (!doc.documentOpen) std::abort();  // a measurement that writes nothing would be none
+  if (!doc.output.IsOpen()) std::abort();  // a measurement that writes nothing would be none
 }
 
-void CloseNullDocument(DocumentState& doc) { CloseDocumentFile(doc); }
+void CloseNullDocument(DocumentState& doc) { doc.output.Close(); }
 
 }  // namespace bench

@@ -47,11 +47,12 @@ class SpoolPass {
   bool AtEnd() { return SpoolAtEnd(reader_); }
   ByteView Next() { return ReadSpoolLine(reader_); }
   /// The kind and fields of `line`, as the print run classifies it.
-  SpoolLine Classify(ByteView line) { return ClassifySpoolLine(reader_, line); }
+  SpoolLine Classify(ByteView line) { return ClassifySpoolLine(line, classifier_); }
   void Close() { CloseSpoolFile(reader_); }
 
  private:
   SpoolReader reader_;
+  ClassifierState classifier_;
 };
 
 /// Writes a spool file of `bytes` or a little more, built by repeating

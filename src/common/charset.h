@@ -52,6 +52,17 @@ inline bool HoldsByte(uint64_t word, char c) {
   return ((differences - kOnes) & ~differences & kHighBits) != 0;
 }
 
+/// Where the first byte `c` of `word` lies, 0 to 7, or 8 when none does.
+/// The word holds the bytes as read from memory on a little-endian machine
+/// (every target of the program), so the first byte is the lowest. The
+/// borrows of the test only ever run upwards: the lowest mark is exact.
+inline unsigned FirstByteIndex(uint64_t word, char c) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+  const uint64_t differences = word ^ (kOnes * static_cast<unsigned char>(c));
+  const uint64_t found = (differences - kOnes) & ~differences & kHighBits;
+  return found == 0 ? 8 : static_cast<unsigned>(__builtin_ctzll(found)) / 8;
+}
+
 /// True when none of the eight bytes of `word` lies outside 20 to 7E hex.
 inline bool AllPrintableAscii(uint64_t word) {
   constexpr uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;

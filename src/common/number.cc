@@ -89,9 +89,3 @@ int16_t ReadInt16(std::string_view text) {
   return StoreInt16(ReadNumber(text));
 }
 
-int16_t AddClamped(int16_t value, int delta) {
-  long long sum = static_cast<long long>(value) + delta;  // long has 32 bits on Windows
-  if (sum > 32767) return 32767;
-  if (sum < -32768) return -32768;
-  return static_cast<int16_t>(sum);
-}

@@ -22,4 +22,9 @@ int16_t StoreInt16(double value);
 int16_t ReadInt16(std::string_view text);
 
 /// `value` + `delta`, stopping at 32767 or -32768 instead of wrapping.
-int16_t AddClamped(int16_t value, int delta);
+inline int16_t AddClamped(int16_t value, int delta) {
+  const long long sum = static_cast<long long>(value) + delta;  // long has 32 bits on Windows
+  if (sum > 32767) return 32767;
+  if (sum < -32768) return -32768;
+  return static_cast<int16_t>(sum);
+}

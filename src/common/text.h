@@ -37,6 +37,15 @@ ByteString operator+(const ByteString& left, ByteView right);
 ByteString operator+(ByteView left, const ByteString& right);
 ByteString operator+(const char* left, ByteView right);
 
+/// The byte 1A hex (Ctrl-Z): where it stands in a file of the suite (the
+/// spool file, an INI file), the file's data ends.
+constexpr char kCtrlZ = '\x1a';
+
+/// True for the ASCII control bytes, 0 to 31 and 127 (DEL): bytes that
+/// would break a document's lines or show as nothing. A text inserted into
+/// a document shows each as one space.
+constexpr bool IsAsciiControl(unsigned char b) { return b < 32 || b == 127; }
+
 /// True when the byte is a blank: the space character only, never a tab.
 inline bool IsBlank(char c) { return c == ' '; }
 

@@ -22,6 +22,20 @@ struct PushedWindow {
   ByteString cells;         // character and attribute byte per cell, as the record holds them
 };
 
+/// What the progress box keeps between its calls: whether it saved the
+/// screen, and the counters on the screen or waiting for the next frame.
+struct ProgressBoxState {
+  bool pushed = false;       // the box saved the screen under it
+  bool shown = false;        // `text` is on the screen
+  ByteString text;           // the counters last written into the box
+  int pageCount = 0;         // ... and the numbers it was made from
+  int pageLineCount = 0;
+  int64_t drawnAt = 0;       // the console's clock when they were written
+  bool pending = false;      // newer counters wait for the next frame:
+  int pendingPageCount = 0;  // ... these
+  int pendingPageLineCount = 0;
+};
+
 /// The console of a run with the window and colour state drawn through it.
 struct ConsoleState {
   platform::Console* console = nullptr;  // null acts as a console of 0 rows and 0 columns
@@ -40,15 +54,7 @@ struct ConsoleState {
 
   std::vector<PushedWindow> pushedWindows;  // this program's records on the stack, oldest first
 
-  bool progressBoxPushed = false;  // the progress box saved the screen under it
-  bool progressShown = false;      // progressText is on the screen
-  ByteString progressText;         // the counters last written into the box
-  int progressPageCount = 0;       // ... and the numbers it was made from
-  int progressPageLineCount = 0;
-  int64_t progressDrawnAt = 0;   // the console's clock when they were written
-  bool progressPending = false;  // newer counters wait for the next frame:
-  int pendingPageCount = 0;      // ... these
-  int pendingPageLineCount = 0;
+  ProgressBoxState progress;  // changed by the progress box alone
 };
 
 /// A fresh console state drawing on `console`, with the session's window

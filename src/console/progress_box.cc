@@ -34,16 +34,16 @@ void MoveTo(ConsoleState& state, int row, int column) {
 int64_t Now(ConsoleState& state) { return state.console ? state.console->Milliseconds() : 0; }
 
 void DrawCounters(ConsoleState& state, int pageCount, int pageLineCount, int64_t now) {
-  state.progressText = ProgressText(pageCount, pageLineCount);
-  state.progressPageCount = pageCount;
-  state.progressPageLineCount = pageLineCount;
-  state.progressShown = true;
-  state.progressPending = false;
-  state.progressDrawnAt = now;
+  state.progress.text = ProgressText(pageCount, pageLineCount);
+  state.progress.pageCount = pageCount;
+  state.progress.pageLineCount = pageLineCount;
+  state.progress.shown = true;
+  state.progress.pending = false;
+  state.progress.drawnAt = now;
   LocateInWindow(state, 1, 2);
   // Wider counters grow into the frame, never past it: the box's saved
   // area ends there, and a cell beyond it would not be given back.
-  ByteString shown = state.progressText;
+  ByteString shown = state.progress.text;
   const int room = state.windowRight - (state.windowLeft + 2) + 1;
   if (state.windowDepth != 0 && room >= 0 && shown.size() > static_cast<size_t>(room))
     shown.resize(static_cast<size_t>(room));
@@ -113,9 +113,9 @@ void LocateInWindow(ConsoleState& state, int16_t row, int16_t column) {
 void OpenProgressBox(ConsoleState& state) {
   const size_t pushedBefore = state.pushedWindows.size();
   PushWindow(state, kBoxTop, kBoxLeft, kBoxBottom, kBoxRight);
-  state.progressBoxPushed = state.pushedWindows.size() > pushedBefore;
-  state.progressShown = false;
-  state.progressPending = false;
+  state.progress.pushed = state.pushedWindows.size() > pushedBefore;
+  state.progress.shown = false;
+  state.progress.pending = false;
   SetScreenColour(state, "+rn");
   DrawFrame(state, 1);
   LocateInWindow(state, 0, 2);
@@ -127,17 +127,13 @@ ByteString ProgressText(int pageCount, int pageLineCount) {
   return RightAligned(pageCount, 5) + " / " + RightAligned(pageLineCount, 3);
 }
 
-void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
-  if (state.progressShown && pageCount == state.progressPageCount && pageLineCount == state.progressPageLineCount) {
-    state.progressPending = false;
-    return;
-  }
+void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount) {
   const int64_t now = Now(state);
   // A clock that went back counts as a frame gone by.
-  if (state.progressShown && now >= state.progressDrawnAt && now - state.progressDrawnAt < kFrameMilliseconds) {
-    state.progressPending = true;
-    state.pendingPageCount = pageCount;
-    state.pendingPageLineCount = pageLineCount;
+  if (state.progress.shown && now >= state.progress.drawnAt && now - state.progress.drawnAt < kFrameMilliseconds) {
+    state.progress.pending = true;
+    state.progress.pendingPageCount = pageCount;
+    state.progress.pendingPageLineCount = pageLineCount;
     return;
   }
   DrawCounters(state, pageCount, pageLineCount, now);
@@ -145,10 +141,10 @@ void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
 
 void CloseProgressBox(ConsoleState& state) {
   // The last counters shown are the run's, however short its last frame.
-  if (state.progressPending) DrawCounters(state, state.pendingPageCount, state.pendingPageLineCount, Now(state));
-  state.progressShown = false;
+  if (state.progress.pending) DrawCounters(state, state.progress.pendingPageCount, state.progress.pendingPageLineCount, Now(state));
+  state.progress.shown = false;
   // Without a window of ours, a pop would take the host's record.
-  if (!state.progressBoxPushed) return;
-  state.progressBoxPushed = false;
+  if (!state.progress.pushed) return;
+  state.progress.pushed = false;
   PopWindow(state);
 }

@@ -38,7 +38,21 @@ void OpenProgressBox(ConsoleState& state);
 /// differ from the counters shown and a frame (50 ms on the console's
 /// clock) has gone by since those were drawn. Counters held back wait for
 /// the next call after the frame, or for CloseProgressBox.
+/// Most calls find the counters unchanged (a text line with no line end)
+/// and cost a comparison, made where the print run calls.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
+
+/// ShowProgress for counters that differ from those shown, or none shown.
+void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount);
+
+inline void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
+  ProgressBoxState& shown = state.progress;
+  if (shown.shown && pageCount == shown.pageCount && pageLineCount == shown.pageLineCount) {
+    shown.pending = false;
+    return;
+  }
+  ShowChangedProgress(state, pageCount, pageLineCount);
+}
 
 /// Draws counters still held back by ShowProgress, then gives back the
 /// screen and the cursor saved by OpenProgressBox. Leaves the window stack

@@ -195,7 +195,7 @@ TEST(ProgressBoxTest, DrawsTheCountersAtMostOnceAFrame) {
     if (heldBack) {
       EXPECT_EQ(console.writes[beforeClose], "24,36:" + c.counterWrites.back()) << c.what;
     }
-    EXPECT_EQ(state.progressText, c.counterWrites.back()) << c.what << ": the counters shown last are the run's";
+    EXPECT_EQ(state.progress.text, c.counterWrites.back()) << c.what << ": the counters shown last are the run's";
     Snapshot after = Snap(console);
     after.attribute = before.attribute;
     EXPECT_TRUE(after == before) << c.what;

@@ -96,7 +96,7 @@ TEST(SetPrintAttributesTest, WithNoDocumentOpenTheStateStillChanges) {
   EXPECT_EQ(doc.currentPitch, 17);
   EXPECT_TRUE(doc.boldOn);
   EXPECT_TRUE(doc.underlineOn);
-  EXPECT_TRUE(doc.pendingOutput.empty());
+  EXPECT_TRUE(doc.output.Buffered() == 0);
 }
 
 }  // namespace

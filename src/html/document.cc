@@ -5,18 +5,17 @@
 #include "html/document.h"
 
 #include <algorithm>
-
-namespace {
+#include <cstring>
 
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
 // The file's contents are read back through a second, read-only handle.
 // False, with the file unchanged, when it cannot be read back as written.
-bool InsertIntoFile(DocumentState& doc, int64_t at, const std::string& bytes) {
-  FlushDocument(doc);
-  platform::FileNumber reader = platform::OpenExistingForReading(doc.htmlPath);
+bool DocumentOutput::InsertIntoFile(int64_t at, const std::string& bytes) {
+  Flush();
+  platform::FileNumber reader = platform::OpenExistingForReading(path_);
   if (reader == 0) return false;
-  const int64_t size = doc.bytesFlushed;
+  const int64_t size = flushed_;
   if (platform::FileSize(reader) != size) {
     platform::CloseFile(reader);
     return false;
@@ -31,109 +30,107 @@ bool InsertIntoFile(DocumentState& doc, int64_t at, const std::string& bytes) {
     // A failure past this point leaves the file damaged whatever is done;
     // the remaining steps are still taken so that its length comes out right.
     if (!platform::ReadBytesAt(reader, from, &block[0], n)) block.assign(n, ' ');
-    if (platform::SeekFile(doc.htmlFile, from + shift)) platform::WriteBytes(doc.htmlFile, block.data(), n);
+    if (platform::SeekFile(file_, from + shift)) platform::WriteBytes(file_, block.data(), n);
     end = from;
   }
   platform::CloseFile(reader);
-  if (platform::SeekFile(doc.htmlFile, at)) platform::WriteBytes(doc.htmlFile, bytes.data(), bytes.size());
-  platform::SeekFile(doc.htmlFile, size + shift);
-  doc.bytesFlushed = size + shift;
+  if (platform::SeekFile(file_, at)) platform::WriteBytes(file_, bytes.data(), bytes.size());
+  platform::SeekFile(file_, size + shift);
+  flushed_ = size + shift;
   return true;
 }
 
-// Puts the held bytes in their place: the next printed byte follows.
-void ReleaseHeldBytes(DocumentState& doc) {
-  if (!doc.holding) return;
-  doc.holding = false;
-  std::string bytes;
-  bytes.swap(doc.heldBytes);
-  if (doc.heldAt >= doc.bytesFlushed) {
-    doc.pendingOutput.insert(static_cast<size_t>(doc.heldAt - doc.bytesFlushed), bytes);
-  } else if (!InsertIntoFile(doc, doc.heldAt, bytes)) {
+// Puts the held bytes in their place: the next printed byte follows. The
+// held string keeps its memory for the next page.
+void DocumentOutput::ReleaseHeld() {
+  if (!holding_) return;
+  holding_ = false;
+  if (heldAt_ >= flushed_ && held_.size() <= kBufferSize - used_) {
+    char* at = buffer_.get() + (heldAt_ - flushed_);
+    std::memmove(at + held_.size(), at, used_ - static_cast<size_t>(heldAt_ - flushed_));
+    std::memcpy(at, held_.data(), held_.size());
+    used_ += held_.size();
+  } else if (!InsertIntoFile(heldAt_, held_)) {
     // The file cannot be read back: the bytes come after the tags that
     // followed their place, ahead of the printed text all the same.
-    doc.pendingOutput += bytes;
+    Append(held_.data(), held_.size());
+  }
+  held_.clear();
+}
+
+// Appends bytes that release nothing held: markup, or the held bytes
+// themselves.
+void DocumentOutput::Append(const char* data, size_t size) {
+  while (size > 0) {
+    const size_t n = std::min(size, kDocumentFlushSize);
+    if (kBufferSize - used_ < n) Flush();
+    std::memcpy(buffer_.get() + used_, data, n);
+    Commit(n);
+    data += n;
+    size -= n;
   }
 }
 
-void Append(DocumentState& doc, const char* data, size_t size) {
-  doc.pendingOutput.append(data, size);
-  if (doc.pendingOutput.size() >= kDocumentFlushSize) FlushDocument(doc);
+void DocumentOutput::Open(const ByteString& path) {
+  Close();
+  if (!buffer_) buffer_.reset(new char[kBufferSize]);
+  used_ = 0;
+  DropHeld();
+  flushed_ = 0;
+  path_ = path;
+  file_ = platform::CreateOrEmptyForWriting(path);
+  open_ = file_ != 0;
 }
 
-}  // namespace
-
-void OpenDocumentFile(DocumentState& doc) {
-  CloseDocumentFile(doc);
-  doc.pendingOutput.clear();
-  DropHeldBytes(doc);
-  doc.bytesFlushed = 0;
-  doc.htmlFile = platform::CreateOrEmptyForWriting(doc.htmlPath);
-  doc.documentOpen = doc.htmlFile != 0;
-}
-
-void WriteToDocument(DocumentState& doc, const char* data, size_t size) {
-  if (!doc.documentOpen || size == 0) return;
-  ReleaseHeldBytes(doc);
+void DocumentOutput::Write(const char* data, size_t size) {
+  if (!open_ || size == 0) return;
+  ReleaseHeld();
   // A block the size of the buffer or more goes to the file as it is,
   // after what is buffered: a long line is never copied once more.
   if (size >= kDocumentFlushSize) {
-    FlushDocument(doc);
-    platform::WriteBytes(doc.htmlFile, data, size);
-    doc.bytesFlushed += static_cast<int64_t>(size);
+    Flush();
+    platform::WriteBytes(file_, data, size);
+    flushed_ += static_cast<int64_t>(size);
     return;
   }
-  Append(doc, data, size);
+  Append(data, size);
 }
 
-void WriteToDocument(DocumentState& doc, const std::string& bytes) { WriteToDocument(doc, bytes.data(), bytes.size()); }
+void DocumentOutput::WriteLine(std::string_view bytes) {
+  Write(bytes);
+  Write("\r\n", 2);
+}
 
-void WriteRepeated(DocumentState& doc, char c, long long count) {
-  if (!doc.documentOpen || count <= 0) return;
-  ReleaseHeldBytes(doc);
-  while (count > 0) {
-    size_t n = static_cast<size_t>(std::min<long long>(count, static_cast<long long>(kDocumentFlushSize)));
-    doc.pendingOutput.append(n, c);
-    count -= static_cast<long long>(n);
-    if (doc.pendingOutput.size() >= kDocumentFlushSize) FlushDocument(doc);
+void DocumentOutput::WriteTag(std::string_view bytes) {
+  if (!open_) return;
+  Append(bytes.data(), bytes.size());
+}
+
+void DocumentOutput::Hold(std::string_view bytes) {
+  if (!open_) return;
+  ReleaseHeld();
+  holding_ = true;
+  held_.assign(bytes.data(), bytes.size());
+  heldAt_ = flushed_ + static_cast<int64_t>(used_);
+}
+
+void DocumentOutput::DropHeld() {
+  holding_ = false;
+  held_.clear();
+}
+
+void DocumentOutput::Flush() {
+  if (open_ && used_ > 0) {
+    platform::WriteBytes(file_, buffer_.get(), used_);
+    flushed_ += static_cast<int64_t>(used_);
   }
+  used_ = 0;
 }
 
-void WriteLineToDocument(DocumentState& doc, const std::string& bytes) {
-  WriteToDocument(doc, bytes);
-  WriteToDocument(doc, "\r\n", 2);
-}
-
-void WriteTagToDocument(DocumentState& doc, std::string_view bytes) {
-  if (!doc.documentOpen) return;
-  Append(doc, bytes.data(), bytes.size());
-}
-
-void HoldInDocument(DocumentState& doc, std::string_view bytes) {
-  if (!doc.documentOpen) return;
-  ReleaseHeldBytes(doc);
-  doc.holding = true;
-  doc.heldBytes.assign(bytes.data(), bytes.size());
-  doc.heldAt = doc.bytesFlushed + static_cast<int64_t>(doc.pendingOutput.size());
-}
-
-void DropHeldBytes(DocumentState& doc) {
-  doc.holding = false;
-  doc.heldBytes.clear();
-}
-
-void FlushDocument(DocumentState& doc) {
-  if (doc.documentOpen && !doc.pendingOutput.empty()) {
-    platform::WriteBytes(doc.htmlFile, doc.pendingOutput.data(), doc.pendingOutput.size());
-    doc.bytesFlushed += static_cast<int64_t>(doc.pendingOutput.size());
-  }
-  doc.pendingOutput.clear();
-}
-
-void CloseDocumentFile(DocumentState& doc) {
-  if (!doc.documentOpen) return;
-  DropHeldBytes(doc);
-  FlushDocument(doc);
-  platform::CloseFile(doc.htmlFile);
-  doc.documentOpen = false;
+void DocumentOutput::Close() {
+  if (!open_) return;
+  DropHeld();
+  Flush();
+  platform::CloseFile(file_);
+  open_ = false;
 }

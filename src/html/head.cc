@@ -177,12 +177,11 @@ void FifteenDigits(double value, char (&digits)[15], int& exponent) {
 
 // A setting inserted into a head line stays on that line: a control byte
 // (a line feed or NUL from an INI value, say) would break the document's
-// CR LF lines, so each one shows as one space, as in the body.
+// CR LF lines, so each one shows as one space. The no-break space (255)
+// stays one here: only the body writer blanks it too.
 ByteString HeadText(ByteString value) {
-  for (char& c : value) {
-    unsigned char b = static_cast<unsigned char>(c);
-    if (b < 32 || b == 127) c = ' ';
-  }
+  for (char& c : value)
+    if (IsAsciiControl(static_cast<unsigned char>(c))) c = ' ';
   return ConvertCharset(value);
 }
 
@@ -283,14 +282,13 @@ const std::vector<HeadPiece>& HeadPieces() {
 
 void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
                    const ByteString& metaKeywords) {
-  doc.printMargin = kPrintMargin;
   doc.currentPitch = kStartPitch;
   doc.pageCount = doc.pageLineCount = doc.outColumn = 0;
   doc.documentBegunInRun = true;
-  OpenDocumentFile(doc);
+  doc.output.Open(doc.htmlPath);
 
   for (const HeadPiece& piece : HeadPieces()) {
-    WriteToDocument(doc, piece.text);
+    doc.output.Write(piece.text);
     if (!piece.line) break;
     ByteString value;
     switch (piece.line->value) {
@@ -305,9 +303,9 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
       case HeadValue::Title: value = HeadText(menuTitle); break;
       default: break;
     }
-    WriteToDocument(doc, piece.line->text, std::strlen(piece.line->text));
-    WriteToDocument(doc, value);
-    WriteToDocument(doc, piece.line->after, std::strlen(piece.line->after));
-    WriteToDocument(doc, "\r\n", 2);
+    doc.output.Write(piece.line->text, std::strlen(piece.line->text));
+    doc.output.Write(value);
+    doc.output.Write(piece.line->after, std::strlen(piece.line->after));
+    doc.output.Write("\r\n", 2);
   }
 }

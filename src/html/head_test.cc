@@ -179,7 +179,7 @@ TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
     DocumentState doc;
     doc.htmlPath = folder.Path("report.htm");
     BeginDocument(doc, c.operatorName, c.menuTitle, c.metaKeywords);
-    CloseDocumentFile(doc);
+    doc.output.Close();
     std::string head = ReadFileBytes(folder.NativePath("report.htm"));
     EXPECT_EQ(CountLines(head), c.lines) << c.name;
     EXPECT_EQ(MaskDescription(head), ExpectedHead(c.author, c.keywords, c.title)) << c.name;
@@ -194,7 +194,7 @@ TEST(BeginDocumentTest, DescriptionCarriesTheLocalClock) {
     ByteString before = DateTimeText(platform::GetLocalTime());
     BeginDocument(doc, "", "", "");
     ByteString after = DateTimeText(platform::GetLocalTime());
-    CloseDocumentFile(doc);
+    doc.output.Close();
     if (before != after) continue;  // the second changed meanwhile
     std::string head = ReadFileBytes(folder.NativePath("report.htm"));
     EXPECT_NE(head.find("  <META NAME='description' CONTENT='" + before + " GMT'>\r\n"), std::string::npos);
@@ -206,7 +206,6 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   TempFolder folder("reset");
   DocumentState doc;
   doc.htmlPath = folder.Path("old.htm");
-  doc.printMargin = 2;
   doc.currentPitch = 17;
   doc.pageCount = 3;
   doc.pageLineCount = 40;
@@ -216,7 +215,6 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   doc.fillText = ".";
   doc.fillColumn = 30;
   BeginDocument(doc, "", "", "");
-  EXPECT_EQ(doc.printMargin, 0.5);
   EXPECT_EQ(doc.currentPitch, 10);
   EXPECT_EQ(doc.pageCount, 0);
   EXPECT_EQ(doc.pageLineCount, 0);
@@ -226,7 +224,7 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   EXPECT_TRUE(doc.italicOn);
   EXPECT_EQ(doc.fillText, ".");  // the print run's, consumed by the next text
   EXPECT_TRUE(doc.documentBegunInRun);
-  EXPECT_NE(doc.htmlFile, 0);
+  EXPECT_NE(doc.output.File(), 0);
 
   // A second document while the first is still open: the first keeps what
   // was written to it, the second starts with its own head.
@@ -250,7 +248,7 @@ TEST(BeginDocumentTest, EmptiesAnExistingFile) {
   DocumentState doc;
   doc.htmlPath = folder.Path("report.htm");
   BeginDocument(doc, "", "", "");
-  CloseDocumentFile(doc);
+  doc.output.Close();
   EXPECT_EQ(MaskDescription(ReadFileBytes(folder.NativePath("report.htm"))), ExpectedHead("", "", ""));
 }
 
@@ -259,9 +257,9 @@ TEST(BeginDocumentTest, AFileThatCannotBeCreatedTakesNoWrites) {
   DocumentState doc;
   doc.htmlPath = folder.Path("no such folder\\report.htm");
   BeginDocument(doc, "", "", "");
-  EXPECT_EQ(doc.htmlFile, 0);
+  EXPECT_EQ(doc.output.File(), 0);
   EXPECT_TRUE(doc.documentBegunInRun);
-  EXPECT_TRUE(doc.pendingOutput.empty());
+  EXPECT_EQ(doc.output.Buffered(), 0u);
   EndDocument(doc, /*showDocument=*/false, "");
   EXPECT_FALSE(FileExists(folder.NativePath("no such folder")));
 }

@@ -8,7 +8,7 @@
 // The block waits for the next printed byte: a spool file closes its last
 // page with a page line too, and a block at the very end would print an
 // empty last sheet.
-void WritePageBreak(DocumentState& doc) { HoldInDocument(doc, "<DIV CLASS='salt'>&nbsp;</DIV>\r\n"); }
+void WritePageBreak(DocumentState& doc) { doc.output.Hold("<DIV CLASS='salt'>&nbsp;</DIV>\r\n"); }
 
 void BeginPage(DocumentState& doc) {
   if (doc.pageLineCount > 0) WritePageBreak(doc);
@@ -31,11 +31,11 @@ bool CanHandOffPath(const ByteString& path) {
 }
 
 void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interpreter) {
-  DropHeldBytes(doc);
-  WriteLineToDocument(doc, "</PRE></BODY>");
-  WriteLineToDocument(doc, "");
-  WriteLineToDocument(doc, "</HTML>");
-  CloseDocumentFile(doc);
+  doc.output.DropHeld();
+  doc.output.WriteLine("</PRE></BODY>");
+  doc.output.WriteLine("");
+  doc.output.WriteLine("</HTML>");
+  doc.output.Close();
 
   if (!showDocument || doc.pageCount <= 0 || !doc.documentBegunInRun) return;
   if (!CanHandOffPath(doc.htmlPath)) return;

@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: MIT
 // Page-break blocks, the document tail and the hand-off to the viewer
 // command, with a stand-in command interpreter that records its arguments.
+// Printed text is written as the body writer writes it, through a stand-in.
 #include "html/pages.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "html/attributes.h"
 #include "html/head.h"
+#include "platform/platform.h"
+#include "support/body_document.h"
 #include "support/environment.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 
+using testing_support::BodyDocument;
 using testing_support::FileExists;
 using testing_support::ReadFileBytes;
 using testing_support::ScopedEnvironment;
@@ -124,8 +132,218 @@ TEST(EndDocumentTest, AMissingCommandInterpreterIsNotAnError) {
   BeginDocument(doc, "", "", "");
   BeginPage(doc);
   EndDocument(doc, /*showDocument=*/true, platform::GetEnvironment("COMSPEC"));
-  EXPECT_FALSE(doc.documentOpen);
+  EXPECT_FALSE(doc.output.IsOpen());
   EXPECT_TRUE(FileExists(folder.NativePath("REPORT.htm")));
+}
+
+// Page breaks and the tail among printed text and attribute tags: they
+// stand where the printed text left the output line.
+
+const std::string kBlock = "<DIV CLASS='salt'>&nbsp;</DIV>\r\n";
+const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
+
+// One step of a page test: a page directive, a text with its line ends
+// (at `column`), or an attribute directive (`codes` set).
+struct Step {
+  bool page;
+  std::string text;
+  int newlines;
+  int column = 1;
+  const char* codes = nullptr;
+};
+const Step kPage = {true, "", 0};
+Step Codes(const char* codes) { return {false, "", 0, 1, codes}; }
+Step TextAt(int column, const char* text, int newlines) { return {false, text, newlines, column}; }
+
+// Printed text as the body writer leaves it, as far as the page writer
+// looks: spaces to the column and the bytes are printed output, which
+// puts a held block in its place; line ends count on the page.
+void Print(DocumentState& doc, int column, const std::string& text, int newlines) {
+  if (column > doc.outColumn + 1) {
+    doc.output.Write(std::string(static_cast<size_t>(column - doc.outColumn - 1), ' '));
+    doc.outColumn = static_cast<int16_t>(column - 1);
+  }
+  doc.output.Write(text);
+  if (newlines == 0) {
+    doc.outColumn = static_cast<int16_t>(doc.outColumn + static_cast<int>(text.size()));
+    return;
+  }
+  for (int i = 0; i < newlines; ++i) doc.output.Write("\r\n");
+  doc.pageLineCount = static_cast<int16_t>(doc.pageLineCount + newlines);
+  doc.outColumn = 0;
+}
+
+void RunSteps(DocumentState& doc, const std::vector<Step>& steps) {
+  for (const Step& s : steps) {
+    if (s.page) {
+      BeginPage(doc);
+    } else if (s.codes != nullptr) {
+      SetPrintAttributes(doc, s.codes);
+    } else {
+      Print(doc, s.column, s.text, s.newlines);
+    }
+  }
+}
+
+struct PageCase {
+  const char* name;
+  std::vector<Step> steps;
+  std::string written;
+  int pageCount;
+};
+
+TEST(BeginPageTest, WritesABlockOnlyAfterAPageWithLineEnds) {
+  const std::vector<PageCase> cases = {
+      {"first page: no block", {kPage}, "", 1},
+      {"two pages with nothing between", {kPage, kPage}, "", 2},
+      {"a page with a line end", {kPage, {false, "a", 1}, kPage, {false, "b", 1}}, "a\r\n" + kBlock + "b\r\n", 2},
+      {"a page without line ends gets no block and the text goes on",
+       {kPage, {false, "abc", 0}, kPage, {false, "def", 1}},
+       "abcdef\r\n",
+       2},
+      {"the column starts again at the page",
+       {{false, "abc", 0}, kPage, {false, "def", 1}},
+       "abcdef\r\n",
+       1},
+      {"the block follows a line left open",
+       {{false, "line", 1}, {false, "abc", 0}, kPage, {false, "d", 1}},
+       "line\r\nabc" + kBlock + "d\r\n",
+       1},
+      {"an empty printed line counts",
+       {{false, "", 1}, kPage, kPage, {false, "b", 1}},
+       "\r\n" + kBlock + "b\r\n",
+       2},
+      {"tags after a page stay behind the block", {{false, "a", 1}, kPage, Codes("B"), {false, "b", 0}},
+       "a\r\n" + kBlock + "<B>b", 1},
+  };
+  for (const PageCase& c : cases) {
+    BodyDocument body;
+    for (const Step& s : c.steps) {
+      RunSteps(body.doc, {s});
+      if (s.page) {
+        EXPECT_EQ(body.doc.pageLineCount, 0) << c.name;
+        EXPECT_EQ(body.doc.outColumn, 0) << c.name;
+      }
+    }
+    EXPECT_EQ(body.Close(), c.written) << c.name;
+    EXPECT_EQ(body.doc.pageCount, c.pageCount) << c.name;
+  }
+}
+
+TEST(EndDocumentTest, WritesTheTailAfterWhateverStandsOnTheLastLine) {
+  BodyDocument body;
+  Print(body.doc, 1, "x", 1);
+  SetPrintAttributes(body.doc, "B");
+  EndDocument(body.doc, /*showDocument=*/false, "");
+  EXPECT_FALSE(body.doc.output.IsOpen());
+  EXPECT_EQ(body.Close(), "x\r\n<B>" + kTail);
+}
+
+struct EndCase {
+  const char* name;
+  std::vector<Step> steps;
+  std::string body;  // everything before the tail
+  int pageLineCount;
+};
+
+TEST(EndDocumentTest, LeavesOutABlockThatNoPrintedTextFollows) {
+  const Step a = TextAt(1, "a", 1);
+  const std::vector<EndCase> cases = {
+      {"the last page line", {a, kPage}, "a\r\n", 0},
+      {"tags after the block stay, in order", {a, kPage, Codes("BN")}, "a\r\n<B><SPAN CLASS='pica'>", 0},
+      {"tags of several directives", {a, kPage, Codes("E"), Codes("B"), Codes("N")},
+       "a\r\n</SPAN><SPAN CLASS='elit'><B></SPAN><SPAN CLASS='pica'>", 0},
+      {"spaces to a column are printed", {a, kPage, TextAt(3, "", 0)}, "a\r\n" + kBlock + "  ", 0},
+      {"an empty line is printed; the second block is left out", {a, kPage, TextAt(1, "", 1), kPage},
+       "a\r\n" + kBlock + "\r\n", 0},
+      {"an empty text at the column prints nothing", {a, kPage, TextAt(1, "", 0)}, "a\r\n", 0},
+      {"no line ends print nothing", {a, kPage, TextAt(1, "", -2)}, "a\r\n", -2},
+      {"a block after a line left open", {a, TextAt(1, "b", 0), kPage, Codes("B")}, "a\r\nb<B>", 0},
+      {"a block before printed text stays", {a, kPage, Codes("B"), TextAt(1, "c", 1)},
+       "a\r\n" + kBlock + "<B>c\r\n", 1},
+      {"blocks between pages stay", {a, kPage, a, kPage, a, kPage}, "a\r\n" + kBlock + "a\r\n" + kBlock + "a\r\n", 0},
+      {"no page at all", {a, Codes("B")}, "a\r\n<B>", 1},
+  };
+  for (const EndCase& c : cases) {
+    BodyDocument body;
+    RunSteps(body.doc, c.steps);
+    EndDocument(body.doc, /*showDocument=*/false, "");
+    EXPECT_EQ(body.Close(), c.body + kTail) << c.name;
+    EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
+  }
+}
+
+TEST(EndDocumentTest, MemoryStaysBoundedWhateverFollowsTheBlock) {
+  // Far more tags after the block than the output buffer holds: they reach
+  // the file as usual, and the block is still left out, or put back in its
+  // place when printed text comes after all.
+  for (bool printedAtEnd : {false, true}) {
+    BodyDocument body;
+    RunSteps(body.doc, {TextAt(1, "a", 1), kPage});
+    std::string tags;
+    for (int i = 0; i < 60000; ++i) {
+      tags += body.doc.boldOn ? "</B>" : "<B>";
+      SetPrintAttributes(body.doc, "b");
+      ASSERT_LT(body.doc.output.Buffered(), kDocumentFlushSize);
+    }
+    ASSERT_GT(tags.size(), 3 * kDocumentFlushSize);
+    std::string expected = "a\r\n" + tags;
+    if (printedAtEnd) {
+      RunSteps(body.doc, {TextAt(2, "z", 1)});
+      expected = "a\r\n" + kBlock + tags + " z\r\n";
+      EXPECT_LT(body.doc.output.Buffered(), kDocumentFlushSize);
+    }
+    EndDocument(body.doc, /*showDocument=*/false, "");
+    EXPECT_EQ(body.Close(), expected + kTail) << printedAtEnd;
+  }
+}
+
+TEST(EndDocumentTest, AFullDocumentIsHeadBodyAndTail) {
+  TempFolder folder("whole");
+  DocumentState doc;
+  doc.htmlPath = folder.Path("report.htm");
+  BeginDocument(doc, "", "", "");
+  BeginPage(doc);
+  Print(doc, 1, "Hello", 1);
+  EndDocument(doc, /*showDocument=*/false, "");
+  std::string written = ReadFileBytes(folder.NativePath("report.htm"));
+  const std::string headEnd = "</HEAD>\r\n\r\n<BODY><PRE>\r\n";
+  size_t body = written.find(headEnd);
+  ASSERT_NE(body, std::string::npos);
+  EXPECT_EQ(written.substr(body + headEnd.size()), "Hello\r\n" + kTail);
+  EXPECT_EQ(doc.pageCount, 1);
+}
+
+TEST(EndDocumentTest, LargeDocumentsAreWrittenInBlocksAndWhole) {
+  BodyDocument body;
+  const std::string line(99, 'a');
+  for (int i = 0; i < 1000; ++i) Print(body.doc, 1, line, 1);
+  // While the document is open the file holds whole blocks, never less
+  // than one block behind.
+  std::error_code ec;
+  uintmax_t onDisk = std::filesystem::file_size(body.folder.NativePath("body.htm"), ec);
+  EXPECT_GE(onDisk, 101000u - kDocumentFlushSize);
+  EXPECT_LT(body.doc.output.Buffered(), kDocumentFlushSize);
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) expected += line + "\r\n";
+  EXPECT_EQ(body.Close(), expected);
+}
+
+TEST(EndDocumentTest, AClosedDocumentNeverWritesThroughAReusedFileNumber) {
+  TempFolder folder("reuse");
+  DocumentState doc;
+  doc.htmlPath = folder.Path("report.htm");
+  doc.output.Open(doc.htmlPath);
+  EndDocument(doc, /*showDocument=*/false, "");
+  platform::FileNumber other = platform::CreateOrEmptyForWriting(folder.Path("other.txt"));
+  ASSERT_EQ(other, doc.output.File());  // the number is free again and taken by the next file
+  Print(doc, 1, "late text", 1);
+  SetPrintAttributes(doc, "B");
+  BeginPage(doc);
+  EndDocument(doc, /*showDocument=*/false, "");
+  platform::CloseFile(other);
+  EXPECT_EQ(ReadFileBytes(folder.NativePath("other.txt")), "");
+  EXPECT_EQ(ReadFileBytes(folder.NativePath("report.htm")), kTail);
 }
 
 }  // namespace

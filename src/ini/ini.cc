@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr char kCtrlZ = 26;
-
 // The name of a section header line (which begins with "["): the text up to
 // the first "]", or to the line end, without blanks at either end.
 ByteString SectionName(const ByteString& header) {

@@ -35,8 +35,9 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   // document begun by a Device line when a new routed one begins, so that
   // neither is left without its tail.
   if (run.documentBegun && (!run.sendDirectory.empty() || !directory.empty())) FinishDocument(run, inputs);
-  run.sendRecipient = line.recipient;
-  run.sendDirectory = directory;
+  // Assigned in place: the strings keep their memory from one section to the next.
+  run.sendRecipient.assign(line.recipient.data(), line.recipient.size());
+  run.sendDirectory.assign(directory.data(), directory.size());
   if (!run.sendDirectory.empty()) {
     run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
     MakeDirectoryPath(run.sendDirectory);
@@ -62,8 +63,7 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
       break;
     case SpoolLine::Alignment:
       if (line.mode == 'N') {
-        run.doc.fillColumn = line.fillColumn;
-        run.doc.fillText = line.leaderText;
+        SetLeaderFill(run.doc, line.fillColumn, line.leaderText);
       }
       break;
     case SpoolLine::Text:
@@ -82,14 +82,15 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
   OpenProgressBox(console);
   SpoolReader reader;
+  ClassifierState classifier;  // one per reading of the file
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
 
   while (!SpoolAtEnd(reader)) {
     try {
       const ByteView text = ReadSpoolLine(reader);
       const bool isSend = IsSendLine(text);
-      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the reader's column stays
-      const SpoolLine line = ClassifySpoolLine(reader, text);
+      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the column of text lines stays
+      const SpoolLine line = ClassifySpoolLine(text, classifier);
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, inputs);
         continue;

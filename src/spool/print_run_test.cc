@@ -132,7 +132,7 @@ TEST(ProcessSpoolFileTest, WorkedExampleMakesOneDocumentAndHandsItToTheViewer) {
   EXPECT_EQ(run.doc.htmlPath, run.inputs.sessionDir + names[0]);
   EXPECT_EQ(run.doc.pageCount, 1);
   EXPECT_EQ(run.doc.pageLineCount, 1);
-  EXPECT_EQ(run.console.progressText, "    1 /   1");
+  EXPECT_EQ(run.console.progress.text, "    1 /   1");
   EXPECT_EQ(run.ViewerLog(), "<orvtest_helper>\n[/C]\n[USTART]\n[" + run.doc.htmlPath + "]\n--\n");
 
   // The box is gone: every cell, colour and the cursor as they were, and
@@ -252,7 +252,7 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
     run.screen.SetClockStep(c.clockStep);
     const ByteString routed = run.Path("routed") + "\\";
     run.Process("DEVICE\r\nPAGE\r\n1,a,1\r\nSEND ann," + routed + "\r\n" + c.after);
-    EXPECT_EQ(run.console.progressText, c.shown) << c.name;
+    EXPECT_EQ(run.console.progress.text, c.shown) << c.name;
     EXPECT_EQ(run.doc.pageCount, c.pageCount) << c.name;
     EXPECT_EQ(run.Documents(run.Path("routed")).size(), 1u) << c.name;
     EXPECT_EQ(run.ViewerLog(), "") << c.name;
@@ -273,7 +273,7 @@ TEST(ProcessSpoolFileTest, AMissingSpoolFileDrawsAndRemovesTheBoxOnly) {
   EXPECT_TRUE(run.Documents(run.session).empty());
   EXPECT_FALSE(run.files.FileExists(run.Path("WinPush.tmp")));
   EXPECT_EQ(run.ViewerLog(), "");
-  EXPECT_TRUE(run.console.progressText.empty());  // no line, so no counters
+  EXPECT_TRUE(run.console.progress.text.empty());  // no line, so no counters
 }
 
 TEST(ProcessSpoolFileTest, PagesWithoutADocumentAreNotHandedOff) {

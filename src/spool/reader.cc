@@ -6,11 +6,10 @@
 #include <cstring>
 #include <exception>
 
+#include "common/charset.h"
 #include "common/number.h"
 
 namespace {
-
-constexpr char kCtrlZ = '\x1a';
 
 // Moves the unread bytes to the front of the buffer and reads more behind
 // them. Data ends at the end of the file or at a Ctrl-Z, which is never
@@ -34,6 +33,19 @@ void Fill(SpoolReader& reader) {
   reader.filled += n;
   if (reader.crPending && reader.position < reader.filled && buffer[reader.position] == '\n') ++reader.position;
   if (reader.position < reader.filled || reader.dataEnds) reader.crPending = false;
+}
+
+// The first CR from `p` on, before `end`, or null. The lines of a report
+// are short: their first bytes are looked at a word of eight at a time,
+// without a call, before memchr takes over.
+const char* FindCr(const char* p, const char* end) {
+  for (int words = 0; words < 4 && end - p >= 8; ++words, p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const unsigned at = FirstByteIndex(word, '\r');
+    if (at < 8) return p + at;
+  }
+  return static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
 }
 
 // Steps over the LF of a CR LF whose CR was just passed. When the CR was the
@@ -82,7 +94,7 @@ bool TakeLongLine(SpoolReader& reader, int64_t start, uint64_t length) {
   const char* const bytes = line.data();
   size_t end = got;
   if (const void* cr = std::memchr(bytes, '\r', end)) end = static_cast<size_t>(static_cast<const char*>(cr) - bytes);
-  if (const void* z = std::memchr(bytes, '\x1a', end)) end = static_cast<size_t>(static_cast<const char*>(z) - bytes);
+  if (const void* z = std::memchr(bytes, kCtrlZ, end)) end = static_cast<size_t>(static_cast<const char*>(z) - bytes);
   line.resize(end);
   return true;
 }
@@ -152,16 +164,42 @@ void TakeAlignmentFields(ByteView line, SpoolLine& out) {
   if (close != ByteView::npos) out.leaderText = rest.substr(open + 1, close - open - 1);
 }
 
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The host writes a column and a line-end count as one to four digits:
+// such a field is read in the same pass that finds its comma. Anything
+// else goes to the number reader, which gives these the same value.
+constexpr size_t kShortField = 4;
+
 // Column, text and line-end count: the first comma ends the column, the
 // last comma begins the count, and everything between is the text.
-void TakeTextFields(SpoolReader& reader, ByteView line, SpoolLine& out) {
-  size_t first = line.find(',');
+void TakeTextFields(ByteView line, ClassifierState& state, SpoolLine& out) {
+  const size_t n = line.size();
+  size_t first = 0;
+  int column = 0;
+  while (first < n && first <= kShortField && IsDigit(line[first])) column = column * 10 + (line[first++] - '0');
+  if (first == 0 || first > kShortField || first == n || line[first] != ',') {
+    first = line.find(',');
+    if (first != ByteView::npos) column = ReadInt16(line.substr(0, first));
+  }
   size_t rest = 0;
   if (first != ByteView::npos) {
-    reader.lastTextColumn = ReadInt16(line.substr(0, first));
+    state.lastTextColumn = static_cast<int16_t>(column);
     rest = first + 1;
   }
-  out.column = reader.lastTextColumn;
+  out.column = state.lastTextColumn;
+
+  size_t digits = n;
+  int lineEnds = 0, scale = 1;
+  while (digits > rest && n - digits < kShortField + 1 && IsDigit(line[digits - 1])) {
+    lineEnds += scale * (line[--digits] - '0');
+    scale *= 10;
+  }
+  if (digits < n && n - digits <= kShortField && digits > rest && line[digits - 1] == ',') {
+    out.lineEnds = static_cast<int16_t>(lineEnds);
+    out.text = line.substr(rest, digits - 1 - rest);
+    return;
+  }
   size_t last = line.rfind(',');
   if (last == ByteView::npos || last < rest) {
     out.lineEnds = ReadInt16(line.substr(rest));
@@ -179,7 +217,6 @@ void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
   if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
   reader.file = platform::OpenExistingForReading(path);
   reader.dataEnds = reader.file == 0;
-  reader.lastTextColumn = 0;
 }
 
 bool SpoolAtEnd(SpoolReader& reader) {
@@ -196,9 +233,9 @@ ByteView ReadSpoolLine(SpoolReader& reader) {
   size_t scanned = reader.position;  // no CR before this
   for (;;) {
     const char* buffer = reader.buffer.get();
-    const void* cr = std::memchr(buffer + scanned, '\r', reader.filled - scanned);
+    const char* const cr = FindCr(buffer + scanned, buffer + reader.filled);
     if (cr) {
-      const size_t end = static_cast<size_t>(static_cast<const char*>(cr) - buffer);
+      const size_t end = static_cast<size_t>(cr - buffer);
       ByteView line(buffer + reader.position, end - reader.position);
       reader.position = end + 1;
       StepOverLf(reader);
@@ -225,10 +262,13 @@ bool IsSendLine(ByteView line) {
          FoldUpper(line[keyword + 2]) == 'N' && FoldUpper(line[keyword + 3]) == 'D';
 }
 
-SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
+SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
   SpoolLine out;
   const char first = line.empty() ? '\0' : line[0];
-  if (IsSendLine(line)) {
+  if (first >= '0' && first <= '9') {  // a text line at its column, nearly every line of a report
+    out.kind = SpoolLine::Text;
+    TakeTextFields(line, state, out);
+  } else if (IsSendLine(line)) {
     out.kind = SpoolLine::Send;
     TakeSendFields(line, out);
   } else if (first == 'D' && StartsWith(line, "DEVICE")) {
@@ -245,17 +285,9 @@ SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line) {
     TakeAlignmentFields(line, out);
   } else if (!IsBlankOnly(line)) {
     out.kind = SpoolLine::Text;
-    TakeTextFields(reader, line, out);
+    TakeTextFields(line, state, out);
   }
   return out;
-}
-
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line) {
-  return ClassifySpoolLine(reader, ByteView(line));
-}
-
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line) {
-  return ClassifySpoolLine(reader, ByteView(line));
 }
 
 void CloseSpoolFile(SpoolReader& reader) {

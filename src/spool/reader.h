@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The printer spool file of the suite's host application: reading it line
-// by line and taking each line apart into its kind and fields.
+// by line, and taking each line apart into its kind and fields. The two are
+// apart: the reader hands out bytes, the classifier keeps the column that
+// text lines carry over from one to the next.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +27,6 @@ struct SpoolReader {
   int64_t readOffset = 0;             // file offset the next read starts at
   bool dataEnds = true;               // the buffered bytes are the last: end of file or Ctrl-Z
   bool crPending = false;             // a CR ended the buffered bytes: a LF read next belongs to it
-  int16_t lastTextColumn = 0;         // column of the latest text line with a comma
   // The longest line handed out; a longer one is passed over like one
   // there is no memory for. Kept by OpenSpoolFile.
   size_t longestLine = SIZE_MAX;
@@ -49,8 +50,7 @@ struct SpoolLine {
   int16_t lineEnds = 0;   // Text: line ends to write after the text
 };
 
-/// Opens the spool file at `path` for reading, shared with other processes,
-/// and starts a fresh reading (`lastTextColumn` 0). A file that is missing
+/// Opens the spool file at `path` for reading, shared with other processes. A file that is missing
 /// or cannot be opened reads as an empty file.
 void OpenSpoolFile(SpoolReader& reader, const ByteString& path);
 
@@ -77,15 +77,17 @@ ByteView ReadSpoolLine(SpoolReader& reader);
 /// letter case.
 bool IsSendLine(ByteView line);
 
-/// The kind of `line` and its fields, which look into `line`. A text line
-/// that holds a comma sets `lastTextColumn` from the number before it; every
-/// text line takes its column from `lastTextColumn`. Never fails: any line
-/// has a kind.
-SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteView line);
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const ByteString& line);
-SpoolLine ClassifySpoolLine(SpoolReader& reader, const char* line);
-/// A string that goes away at once would leave the fields looking at nothing.
-SpoolLine ClassifySpoolLine(SpoolReader& reader, ByteString&& line) = delete;
+/// What classifying carries from one line to the next; a fresh value for
+/// each reading of a file.
+struct ClassifierState {
+  int16_t lastTextColumn = 0;  // column of the latest text line with a comma
+};
+
+/// The kind of `line` and its fields, which look into `line` and are valid
+/// as long as its bytes are. A text line that holds a comma sets
+/// `lastTextColumn` from the number before it; every text line takes its
+/// column from `lastTextColumn`. Never fails: any line has a kind.
+SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state);
 
 /// Closes the spool file; the reader is then at its end. Closing a reader
 /// that is not open does nothing.

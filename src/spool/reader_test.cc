@@ -118,7 +118,8 @@ TEST(ReadSpoolLineTest, LinesLongerThanAnyBufferComeWhole) {
   ASSERT_EQ(line.size(), longText.size() + 4);
   // Held once, at its own length, and let go with the next line.
   EXPECT_LE(reader.longLine.capacity(), line.size() + 64);
-  SpoolLine text = ClassifySpoolLine(reader, line);
+  ClassifierState classifier;
+  SpoolLine text = ClassifySpoolLine(line, classifier);
   EXPECT_EQ(text.kind, SpoolLine::Text);
   EXPECT_EQ(text.column, 3);
   EXPECT_EQ(text.lineEnds, 2);
@@ -197,10 +198,8 @@ TEST(OpenSpoolFileTest, ReopeningStartsAFreshReadingAndClosesTheFirstFile) {
   SpoolReader reader;
   OpenSpoolFile(reader, first.path());
   platform::FileNumber firstFile = reader.file;
-  ClassifySpoolLine(reader, ReadSpoolLine(reader));
-  EXPECT_EQ(reader.lastTextColumn, 7);
+  EXPECT_EQ(ReadSpoolLine(reader), "7,a,0");
   OpenSpoolFile(reader, second.path());
-  EXPECT_EQ(reader.lastTextColumn, 0);
   EXPECT_EQ(ReadSpoolLine(reader), "second");
   EXPECT_TRUE(SpoolAtEnd(reader));
   EXPECT_EQ(reader.file, firstFile);  // freed by the first reading, so taken again
@@ -238,9 +237,9 @@ struct ClassifyCase {
 template <size_t N>
 void ExpectClassified(const ClassifyCase (&cases)[N]) {
   for (const ClassifyCase& c : cases) {
-    SpoolReader reader;
-    reader.lastTextColumn = 9;
-    EXPECT_EQ(Describe(ClassifySpoolLine(reader, c.line)), c.expected) << "line: " << c.line;
+    ClassifierState classifier;
+    classifier.lastTextColumn = 9;
+    EXPECT_EQ(Describe(ClassifySpoolLine(c.line, classifier)), c.expected) << "line: " << c.line;
     EXPECT_EQ(IsSendLine(c.line), StartsWith(c.expected, "Send")) << "line: " << c.line;
   }
 }
@@ -335,11 +334,11 @@ TEST(ClassifySpoolLineTest, ColumnCarriesOverFromTheLatestTextLineWithAComma) {
       {"12,a,0", 12}, {"more", 12},   {"DEVICE", 12}, {"SEND x,y,z", 12}, {"*B", 12},
       {"JUS N 1 \\.\\", 12}, {"   ", 12}, {"4,b,1", 4}, {"5", 4}, {",c,1", 0}, {"d", 0},
   };
-  SpoolReader reader;
-  EXPECT_EQ(reader.lastTextColumn, 0);
+  ClassifierState classifier;
+  EXPECT_EQ(classifier.lastTextColumn, 0);
   for (const auto& s : steps) {
-    SpoolLine line = ClassifySpoolLine(reader, s.line);
-    EXPECT_EQ(reader.lastTextColumn, s.column) << s.line;
+    SpoolLine line = ClassifySpoolLine(s.line, classifier);
+    EXPECT_EQ(classifier.lastTextColumn, s.column) << s.line;
     if (line.kind == SpoolLine::Text) {
       EXPECT_EQ(line.column, s.column) << s.line;
     }
@@ -358,9 +357,9 @@ TEST(ClassifySpoolLineTest, HostileLinesNeverFail) {
         for (char c : alphabet) longer.push_back(l + c);
     lines.insert(lines.end(), longer.begin(), longer.end());
   }
-  SpoolReader reader;
+  ClassifierState classifier;
   for (const ByteString& l : lines) {
-    SpoolLine got = ClassifySpoolLine(reader, l);
+    SpoolLine got = ClassifySpoolLine(l, classifier);
     EXPECT_EQ(got.kind == SpoolLine::Send, IsSendLine(l));
     EXPECT_EQ(got.kind == SpoolLine::Blank, IsBlankOnly(l));
     if (got.kind == SpoolLine::Text) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The body-line writer and its saved-text stack. The text is never copied:
+// The body-line writer. The text is never copied:
 // fill, rules and link are worked out on the bytes where they lie, and the
 // UTF-8 goes straight into the output block.
 #include "text/body_writer.h"
@@ -14,17 +14,16 @@
 
 namespace {
 
-// Each stack entry is its bytes followed by their count as an unsigned
-// 64-bit little-endian number, so an entry of any length fits.
-constexpr size_t kLengthBytes = 8;
-
 int ClampToInt16(int value) { return std::max(-32768, std::min(32767, value)); }
 
-constexpr bool IsControlByte(unsigned char b) { return b < 32 || b == 127 || b == 255; }
+// The bytes the body shows as one space each: the ASCII controls, and the
+// code page's no-break space (255), which a preformatted body would
+// otherwise keep from breaking where the printed page shows a blank.
+constexpr bool IsBlankedInBody(unsigned char b) { return IsAsciiControl(b) || b == 255; }
 
 unsigned char Cleaned(char c) {
   const unsigned char b = static_cast<unsigned char>(c);
-  return IsControlByte(b) ? ' ' : b;
+  return IsBlankedInBody(b) ? ' ' : b;
 }
 
 struct AddressBytes {
@@ -43,15 +42,13 @@ constexpr AddressBytes FindAddressBytes() {
 constexpr AddressBytes kAddressBytes = FindAddressBytes();
 
 // The forms the body is written with: a control byte shows as one space.
-const Utf8Forms& CleanForms() {
-  static const Utf8Forms forms = [] {
-    Utf8Forms cleaned = kUtf8OfByte;
-    for (size_t c = 0; c < cleaned.size(); ++c)
-      if (IsControlByte(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
-    return cleaned;
-  }();
-  return forms;
-}
+// Made before main from the code page's forms, which are constants.
+const Utf8Forms kCleanForms = [] {
+  Utf8Forms cleaned = kUtf8OfByte;
+  for (size_t c = 0; c < cleaned.size(); ++c)
+    if (IsBlankedInBody(static_cast<unsigned char>(c))) cleaned[c] = kUtf8OfByte[' '];
+  return cleaned;
+}();
 
 // --- The working text: the printed text, then the spaces and copies of a
 // pending leader fill. It is never put together in memory.
@@ -182,6 +179,9 @@ size_t AddressEnd(const WorkingText& t, size_t start, Rules rules) {
   return end;
 }
 
+// Leaders up to this length are converted once and their bytes repeated.
+constexpr size_t kShortLeader = 16;
+
 // The cells `from` to `to` of the working text, converted.
 void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, size_t from, size_t to) {
   const size_t textEnd = t.text.size();
@@ -201,22 +201,74 @@ void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, 
     PutRepeated(out, form.bytes, form.length, to - from);
     return;
   }
+  // A leader of a few characters: what is left of a copy cut at `from`,
+  // then the whole copies as the bytes of one converted copy repeated.
+  const size_t length = t.leader.size();
+  if (from < to && length <= kShortLeader) {
+    const size_t offset = (from - spacesEnd) % length;
+    if (offset != 0) {
+      const size_t n = std::min(to - from, length - offset);
+      PutConverted(out, forms, t.leader.data() + offset, n);
+      from += n;
+    }
+    const size_t copies = (to - from) / length;
+    if (copies > 0) {
+      char unit[3 * kShortLeader + 1];
+      const char* end = ConvertBytesCopyingAscii(*forms.forms, t.leader.data(), length, unit, forms.redrawn,
+                                                 forms.redrawnToo);
+      PutRepeated(out, unit, static_cast<size_t>(end - unit), copies);
+      from += copies * length;
+    }
+  }
   while (from < to) {
-    const size_t offset = (from - spacesEnd) % t.leader.size();
-    const size_t n = std::min(to - from, t.leader.size() - offset);
+    const size_t offset = (from - spacesEnd) % length;
+    const size_t n = std::min(to - from, length - offset);
     PutConverted(out, forms, t.leader.data() + offset, n);
     from += n;
   }
+}
+
+// Texts up to this length are looked at byte by byte for what needs more
+// than conversion; longer ones are searched with memchr.
+constexpr size_t kShortText = 64;
+
+// Spaces of a text placed close after the previous one.
+constexpr size_t kFewSpaces = 16;
+
+// The usual piece of a report, a short text (kShortText at most) after at
+// most kFewSpaces spaces, with at most one line end, written in one pass
+// into one piece of the document's buffer, when it is plain: no colon (so
+// no address) and no dashes or equals signs side by side (so no rule).
+// False, with nothing written, for a text that is not plain; it is not
+// empty then, so the room asked for was due anyway.
+bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, int newlines) {
+  static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                           ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  char* const start = output.Room(kFewSpaces + 3 * kShortText + 1 + 2);
+  std::memcpy(start, kSpaces, kFewSpaces);
+  char* at = start + spaces;
+  char previous = 0;
+  for (const char c : text) {
+    if (c == ':' || ((c == '-' || c == '=') && c == previous)) return false;
+    previous = c;
+    const Utf8Form& form = kCleanForms[static_cast<unsigned char>(c)];
+    std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
+    at += form.length;
+  }
+  std::memcpy(at, "\r\n", 2);
+  at += 2 * static_cast<size_t>(newlines);
+  output.Commit(static_cast<size_t>(at - start));
+  return true;
 }
 
 void PutText(OutputBlock& out, const WorkingText& t) {
   const Rules rules = FindRules(t);
   // The forms of the code page with control bytes as spaces, and with the
   // rules drawn when a rule was found.
-  TextForms forms = {&CleanForms()};
+  TextForms forms = {&kCleanForms};
   Utf8Forms ruled;
   if (rules.light || rules.doubled) {
-    ruled = CleanForms();
+    ruled = kCleanForms;
     if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
     if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
     forms = {&ruled, rules.light ? '-' : '\0', rules.doubled ? '=' : '\0'};
@@ -240,56 +292,51 @@ void PutText(OutputBlock& out, const WorkingText& t) {
 
 }  // namespace
 
-void PushSavedText(DocumentState& doc, const ByteString& text) {
-  doc.savedTextStack += text;
-  uint64_t length = text.size();
-  for (size_t i = 0; i < kLengthBytes; ++i) doc.savedTextStack += static_cast<char>((length >> (8 * i)) & 0xFF);
-}
-
-ByteString PopSavedText(DocumentState& doc) {
-  ByteString& stack = doc.savedTextStack;
-  if (stack.size() < kLengthBytes) {
-    stack.clear();
-    return ByteString();
-  }
-  uint64_t length = 0;
-  for (size_t i = 0; i < kLengthBytes; ++i)
-    length |= static_cast<uint64_t>(static_cast<unsigned char>(stack[stack.size() - kLengthBytes + i])) << (8 * i);
-  size_t available = stack.size() - kLengthBytes;
-  size_t start = length > available ? 0 : available - static_cast<size_t>(length);
-  ByteString text = stack.substr(start, available - start);
-  stack.resize(start);
-  return text;
+void SetLeaderFill(DocumentState& doc, int16_t fillColumn, ByteView fillText) {
+  doc.fillColumn = fillColumn;
+  doc.fillText.assign(fillText.data(), fillText.size());
 }
 
 void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) {
   column = ClampToInt16(column);
   newlines = ClampToInt16(newlines);
   // With no document open only the counters and the fill move.
-  const bool writing = doc.documentOpen;
-  OutputBlock out(doc);
+  const bool writing = doc.output.IsOpen();
+  const size_t spaces = column > doc.outColumn + 1 ? static_cast<size_t>(column - doc.outColumn - 1) : 0;
+  if (spaces > 0) doc.outColumn = static_cast<int16_t>(column - 1);
 
-  if (column > doc.outColumn + 1) {
-    if (writing) PutRepeated(out, " ", 1, static_cast<size_t>(column - doc.outColumn - 1));
-    doc.outColumn = static_cast<int16_t>(column - 1);
+  size_t cells = text.size();
+  bool written = false;
+  if (doc.fillText.empty() && spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
+    // Nearly every piece of a report: written in one go.
+    written = !writing || (spaces == 0 && text.empty() && newlines == 0) || PutPlainText(doc.output, spaces, text, newlines);
   }
-  const WorkingText t = Working(doc, text);
-  if (writing) PutText(out, t);
-  doc.fillText.clear();  // a fill applies to one text only
+  if (!written) {
+    OutputBlock out(doc.output);
+    if (writing) PutRepeated(out, " ", 1, spaces);
+    if (!doc.fillText.empty()) {
+      const WorkingText t = Working(doc, text);
+      if (writing) PutText(out, t);
+      cells = t.size;
+      doc.fillText.clear();  // a fill applies to one text only
+    } else if (writing) {
+      PutText(out, Working(doc, text));
+    }
+    if (writing && newlines > 0) PutRepeated(out, "\r\n", 2, static_cast<size_t>(newlines));
+    Flush(out);
+  }
   doc.fillColumn = 0;
 
   if (newlines != 0) {
-    if (writing && newlines > 0) PutRepeated(out, "\r\n", 2, static_cast<size_t>(newlines));
     doc.pageLineCount = AddClamped(doc.pageLineCount, newlines);
     doc.outColumn = 0;
   } else {
-    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(t.size, 65536)));
+    doc.outColumn = AddClamped(doc.outColumn, static_cast<int>(std::min<size_t>(cells, 65536)));
   }
-  Flush(out);
 }
 
 void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines) {
   for (char& c : text)
-    if (IsControlByte(static_cast<unsigned char>(c))) c = ' ';
+    if (IsBlankedInBody(static_cast<unsigned char>(c))) c = ' ';
   WriteBodyText(doc, column, ByteView(text), newlines);
 }

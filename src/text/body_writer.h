@@ -4,6 +4,8 @@
 // and the first web address made a link.
 #pragma once
 
+#include <cstdint>
+
 #include "common/text.h"
 #include "html/document.h"
 
@@ -32,9 +34,7 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines);
 /// place: on return it holds the text as written, before fill and rules.
 void WriteBodyText(DocumentState& doc, int column, ByteString& text, int newlines);
 
-/// Pushes a text onto the saved-text stack. The writer has no need of it:
-/// the caller's text is cleaned where it lies and nothing else of it changes.
-void PushSavedText(DocumentState& doc, const ByteString& text);
-
-/// Pops the most recently pushed text; the empty text when the stack is empty.
-ByteString PopSavedText(DocumentState& doc);
+/// Sets the pending leader fill (an alignment line of the spool file): the
+/// next body text is followed by copies of `fillText` that end at
+/// `fillColumn`. An empty text leaves no fill pending.
+void SetLeaderFill(DocumentState& doc, int16_t fillColumn, ByteView fillText);

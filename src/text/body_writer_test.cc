@@ -6,22 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
+
 #include "html/attributes.h"
-#include "html/head.h"
-#include "html/pages.h"
-#include "platform/platform.h"
 #include "support/body_document.h"
-#include "support/files.h"
-#include "support/temp_folder.h"
 
 using testing_support::BodyDocument;
-using testing_support::ReadFileBytes;
-using testing_support::TempFolder;
-
 
 namespace {
 
@@ -54,10 +45,7 @@ struct BodyCase {
 // that must stay as they are, as the print run hands them.
 void RunCalls(DocumentState& doc, const std::vector<Call>& calls, bool asView) {
   for (const Call& c : calls) {
-    if (!c.fillText.empty()) {
-      doc.fillText = c.fillText;
-      doc.fillColumn = static_cast<int16_t>(c.fillColumn);
-    }
+    if (!c.fillText.empty()) SetLeaderFill(doc, static_cast<int16_t>(c.fillColumn), c.fillText);
     std::string text = c.text;
     if (asView) {
       WriteBodyText(doc, c.column, ByteView(text), c.newlines);
@@ -79,7 +67,6 @@ void ExpectCases(const std::vector<BodyCase>& cases) {
       EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
       EXPECT_TRUE(body.doc.fillText.empty()) << c.name;
       EXPECT_EQ(body.doc.fillColumn, 0) << c.name;
-      EXPECT_TRUE(body.doc.savedTextStack.empty()) << c.name;
     }
   }
 }
@@ -294,8 +281,7 @@ TEST(WriteBodyTextTest, TurnsControlBytesIntoOneSpaceEachAndGivesTheCleanTextBac
 
 TEST(WriteBodyTextTest, GivesBackTheCleanTextWithoutFillRulesOrLinks) {
   BodyDocument body;
-  body.doc.fillText = "-";
-  body.doc.fillColumn = 30;
+  SetLeaderFill(body.doc, 30, "-");
   std::string text = "--\t--";
   WriteBodyText(body.doc, 3, text, 1);
   EXPECT_EQ(text, "-- --");
@@ -303,7 +289,6 @@ TEST(WriteBodyTextTest, GivesBackTheCleanTextWithoutFillRulesOrLinks) {
   std::string linked = "go http://x==y";
   WriteBodyText(body.doc, 1, linked, 1);
   EXPECT_EQ(linked, "go http://x==y");
-  EXPECT_TRUE(body.doc.savedTextStack.empty());
 }
 
 TEST(WriteBodyTextTest, WritesLongTextsWhole) {
@@ -358,8 +343,7 @@ TEST(WriteBodyTextTest, HostileBytesNeverBreakTheWriter) {
 
 TEST(WriteBodyTextTest, WithNoDocumentOpenCountersAndFillStillMove) {
   DocumentState doc;  // no file was ever opened
-  doc.fillText = ".";
-  doc.fillColumn = 10;
+  SetLeaderFill(doc, 10, ".");
   std::string text = "ab\tc";
   WriteBodyText(doc, 3, text, 0);
   EXPECT_EQ(doc.outColumn, 10);
@@ -368,230 +352,12 @@ TEST(WriteBodyTextTest, WithNoDocumentOpenCountersAndFillStillMove) {
   WriteBodyText(doc, 1, text, 2);
   EXPECT_EQ(doc.pageLineCount, 2);
   EXPECT_EQ(doc.outColumn, 0);
-  EXPECT_TRUE(doc.pendingOutput.empty());
+  EXPECT_EQ(doc.output.Buffered(), 0u);
 }
 
-TEST(SavedTextStackTest, PopsInReverseOrderWhateverTheLengths) {
-  DocumentState doc;
-  const std::vector<std::string> texts = {"first", "", std::string("\0\x01\xFF", 3), std::string(70000, 'z'), "last"};
-  for (const std::string& t : texts) PushSavedText(doc, t);
-  for (size_t i = texts.size(); i-- > 0;) EXPECT_EQ(PopSavedText(doc), texts[i]) << i;
-  EXPECT_TRUE(doc.savedTextStack.empty());
-}
-
-TEST(SavedTextStackTest, PopOnEmptyOrDamagedStackGivesEmptyText) {
-  DocumentState doc;
-  EXPECT_EQ(PopSavedText(doc), "");
-  doc.savedTextStack = "abc";  // shorter than a length field
-  EXPECT_EQ(PopSavedText(doc), "");
-  EXPECT_TRUE(doc.savedTextStack.empty());
-  doc.savedTextStack = std::string("xy") + std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 8);  // length too large
-  EXPECT_EQ(PopSavedText(doc), "xy");
-  EXPECT_TRUE(doc.savedTextStack.empty());
-}
-
-// The body text among the other writers of the document: page breaks, the
-// tail and attribute tags stand where the body text left the output line.
-
-const std::string kBlock = "<DIV CLASS='salt'>&nbsp;</DIV>\r\n";
-const std::string kTail = "</PRE></BODY>\r\n\r\n</HTML>\r\n";
-const std::string kElite = "<SPAN CLASS='elit'>";
-const std::string kClose = "</SPAN>";
-
-// One step of a page test: a page directive, a text with its line ends
-// (at `column`), or an attribute directive (`codes` set).
-struct Step {
-  bool page;
-  std::string text;
-  int newlines;
-  int column = 1;
-  const char* codes = nullptr;
-};
-const Step kPage = {true, "", 0};
-Step Codes(const char* codes) { return {false, "", 0, 1, codes}; }
-Step TextAt(int column, const char* text, int newlines) { return {false, text, newlines, column}; }
-
-void RunSteps(DocumentState& doc, const std::vector<Step>& steps) {
-  for (const Step& s : steps) {
-    if (s.page) {
-      BeginPage(doc);
-    } else if (s.codes != nullptr) {
-      SetPrintAttributes(doc, s.codes);
-    } else {
-      std::string text = s.text;
-      WriteBodyText(doc, s.column, text, s.newlines);
-    }
-  }
-}
-
-struct PageCase {
-  const char* name;
-  std::vector<Step> steps;
-  std::string written;
-  int pageCount;
-};
-
-TEST(BeginPageTest, WritesABlockOnlyAfterAPageWithLineEnds) {
-  const std::vector<PageCase> cases = {
-      {"first page: no block", {kPage}, "", 1},
-      {"two pages with nothing between", {kPage, kPage}, "", 2},
-      {"a page with a line end", {kPage, {false, "a", 1}, kPage, {false, "b", 1}}, "a\r\n" + kBlock + "b\r\n", 2},
-      {"a page without line ends gets no block and the text goes on",
-       {kPage, {false, "abc", 0}, kPage, {false, "def", 1}},
-       "abcdef\r\n",
-       2},
-      {"the column starts again at the page",
-       {{false, "abc", 0}, kPage, {false, "def", 1}},
-       "abcdef\r\n",
-       1},
-      {"the block follows a line left open",
-       {{false, "line", 1}, {false, "abc", 0}, kPage, {false, "d", 1}},
-       "line\r\nabc" + kBlock + "d\r\n",
-       1},
-      {"an empty printed line counts",
-       {{false, "", 1}, kPage, kPage, {false, "b", 1}},
-       "\r\n" + kBlock + "b\r\n",
-       2},
-      {"tags after a page stay behind the block", {{false, "a", 1}, kPage, Codes("B"), {false, "b", 0}},
-       "a\r\n" + kBlock + "<B>b", 1},
-  };
-  for (const PageCase& c : cases) {
-    BodyDocument body;
-    for (const Step& s : c.steps) {
-      RunSteps(body.doc, {s});
-      if (s.page) {
-        EXPECT_EQ(body.doc.pageLineCount, 0) << c.name;
-        EXPECT_EQ(body.doc.outColumn, 0) << c.name;
-      }
-    }
-    EXPECT_EQ(body.Close(), c.written) << c.name;
-    EXPECT_EQ(body.doc.pageCount, c.pageCount) << c.name;
-  }
-}
-
-TEST(EndDocumentTest, WritesTheTailAfterWhateverStandsOnTheLastLine) {
-  BodyDocument body;
-  std::string text = "x";
-  WriteBodyText(body.doc, 1, text, 1);
-  SetPrintAttributes(body.doc, "B");
-  EndDocument(body.doc, /*showDocument=*/false, "");
-  EXPECT_FALSE(body.doc.documentOpen);
-  EXPECT_EQ(body.Close(), "x\r\n<B>" + kTail);
-}
-
-struct EndCase {
-  const char* name;
-  std::vector<Step> steps;
-  std::string body;  // everything before the tail
-  int pageLineCount;
-};
-
-TEST(EndDocumentTest, LeavesOutABlockThatNoPrintedTextFollows) {
-  const Step a = TextAt(1, "a", 1);
-  const std::vector<EndCase> cases = {
-      {"the last page line", {a, kPage}, "a\r\n", 0},
-      {"tags after the block stay, in order", {a, kPage, Codes("BN")}, "a\r\n<B><SPAN CLASS='pica'>", 0},
-      {"tags of several directives", {a, kPage, Codes("E"), Codes("B"), Codes("N")},
-       "a\r\n</SPAN><SPAN CLASS='elit'><B></SPAN><SPAN CLASS='pica'>", 0},
-      {"spaces to a column are printed", {a, kPage, TextAt(3, "", 0)}, "a\r\n" + kBlock + "  ", 0},
-      {"an empty line is printed; the second block is left out", {a, kPage, TextAt(1, "", 1), kPage},
-       "a\r\n" + kBlock + "\r\n", 0},
-      {"an empty text at the column prints nothing", {a, kPage, TextAt(1, "", 0)}, "a\r\n", 0},
-      {"no line ends print nothing", {a, kPage, TextAt(1, "", -2)}, "a\r\n", -2},
-      {"a block after a line left open", {a, TextAt(1, "b", 0), kPage, Codes("B")}, "a\r\nb<B>", 0},
-      {"a block before printed text stays", {a, kPage, Codes("B"), TextAt(1, "c", 1)},
-       "a\r\n" + kBlock + "<B>c\r\n", 1},
-      {"blocks between pages stay", {a, kPage, a, kPage, a, kPage}, "a\r\n" + kBlock + "a\r\n" + kBlock + "a\r\n", 0},
-      {"no page at all", {a, Codes("B")}, "a\r\n<B>", 1},
-  };
-  for (const EndCase& c : cases) {
-    BodyDocument body;
-    RunSteps(body.doc, c.steps);
-    EndDocument(body.doc, /*showDocument=*/false, "");
-    EXPECT_EQ(body.Close(), c.body + kTail) << c.name;
-    EXPECT_EQ(body.doc.pageLineCount, c.pageLineCount) << c.name;
-  }
-}
-
-TEST(EndDocumentTest, MemoryStaysBoundedWhateverFollowsTheBlock) {
-  // Far more tags after the block than the output buffer holds: they reach
-  // the file as usual, and the block is still left out, or put back in its
-  // place when printed text comes after all.
-  for (bool printedAtEnd : {false, true}) {
-    BodyDocument body;
-    RunSteps(body.doc, {TextAt(1, "a", 1), kPage});
-    std::string tags;
-    for (int i = 0; i < 60000; ++i) {
-      tags += body.doc.boldOn ? "</B>" : "<B>";
-      SetPrintAttributes(body.doc, "b");
-      ASSERT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
-    }
-    ASSERT_GT(tags.size(), 3 * kDocumentFlushSize);
-    std::string expected = "a\r\n" + tags;
-    if (printedAtEnd) {
-      RunSteps(body.doc, {TextAt(2, "z", 1)});
-      expected = "a\r\n" + kBlock + tags + " z\r\n";
-      EXPECT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
-    }
-    EndDocument(body.doc, /*showDocument=*/false, "");
-    EXPECT_EQ(body.Close(), expected + kTail) << printedAtEnd;
-  }
-}
-
-TEST(EndDocumentTest, AFullDocumentIsHeadBodyAndTail) {
-  TempFolder folder("whole");
-  DocumentState doc;
-  doc.htmlPath = folder.Path("report.htm");
-  BeginDocument(doc, "", "", "");
-  BeginPage(doc);
-  std::string text = "Hello";
-  WriteBodyText(doc, 1, text, 1);
-  EndDocument(doc, /*showDocument=*/false, "");
-  std::string written = ReadFileBytes(folder.NativePath("report.htm"));
-  const std::string headEnd = "</HEAD>\r\n\r\n<BODY><PRE>\r\n";
-  size_t body = written.find(headEnd);
-  ASSERT_NE(body, std::string::npos);
-  EXPECT_EQ(written.substr(body + headEnd.size()), "Hello\r\n" + kTail);
-  EXPECT_EQ(doc.pageCount, 1);
-}
-
-TEST(EndDocumentTest, LargeDocumentsAreWrittenInBlocksAndWhole) {
-  BodyDocument body;
-  const std::string line(99, 'a');
-  for (int i = 0; i < 1000; ++i) {
-    std::string text = line;
-    WriteBodyText(body.doc, 1, text, 1);
-  }
-  // While the document is open the file holds whole blocks, never less
-  // than one block behind.
-  std::error_code ec;
-  uintmax_t onDisk = std::filesystem::file_size(body.folder.NativePath("body.htm"), ec);
-  EXPECT_GE(onDisk, 101000u - kDocumentFlushSize);
-  EXPECT_LT(body.doc.pendingOutput.size(), kDocumentFlushSize);
-  std::string expected;
-  for (int i = 0; i < 1000; ++i) expected += line + "\r\n";
-  EXPECT_EQ(body.Close(), expected);
-}
-
-TEST(EndDocumentTest, AClosedDocumentNeverWritesThroughAReusedFileNumber) {
-  TempFolder folder("reuse");
-  DocumentState doc;
-  doc.htmlPath = folder.Path("report.htm");
-  OpenDocumentFile(doc);
-  EndDocument(doc, /*showDocument=*/false, "");
-  platform::FileNumber other = platform::CreateOrEmptyForWriting(folder.Path("other.txt"));
-  ASSERT_EQ(other, doc.htmlFile);  // the number is free again and taken by the next file
-  std::string text = "late text";
-  WriteBodyText(doc, 1, text, 1);
-  SetPrintAttributes(doc, "B");
-  BeginPage(doc);
-  EndDocument(doc, /*showDocument=*/false, "");
-  platform::CloseFile(other);
-  EXPECT_EQ(ReadFileBytes(folder.NativePath("other.txt")), "");
-  EXPECT_EQ(ReadFileBytes(folder.NativePath("report.htm")), kTail);
-}
-
-TEST(SetPrintAttributesTest, TagsStandWhereTheOutputLineIs) {
+// Attribute tags among the body text: they stand where the output line is
+// and take no cells in the column arithmetic.
+TEST(WriteBodyTextTest, AttributeTagsTakeNoCells) {
   BodyDocument body;
   std::string text = "abc";
   WriteBodyText(body.doc, 1, text, 0);
@@ -601,7 +367,7 @@ TEST(SetPrintAttributesTest, TagsStandWhereTheOutputLineIs) {
   SetPrintAttributes(body.doc, "BE");
   text = "ghi";
   WriteBodyText(body.doc, 1, text, 1);
-  EXPECT_EQ(body.Close(), "abc<B>    def\r\n</B>" + kClose + kElite + "ghi\r\n");
+  EXPECT_EQ(body.Close(), "abc<B>    def\r\n</B></SPAN><SPAN CLASS='elit'>ghi\r\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The output of one body text: a block on the caller's stack that is handed
-// to the document when full and at the end, so that a usual printed line is
-// one write, whatever its pieces.
+// The output of one body text, written straight into the document's buffer:
+// a usual printed line is one request for room and one count, whatever its
+// pieces.
 #pragma once
 
 #include <algorithm>
@@ -13,25 +13,33 @@
 
 constexpr size_t kOutputBlockSize = 8 * 1024;
 
-/// Bytes on their way to the document. Flush before it goes.
+/// Bytes on their way to the document, written straight into its buffer a
+/// block of room at a time. Flush before it goes. Only while the document
+/// is open.
 struct OutputBlock {
-  explicit OutputBlock(DocumentState& d) : doc(d) {}  // the bytes stay unset until written
-  DocumentState& doc;
-  size_t used = 0;
-  char bytes[kOutputBlockSize];
+  explicit OutputBlock(DocumentOutput& o) : output(o) {}
+  DocumentOutput& output;
+  char* start = nullptr;  // the room last asked of the output
+  char* at = nullptr;     // where the next byte goes
+  char* end = nullptr;
 };
 
-/// Hands what the block holds to the document.
+/// Counts what was written in the block as output.
 inline void Flush(OutputBlock& out) {
-  if (out.used > 0) WriteToDocument(out.doc, out.bytes, out.used);
-  out.used = 0;
+  if (out.at != out.start) out.output.Commit(static_cast<size_t>(out.at - out.start));
+  out.start = out.at = out.end = nullptr;
 }
 
-/// Where `size` more bytes go, at most kOutputBlockSize of them; the block
-/// is flushed first when they do not fit.
+/// Where `size` more bytes go, at most kOutputBlockSize of them; more room
+/// is asked of the output when they do not fit. Ask only when at least one
+/// byte follows: the first room puts the document's held bytes in place.
 inline char* Room(OutputBlock& out, size_t size) {
-  if (kOutputBlockSize - out.used < size) Flush(out);
-  return out.bytes + out.used;
+  if (static_cast<size_t>(out.end - out.at) < size) {
+    Flush(out);
+    out.start = out.at = out.output.Room(kOutputBlockSize);
+    out.end = out.start + kOutputBlockSize;
+  }
+  return out.at;
 }
 
 /// Appends bytes as they are.
@@ -39,13 +47,14 @@ inline void PutBytes(OutputBlock& out, const char* data, size_t size) {
   while (size > 0) {
     const size_t n = std::min(size, kOutputBlockSize);
     std::memcpy(Room(out, n), data, n);
-    out.used += n;
+    out.at += n;
     data += n;
     size -= n;
   }
 }
 
-/// Appends `count` copies of the `unitSize` bytes at `unit` (1 to 4 of them).
+/// Appends `count` copies of the `unitSize` bytes at `unit` (at most
+/// kOutputBlockSize of them).
 inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, size_t count) {
   const size_t perBlock = kOutputBlockSize / unitSize;
   while (count > 0) {
@@ -64,7 +73,7 @@ inline void PutRepeated(OutputBlock& out, const char* unit, size_t unitSize, siz
         filled += more;
       }
     }
-    out.used += total;
+    out.at += total;
     count -= n;
   }
 }
@@ -84,7 +93,7 @@ inline void PutConverted(OutputBlock& out, const TextForms& forms, const char* d
     const size_t n = std::min(size, kSlice);
     char* at = Room(out, 3 * n + 1);
     char* end = ConvertBytesCopyingAscii(*forms.forms, data, n, at, forms.redrawn, forms.redrawnToo);
-    out.used += static_cast<size_t>(end - at);
+    out.at = end;
     data += n;
     size -= n;
   }

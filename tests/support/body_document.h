@@ -18,11 +18,11 @@ struct BodyDocument {
 
   BodyDocument() {
     doc.htmlPath = folder.Path("body.htm");
-    OpenDocumentFile(doc);
+    doc.output.Open(doc.htmlPath);
   }
   /// Closes the document and returns everything written to it.
   std::string Close() {
-    CloseDocumentFile(doc);
+    doc.output.Close();
     return ReadFileBytes(doc.htmlPath);
   }
 };
