@@ -112,6 +112,9 @@ TEST(TerminalConsoleTest, SendsCursorColoursAndUtf8AndKeepsACopyOfTheCells) {
     console->Write("x");
     expected += std::string(c.sequence) + "x";
   }
+  console->SetAttribute(0x1E);
+  console->Write("");  // nothing to show: the colours wait for text
+  console->SetAttribute(0x107);
   console->SetCursor(20, 10);
   console->Write(std::string("\x1b\x07\x7f\x00\x1f\x0d", 6));
   expected += "\x1b[20;10H\xE2\x86\x90\xE2\x80\xA2\xE2\x8C\x82 \xE2\x96\xBC\xE2\x99\xAA";
