@@ -44,6 +44,8 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
       {"typed ahead\x1b[5\x1b[12;40R", 12, 40},
       {"\x1b[99;999R", 1, 1},
       {"\x1b[25;80R", 25, 80},
+      {"\x1b[1:;2R\x1b[3;4R", 3, 4},      // only digits count
+      {"\x1b[1234567R\x1b[3;4R", 3, 4},  // five digits at most, then the semicolon
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal(25, 80, c.reply);
