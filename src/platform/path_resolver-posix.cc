@@ -24,8 +24,6 @@
 #include <vector>
 
 #include "platform/file_names.h"
-
-#include "platform/file_names.h"
 #include "platform/text-posix.h"
 #include "common/charset.h"
 
