@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The test command: installs what is missing (Debian), then configures, builds
-# and runs the native tests (with the browser tests), the sanitizer tests and
-# the Windows tests under Wine. Exits non-zero on any failure.
+# The test command: installs what is missing (Debian), then checks the layout
+# of the C++ sources, configures, builds and runs the native tests (with the
+# browser tests), runs the static analysis, the sanitizer tests and the
+# Windows tests under Wine. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -19,7 +20,7 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 }
 install_missing "" cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix wine wine64 locales tmux bsdutils dpkg-dev \
-  clang libclang-rt-14-dev lintian groff man-db
+  clang libclang-rt-14-dev lintian groff man-db clang-format clang-tidy
 # The browser tests print documents to PDF in headless Chromium and look at
 # the sheets and screenshots. Where these cannot be installed, those tests
 # are skipped and say so.
@@ -51,6 +52,17 @@ run() {  # run PRESET: configure, build and test one preset
   summaries+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -1)")
   rm -f "$log"
   [ "$rc" -eq 0 ] || status=1
+}
+
+check() {  # check NAME COMMAND...: one check of the sources, in the summary
+  local name=$1
+  shift
+  echo "== $name"
+  if "$@"; then
+    summaries+=("$name: passed")
+  else
+    summaries+=("$name: FAILED"); status=1
+  fi
 }
 
 # Each fuzz target runs for a minute from a copy of its committed corpus
@@ -85,7 +97,9 @@ fuzz() {
   fi
 }
 
+check "format (tools/format --check)" tools/format --check
 run linux
+check "static analysis (tools/check-tidy)" tools/check-tidy
 run sanitize
 run windows
 fuzz

@@ -13,7 +13,7 @@ void ReadScreenColours(const ByteString& colourString, int16_t (&colours)[5][2])
   for (size_t slot = 0; slot < 5; ++slot) {
     for (size_t column = 0; column < 2; ++column) {
       size_t start = 4 * slot + 2 * column;
-      colours[slot][column] = start < colourString.size() ? ReadInt16(colourString.substr(start, 2)) : 0;
+      colours[slot][column] = start < colourString.size() ? ReadInt16(colourString.substr(start, 2)) : int16_t{0};
     }
   }
 }

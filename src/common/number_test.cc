@@ -27,6 +27,7 @@ TEST(ReadNumberTest, ReadsTheLongestLeadingNumber) {
       {"123456789012345", 123456789012345.0}, {"12345678901234567890", 12345678901234567890.0},
       {"-32768", -32768}, {"+12d", 12},     {"12E", 12},        {"3.", 3},
       {"1,5", 1},       {"007", 7},        {"3.14159", 3.14159}, {"1e400", HUGE_VAL},
+      {"&Q17", 15},     {"&o17", 15},      {"&h1F", 31},
   };
   for (const ReadCase& c : cases) EXPECT_EQ(ReadNumber(c.text), c.value) << "text: " << c.text;
 }

@@ -38,7 +38,7 @@ void LoadColours(ConsoleState& state, const char* colours) {
   ByteString text = colours;
   for (int slot = 0; slot < 5; ++slot)
     for (int half = 0; half < 2; ++half)
-      state.screenColours[slot][half] = static_cast<int16_t>(text.size() >= static_cast<size_t>(4 * slot + 2 * half + 2)
+      state.screenColours[slot][half] = static_cast<int16_t>(text.size() >= size_t{4} * slot + 2 * half + 2
                                                                  ? std::stoi(text.substr(4 * slot + 2 * half, 2))
                                                                  : 0);
 }

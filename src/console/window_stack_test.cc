@@ -175,6 +175,8 @@ TEST(PopWindowTest, NestedWindowsComeBackInTurn) {
   PopWindow(state);
   EXPECT_EQ(state.windowDepth, 1);
   EXPECT_EQ(state.windowTop, 5);
+  EXPECT_EQ(state.windowLeft, 5);
+  EXPECT_EQ(state.windowBottom, 10);
   EXPECT_EQ(state.windowRight, 20);
   Snapshot afterInner = Snap(console);
   afterInner.attribute = outer.attribute;

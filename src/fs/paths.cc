@@ -45,8 +45,9 @@ void WalkDirectoryLevels(const ByteString& path, Create create) {
   size_t p = colon == ByteString::npos ? 1 : colon + 2;
   do {
     size_t q = scanned.find('\\', p);  // index p is position p + 1
-    // Every later level is longer still, and none of them could be made.
-    if (q == ByteString::npos || q > kLongestDirectoryPath) break;
+    // Every later level is longer still, and none of them could be made;
+    // no backslash left (npos) is past the longest path as well.
+    if (q > kLongestDirectoryPath) break;
     create(scanned.substr(0, q));
     p = q + 1;
   } while (p < significant);

@@ -44,6 +44,8 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
       {"typed ahead\x1b[5\x1b[12;40R", 12, 40},
       {"\x1b[99;999R", 1, 1},
       {"\x1b[25;80R", 25, 80},
+      {"\x1b[1:;2R\x1b[3;4R", 3, 4},      // only digits count
+      {"\x1b[1234567R\x1b[3;4R", 3, 4},  // five digits at most, then the semicolon
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal(25, 80, c.reply);
@@ -112,6 +114,9 @@ TEST(TerminalConsoleTest, SendsCursorColoursAndUtf8AndKeepsACopyOfTheCells) {
     console->Write("x");
     expected += std::string(c.sequence) + "x";
   }
+  console->SetAttribute(0x1E);
+  console->Write("");  // nothing to show: the colours wait for text
+  console->SetAttribute(0x107);
   console->SetCursor(20, 10);
   console->Write(std::string("\x1b\x07\x7f\x00\x1f\x0d", 6));
   expected += "\x1b[20;10H\xE2\x86\x90\xE2\x80\xA2\xE2\x8C\x82 \xE2\x96\xBC\xE2\x99\xAA";

@@ -141,6 +141,11 @@ TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {
                     "/a/a/fresh'").c_str()),
             0);
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\a\\a\\FRESH", &a));
+  // So is the folder kept open since the last look-up.
+  EXPECT_EQ(system(("rm -rf '" + folder_ + "/a/a' && mkdir '" + folder_ + "/a/a' && touch '" + folder_ + "/a/a/newer'")
+                       .c_str()),
+            0);
+  EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\a\\a\\NEWER", &a));
   EXPECT_FALSE(platform::FindEntryAttributes(deep + "\\doc.htm", &a));
 
   // A relative path follows the current directory.

@@ -50,10 +50,12 @@ bool PosixServices::RunAndWait(const std::string& commandLine) {
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return false;
   std::vector<std::string> args;
+  args.reserve(words.size());
   for (const std::string& word : words) args.push_back(ConvertCharset(word));
   // The program is a path like any other; its arguments reach it as written.
   args[0] = SystemPath(words[0]);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
 

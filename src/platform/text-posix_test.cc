@@ -23,6 +23,7 @@ TEST(PosixTextTest, CodePageFromUtf8) {
       {"\xc3(", "?("},                             // continuation missing
       {"\xc0\xaf", "??"},                          // overlong slash
       {"\x80\xbf", "??"},                          // stray continuations
+      {"\xcb\xa9", "?"},                           // U+02E9, whose low bits are those of U+00E9
   };
   for (auto& c : cases) EXPECT_EQ(platform::CodePageFromUtf8(c.first), c.second) << c.first;
 }

@@ -19,14 +19,12 @@
 #include "support/files.h"
 #include "support/temp_folder.h"
 
-using testing_support::FileExists;
 using testing_support::FillScreen;
 using testing_support::ReadFileBytes;
 using testing_support::ScopedEnvironment;
 using testing_support::Snap;
 using testing_support::Snapshot;
 using testing_support::TempFolder;
-using testing_support::WriteWholeFile;
 
 namespace {
 
