@@ -180,6 +180,26 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
   EXPECT_EQ(sizeless.Received(), "");
 }
 
+TEST(SystemConsoleTest, TakesTheCursorWhenStandardOutputOnlyWrites) {
+  // Standard output is a terminal open for writing only: the console opens
+  // the terminal again, for reading too, to take the cursor report.
+  PseudoTerminal terminal(25, 80, "\x1b[7;3R");
+  ASSERT_TRUE(terminal.Ready());
+  const int writeOnly = open(ttyname(terminal.Slave()), O_WRONLY | O_NOCTTY);
+  ASSERT_GE(writeOnly, 0);
+  fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  ASSERT_GE(saved, 0);
+  dup2(writeOnly, STDOUT_FILENO);
+  close(writeOnly);
+  int row = 0, column = 0;
+  platform::OpenSystemConsole()->GetCursor(row, column);
+  dup2(saved, STDOUT_FILENO);  // the test's own messages go to standard output again
+  close(saved);
+  EXPECT_EQ(row, 7);
+  EXPECT_EQ(column, 3);
+}
+
 void RecordSignal(int) {}
 
 TEST(SystemConsoleTest, IgnoresInterruptsWhileItExists) {
