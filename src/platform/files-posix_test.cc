@@ -3,6 +3,7 @@
 // page cannot write, plain files only, attributes.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,13 @@ TEST_F(PosixFolderTest, PathsMapBackslashesAndCodePageBytes) {
   // A different letter case finds the existing folders, as on Windows.
   EXPECT_EQ(platform::SystemPath(folder_ + "\\CAF\x90\\sub\\new.htm"), folder_ + "/Caf\xc3\xa9/Sub/new.htm");
   EXPECT_EQ(platform::SystemPath("relative\\path"), "relative/path");
+  // The root is the entry "." in itself.
+  EXPECT_EQ(platform::ResolvePath("\\").name, ".");
+  EXPECT_TRUE(platform::ResolvePath("/").exists);
+  // A path the system would refuse is converted as written, final separator and all.
+  const std::string tooLong(PATH_MAX, 'x');
+  EXPECT_EQ(platform::SystemPath(tooLong + "\\"), tooLong + "/");
+  EXPECT_EQ(platform::ResolvePath(tooLong).folder, -1);
 }
 
 TEST_F(PosixFolderTest, NamesTheCodePageCannotWriteNeverMatch) {
@@ -118,6 +126,7 @@ TEST_F(PosixFolderTest, LookUpsSeeChangesMadeByOthers) {
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\made", &a));
   EXPECT_TRUE(platform::RemoveFile(folder_ + "\\late.TXT"));
   EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+
 }
 
 TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {
