@@ -28,6 +28,13 @@ namespace {
 using platform::Console;
 using platform::OpenTerminalConsole;
 
+// Leaves `value` in every int of the stack the next call will use, so that
+// a local it reads before setting shows (in a build without optimisation).
+[[gnu::noinline]] void FillStack(int value) {
+  volatile int cells[2048];
+  for (volatile int& cell : cells) cell = value;
+}
+
 void ExpectCursor(Console& console, int row, int column) {
   int r, c;
   console.GetCursor(r, c);
@@ -36,6 +43,7 @@ void ExpectCursor(Console& console, int row, int column) {
 }
 
 TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
+  const std::string junk(5000, 'x');
   const struct {
     const char* reply;
     int row, column;
@@ -46,10 +54,12 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
       {"\x1b[25;80R", 25, 80},
       {"\x1b[1:;2R\x1b[3;4R", 3, 4},      // only digits count
       {"\x1b[1234567R\x1b[3;4R", 3, 4},  // five digits at most, then the semicolon
+      {junk.c_str(), 1, 1},                // no report in what a terminal may send: the cursor stays
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal(25, 80, c.reply);
     ASSERT_TRUE(terminal.Ready());
+    FillStack(5);  // a cursor left unset would be at 5, 5
     std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
     EXPECT_EQ(console->Rows(), 25);
     EXPECT_EQ(console->Columns(), 80);
@@ -63,6 +73,7 @@ TEST(TerminalConsoleTest, GoesOnWhenTheTerminalDoesNotAnswer) {
   PseudoTerminal terminal(30, 100, nullptr);
   ASSERT_TRUE(terminal.Ready());
   auto start = std::chrono::steady_clock::now();
+  FillStack(5);  // a cursor left unset would be at 5, 5
   std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 150);
   auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(140));
