@@ -30,9 +30,10 @@ using platform::OpenTerminalConsole;
 
 // Leaves `value` in every int of the stack the next call will use, so that
 // a local it reads before setting shows (in a build without optimisation).
-[[gnu::noinline]] void FillStack(int value) {
+// The count is a parameter so that no local of its own lies above the cells.
+[[gnu::noinline]] void FillStack(int value, int i = 0) {
   volatile int cells[2048];
-  for (volatile int& cell : cells) cell = value;
+  for (; i < 2048; ++i) cells[i] = value;
 }
 
 void ExpectCursor(Console& console, int row, int column) {
@@ -52,9 +53,9 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
       {"typed ahead\x1b[5\x1b[12;40R", 12, 40},
       {"\x1b[99;999R", 1, 1},
       {"\x1b[25;80R", 25, 80},
-      {"\x1b[1:;2R\x1b[3;4R", 3, 4},      // only digits count
+      {"\x1b[1:;2R\x1b[3;4R", 3, 4},     // only digits count
       {"\x1b[1234567R\x1b[3;4R", 3, 4},  // five digits at most, then the semicolon
-      {junk.c_str(), 1, 1},                // no report in what a terminal may send: the cursor stays
+      {junk.c_str(), 1, 1},              // no report in what a terminal may send: the cursor stays
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal(25, 80, c.reply);
