@@ -33,6 +33,15 @@ namespace {
 
 using platform::MemoryConsole;
 
+// Leaves `value` in every int of the stack the next call will use, so that
+// a local it reads before setting shows (in a build without optimisation).
+// The count is a parameter so that no local of its own lies above the cells.
+[[gnu::noinline]] void FillStack(int value, int i = 0) {
+  volatile int cells[2048];
+  for (; i < 2048; ++i) cells[i] = value;
+  static_cast<void>(cells);  // filled for the next call, never read here
+}
+
 // The colour table of a colour string such as "15000700000700070007".
 void LoadColours(ConsoleState& state, const char* colours) {
   ByteString text = colours;
@@ -434,7 +443,9 @@ TEST(SetScreenColourTest, ChoosesTheSlotFromTheLetters) {
     MemoryConsole console(25, 80);
     ConsoleState state = StateFor(console, folder);
     state.currentColourSlot = 0;
-    SetScreenColour(state, c.mode);
+    const ByteString mode = c.mode;
+    FillStack(2);  // a slot left unset would be 2
+    SetScreenColour(state, mode);
     EXPECT_EQ(state.currentColourSlot, c.slot) << "mode '" << c.mode << "'";
     EXPECT_EQ(console.Attribute(), c.attribute) << "mode '" << c.mode << "'";
   }

@@ -28,6 +28,15 @@ namespace {
 using platform::Console;
 using platform::OpenTerminalConsole;
 
+// Leaves `value` in every int of the stack the next call will use, so that
+// a local it reads before setting shows (in a build without optimisation).
+// The count is a parameter so that no local of its own lies above the cells.
+[[gnu::noinline]] void FillStack(int value, int i = 0) {
+  volatile int cells[2048];
+  for (; i < 2048; ++i) cells[i] = value;
+  static_cast<void>(cells);  // filled for the next call, never read here
+}
+
 void ExpectCursor(Console& console, int row, int column) {
   int r, c;
   console.GetCursor(r, c);
@@ -36,6 +45,7 @@ void ExpectCursor(Console& console, int row, int column) {
 }
 
 TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
+  const std::string junk(5000, 'x');
   const struct {
     const char* reply;
     int row, column;
@@ -44,12 +54,14 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
       {"typed ahead\x1b[5\x1b[12;40R", 12, 40},
       {"\x1b[99;999R", 1, 1},
       {"\x1b[25;80R", 25, 80},
-      {"\x1b[1:;2R\x1b[3;4R", 3, 4},      // only digits count
+      {"\x1b[1:;2R\x1b[3;4R", 3, 4},     // only digits count
       {"\x1b[1234567R\x1b[3;4R", 3, 4},  // five digits at most, then the semicolon
+      {junk.c_str(), 1, 1},              // no report in what a terminal may send: the cursor stays
   };
   for (const auto& c : cases) {
     PseudoTerminal terminal(25, 80, c.reply);
     ASSERT_TRUE(terminal.Ready());
+    FillStack(5);  // a cursor left unset would be at 5, 5
     std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 2000);
     EXPECT_EQ(console->Rows(), 25);
     EXPECT_EQ(console->Columns(), 80);
@@ -63,6 +75,7 @@ TEST(TerminalConsoleTest, GoesOnWhenTheTerminalDoesNotAnswer) {
   PseudoTerminal terminal(30, 100, nullptr);
   ASSERT_TRUE(terminal.Ready());
   auto start = std::chrono::steady_clock::now();
+  FillStack(5);  // a cursor left unset would be at 5, 5
   std::unique_ptr<Console> console = OpenTerminalConsole(terminal.Slave(), 150);
   auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(140));
@@ -178,6 +191,26 @@ TEST(TerminalConsoleTest, WithoutATerminalHasNoCellsAndWritesNothing) {
   console->Write("text");
   console.reset();
   EXPECT_EQ(sizeless.Received(), "");
+}
+
+TEST(SystemConsoleTest, TakesTheCursorWhenStandardOutputOnlyWrites) {
+  // Standard output is a terminal open for writing only: the console opens
+  // the terminal again, for reading too, to take the cursor report.
+  PseudoTerminal terminal(25, 80, "\x1b[7;3R");
+  ASSERT_TRUE(terminal.Ready());
+  const int writeOnly = open(ttyname(terminal.Slave()), O_WRONLY | O_NOCTTY);
+  ASSERT_GE(writeOnly, 0);
+  fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  ASSERT_GE(saved, 0);
+  dup2(writeOnly, STDOUT_FILENO);
+  close(writeOnly);
+  int row = 0, column = 0;
+  platform::OpenSystemConsole()->GetCursor(row, column);
+  dup2(saved, STDOUT_FILENO);  // the test's own messages go to standard output again
+  close(saved);
+  EXPECT_EQ(row, 7);
+  EXPECT_EQ(column, 3);
 }
 
 void RecordSignal(int) {}

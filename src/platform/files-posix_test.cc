@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "platform/path_resolver-posix.h"
 #include "platform/platform.h"
@@ -41,6 +43,13 @@ TEST_F(PosixFolderTest, PathsMapBackslashesAndCodePageBytes) {
   // A different letter case finds the existing folders, as on Windows.
   EXPECT_EQ(platform::SystemPath(folder_ + "\\CAF\x90\\sub\\new.htm"), folder_ + "/Caf\xc3\xa9/Sub/new.htm");
   EXPECT_EQ(platform::SystemPath("relative\\path"), "relative/path");
+  // The root is the entry "." in itself.
+  EXPECT_EQ(platform::ResolvePath("\\").name, ".");
+  EXPECT_TRUE(platform::ResolvePath("/").exists);
+  // A path the system would refuse is converted as written, final separator and all.
+  const std::string tooLong(PATH_MAX, 'x');
+  EXPECT_EQ(platform::SystemPath(tooLong + "\\"), tooLong + "/");
+  EXPECT_EQ(platform::ResolvePath(tooLong).folder, -1);
 }
 
 TEST_F(PosixFolderTest, NamesTheCodePageCannotWriteNeverMatch) {
@@ -118,6 +127,35 @@ TEST_F(PosixFolderTest, LookUpsSeeChangesMadeByOthers) {
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\made", &a));
   EXPECT_TRUE(platform::RemoveFile(folder_ + "\\late.TXT"));
   EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+
+  // Changes within one tick of the file system's clock leave the folder's
+  // stamps as they were: a name another program adds in the tick the
+  // program read the folder is found all the same, and a name the program
+  // removes is free again. Tried until both happened within one tick.
+  auto sameStamps = [](const struct stat& x, const struct stat& y) {
+    return x.st_mtim.tv_sec == y.st_mtim.tv_sec && x.st_mtim.tv_nsec == y.st_mtim.tv_nsec &&
+           x.st_ctim.tv_sec == y.st_ctim.tv_sec && x.st_ctim.tv_nsec == y.st_ctim.tv_nsec;
+  };
+  bool addedInTick = false, removedInTick = false;
+  for (int i = 0; i < 50 && !(addedInTick && removedInTick); ++i) {
+    const std::string n = std::to_string(i);
+    struct stat before, after;
+    std::ofstream(folder_ + "/early" + n) << "1";
+    EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATER" + n, &a));
+    ASSERT_EQ(stat(folder_.c_str(), &before), 0);
+    std::ofstream(folder_ + "/later" + n) << "1";
+    ASSERT_EQ(stat(folder_.c_str(), &after), 0);
+    EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\LATER" + n, &a)) << i;
+    addedInTick = addedInTick || sameStamps(before, after);
+
+    std::ofstream(folder_ + "/gone" + n) << "1";
+    EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\GONE" + n, &a));
+    ASSERT_EQ(stat(folder_.c_str(), &before), 0);
+    EXPECT_TRUE(platform::RemoveFile(folder_ + "\\GONE" + n));
+    ASSERT_EQ(stat(folder_.c_str(), &after), 0);
+    EXPECT_TRUE(platform::MakeDirectory(folder_ + "\\GONE" + n)) << i;
+    removedInTick = removedInTick || sameStamps(before, after);
+  }
 }
 
 TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {

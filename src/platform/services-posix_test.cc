@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -44,8 +45,17 @@ TEST_F(PosixServicesTest, RunAndWaitPassesTheWordsAndWaits) {
   setenv("ORVTEST_EXIT", "3", 1);
   EXPECT_TRUE(platform::RunAndWait(dir + "\\" + name));
   unsetenv("ORVTEST_EXIT");
+  // A bare name is looked up on PATH, whatever characters it holds.
+  ASSERT_EQ(symlink(helper.c_str(), (folder_ + "/helper0").c_str()), 0);
+  const char* searched = getenv("PATH");
+  const std::string path = searched ? searched : "";
+  setenv("PATH", (folder_ + ":" + path).c_str(), 1);
+  EXPECT_TRUE(platform::RunAndWait("helper0"));
+  setenv("PATH", path.c_str(), 1);
   unsetenv("ORVTEST_RECORD");
-  EXPECT_EQ(ReadFileBytes(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n<orvtest_helper>\n--\n");
+  EXPECT_EQ(ReadFileBytes(record),
+            "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n[Jos\xc3\xa9]\n--\n<orvtest_helper>\n--\n"
+            "<helper0>\n--\n");
 }
 
 TEST_F(PosixServicesTest, ProgramsStartWithTheSignalsThisRunIgnores) {
