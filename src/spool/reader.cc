@@ -269,7 +269,10 @@ SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
 void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
   // Field by field, so that the codes keep their memory.
   out.kind = SpoolLine::Blank;
-  out.recipient = out.directory = out.leaderText = out.text = ByteView();
+  out.recipient = {};
+  out.directory = {};
+  out.leaderText = {};
+  out.text = {};
   out.codes.clear();
   out.mode = 0;
   out.fillColumn = out.column = out.lineEnds = 0;
