@@ -79,12 +79,15 @@ int16_t StoreInt16(double value) {
 }
 
 int16_t ReadInt16(std::string_view text) {
-  // Columns and counts are mostly a few bare digits.
-  if (!text.empty() && text.size() <= 4) {
+  // Columns and counts are mostly a few bare digits, at the end of the text
+  // or before a byte that cannot go on a number (a blank, a backslash).
+  {
     int value = 0;
     size_t i = 0;
-    while (i < text.size() && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
-    if (i == text.size()) return static_cast<int16_t>(value);
+    while (i < text.size() && i < 4 && IsDigit(text[i])) value = value * 10 + (text[i++] - '0');
+    if (i > 0 && (i == text.size() || !(IsDigit(text[i]) || text[i] == '.' || text[i] == 'E' || text[i] == 'e' ||
+                                        text[i] == 'D' || text[i] == 'd')))
+      return static_cast<int16_t>(value);
   }
   return StoreInt16(ReadNumber(text));
 }

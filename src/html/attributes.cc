@@ -11,14 +11,15 @@ namespace {
 // The pitch SPAN for a code asking for `pitch` characters per inch; gives
 // the pitch back. Every comparison is with the pitch the call started from.
 int16_t WritePitch(DocumentState& doc, int16_t startPitch, int16_t pitch, const char* spanClass) {
-  if (startPitch != pitch) doc.output.WriteTag("</SPAN>");
+  if (startPitch != pitch) doc.output.WriteTag(std::string_view("</SPAN>", 7));
   char tag[] = "<SPAN CLASS='....'>";  // every class name has four letters
   std::memcpy(tag + 13, spanClass, 4);
   doc.output.WriteTag(std::string_view(tag, sizeof tag - 1));
   return pitch;
 }
 
-void Toggle(DocumentState& doc, bool& on, const char* open, const char* close) {
+// The tags are literals: their lengths are known where they are named.
+void Toggle(DocumentState& doc, bool& on, std::string_view open, std::string_view close) {
   doc.output.WriteTag(on ? close : open);
   on = !on;
 }

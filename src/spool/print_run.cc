@@ -84,13 +84,14 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   SpoolReader reader;
   ClassifierState classifier;  // one per reading of the file
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
+  SpoolLine line;  // kept from line to line: its codes keep their memory
 
   while (!SpoolAtEnd(reader)) {
     try {
       const ByteView text = ReadSpoolLine(reader);
       const bool isSend = IsSendLine(text);
       if (!isSend && !run.printingEnabled) continue;  // skipped unread: the column of text lines stays
-      const SpoolLine line = ClassifySpoolLine(text, classifier);
+      ClassifySpoolLine(text, classifier, line);
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, inputs);
         continue;

@@ -252,9 +252,7 @@ ByteView ReadSpoolLine(SpoolReader& reader) {
   }
 }
 
-bool IsSendLine(ByteView line) {
-  // Printed lines begin with their column: most are told apart at once.
-  if (line.empty() || (line[0] != ' ' && line[0] != 'S' && line[0] != 's')) return false;
+bool IsSendLineSlow(ByteView line) {
   size_t keyword = 0;
   while (keyword < line.size() && IsBlank(line[keyword])) ++keyword;
   if (line.size() - keyword < 4) return false;
@@ -264,6 +262,20 @@ bool IsSendLine(ByteView line) {
 
 SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
   SpoolLine out;
+  ClassifySpoolLine(line, state, out);
+  return out;
+}
+
+void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
+  // Field by field, so that the codes keep their memory.
+  out.kind = SpoolLine::Blank;
+  out.recipient = {};
+  out.directory = {};
+  out.leaderText = {};
+  out.text = {};
+  out.codes.clear();
+  out.mode = 0;
+  out.fillColumn = out.column = out.lineEnds = 0;
   const char first = line.empty() ? '\0' : line[0];
   if (first >= '0' && first <= '9') {  // a text line at its column, nearly every line of a report
     out.kind = SpoolLine::Text;
@@ -287,7 +299,6 @@ SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
     out.kind = SpoolLine::Text;
     TakeTextFields(line, state, out);
   }
-  return out;
 }
 
 void CloseSpoolFile(SpoolReader& reader) {

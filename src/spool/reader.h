@@ -73,9 +73,15 @@ bool SpoolAtEnd(SpoolReader& reader);
 /// the file.
 ByteView ReadSpoolLine(SpoolReader& reader);
 
+/// IsSendLine for a line that begins with a blank or an "S" in either case.
+bool IsSendLineSlow(ByteView line);
+
 /// True when `line`, after its leading blanks, begins with "SEND" in any
-/// letter case.
-bool IsSendLine(ByteView line);
+/// letter case. Printed lines begin with their column: most are told apart
+/// at their first byte, without a call.
+inline bool IsSendLine(ByteView line) {
+  return !line.empty() && (line[0] == ' ' || line[0] == 'S' || line[0] == 's') && IsSendLineSlow(line);
+}
 
 /// What classifying carries from one line to the next; a fresh value for
 /// each reading of a file.
@@ -88,6 +94,10 @@ struct ClassifierState {
 /// `lastTextColumn` from the number before it; every text line takes its
 /// column from `lastTextColumn`. Never fails: any line has a kind.
 SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state);
+
+/// ClassifySpoolLine into `out`, which is reset first: a SpoolLine kept from
+/// one line to the next keeps the memory of its codes.
+void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out);
 
 /// Closes the spool file; the reader is then at its end. Closing a reader
 /// that is not open does nothing.

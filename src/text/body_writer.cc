@@ -50,6 +50,18 @@ const Utf8Forms kCleanForms = [] {
   return cleaned;
 }();
 
+// The clean forms with the rules drawn: "-" as a light line, "=" as a
+// double one, or both. Made before main, like the clean forms.
+Utf8Forms Ruled(bool light, bool doubled) {
+  Utf8Forms ruled = kCleanForms;
+  if (light) ruled['-'] = kUtf8OfByte[0xC4];
+  if (doubled) ruled['='] = kUtf8OfByte[0xCD];
+  return ruled;
+}
+const Utf8Forms kLightForms = Ruled(true, false);
+const Utf8Forms kDoubledForms = Ruled(false, true);
+const Utf8Forms kBothRulesForms = Ruled(true, true);
+
 // --- The working text: the printed text, then the spaces and copies of a
 // pending leader fill. It is never put together in memory.
 
@@ -266,12 +278,9 @@ void PutText(OutputBlock& out, const WorkingText& t) {
   // The forms of the code page with control bytes as spaces, and with the
   // rules drawn when a rule was found.
   TextForms forms = {&kCleanForms};
-  Utf8Forms ruled;
   if (rules.light || rules.doubled) {
-    ruled = kCleanForms;
-    if (rules.light) ruled['-'] = kUtf8OfByte[0xC4];
-    if (rules.doubled) ruled['='] = kUtf8OfByte[0xCD];
-    forms = {&ruled, rules.light ? '-' : '\0', rules.doubled ? '=' : '\0'};
+    const Utf8Forms* ruled = !rules.doubled ? &kLightForms : !rules.light ? &kDoubledForms : &kBothRulesForms;
+    forms = {ruled, rules.light ? '-' : '\0', rules.doubled ? '=' : '\0'};
   }
   const size_t start = FindScheme(t);
   if (start == kNone) {
