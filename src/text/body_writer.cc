@@ -150,14 +150,18 @@ Rules FindRules(const WorkingText& t) {
   return rules;
 }
 
+// True when the byte at `i` is the lower-case ASCII letter `lower` in either case.
+bool IsLetterAt(const WorkingText& t, size_t i, char lower) {
+  return FoldLowerAscii(static_cast<char>(ByteAt(t, i))) == lower;
+}
+
 // True when "http://" in any letter case has its colon at `colon`. The
 // converted text holds the same ASCII bytes at the same places, so the
 // code page bytes can be searched instead.
 bool IsSchemeAt(const WorkingText& t, size_t colon) {
   if (colon < 4 || colon + 2 >= t.size) return false;
-  return ByteAt(t, colon + 1) == '/' && ByteAt(t, colon + 2) == '/' && FoldLowerAscii(ByteAt(t, colon - 4)) == 'h' &&
-         FoldLowerAscii(ByteAt(t, colon - 3)) == 't' && FoldLowerAscii(ByteAt(t, colon - 2)) == 't' &&
-         FoldLowerAscii(ByteAt(t, colon - 1)) == 'p';
+  return ByteAt(t, colon + 1) == '/' && ByteAt(t, colon + 2) == '/' && IsLetterAt(t, colon - 4, 'h') &&
+         IsLetterAt(t, colon - 3, 't') && IsLetterAt(t, colon - 2, 't') && IsLetterAt(t, colon - 1, 'p');
 }
 
 constexpr size_t kNone = static_cast<size_t>(-1);
