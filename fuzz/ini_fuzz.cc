@@ -21,8 +21,8 @@
 #include "fuzz_support.h"
 #include "ini/ini.h"
 #include "platform/memory/files-memory.h"
-#include "platform/platform.h"
 #include "platform/memory/services-memory.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -106,7 +106,10 @@ int16_t ExpectedInt16(const std::string& text) {
   auto digitIn = [&](size_t at, int base) {
     if (at >= text.size()) return -1;
     const char c = text[at];
-    int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1;
     return d >= 0 && d < base ? d : -1;
   };
   double value = 0;
@@ -116,9 +119,12 @@ int16_t ExpectedInt16(const std::string& text) {
     ++i;
     int base = 8;
     const char letter = i < text.size() ? static_cast<char>(text[i] & ~0x20) : '\0';
-    if (letter == 'H') base = 16, ++i;
-    else if (letter == 'O' || letter == 'Q') ++i;
-    else if (letter == 'B') base = 2, ++i;
+    if (letter == 'H')
+      base = 16, ++i;
+    else if (letter == 'O' || letter == 'Q')
+      ++i;
+    else if (letter == 'B')
+      base = 2, ++i;
     for (int d; (d = digitIn(i, base)) >= 0; ++i) value = value * base + d;
   } else {
     std::string decimal;
@@ -172,9 +178,9 @@ void CheckLookUps(platform::MemoryFileSystem& files, const std::string& input) {
   FUZZ_CHECK(files.AddFile(guarded, input + "\x1a\r\n[Menu]\r\nTitol=after\r\n[Opcions]\r\nMostrar=after\r\n"));
 
   std::vector<std::pair<std::string, std::string>> names = {
-      {"Menu", "Titol"},        {"Menu", "Operador"}, {"Terminal", "Dir"},      {"Pantalla", "Seleccio"},
-      {"Pantalla", "Col1"},     {"Opcions", "Mostrar"}, {"Opcions", "Directori"}, {"Entrada", "PerCorreu"},
-      {" menu ", " TITOL  "},
+      {"Menu", "Titol"},        {"Menu", "Operador"},     {"Terminal", "Dir"},
+      {"Pantalla", "Seleccio"}, {"Pantalla", "Col1"},     {"Opcions", "Mostrar"},
+      {"Opcions", "Directori"}, {"Entrada", "PerCorreu"}, {" menu ", " TITOL  "},
   };
   names.push_back(NamesFromInput(input));
   for (const auto& name : names) {

@@ -9,10 +9,10 @@
 #include <limits>
 #include <string>
 
+#include "common/charset.h"
 #include "common/number.h"
 #include "console/window_stack.h"
 #include "fuzz_support.h"
-#include "common/charset.h"
 
 namespace {
 

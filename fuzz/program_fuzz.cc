@@ -39,9 +39,9 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/main_flow.h"
@@ -149,8 +149,7 @@ FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
 FUZZ_SCANNER bool IsFinishedDocument(const std::string& document) {
   const char* const bytes = document.data();
   const size_t size = document.size();
-  if (size < kTail.size() || std::memcmp(bytes + size - kTail.size(), kTail.data(), kTail.size()) != 0)
-    return false;
+  if (size < kTail.size() || std::memcmp(bytes + size - kTail.size(), kTail.data(), kTail.size()) != 0) return false;
   constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
   size_t i = 0;
   while (i < size) {
@@ -227,13 +226,13 @@ struct World {
     services.RefuseStarting((failures & kProgramsFail) != 0);
 
     sessionFolder = orvtmp;
-    const char* const sessionFiles[][2] = {{"S", "orvprint.tmp"}, {"I", "Sessio.ini"}, {"D", "DornTerm.ini"},
-                                           {"O", "OrvPrint.ini"}, {"W", "WinPush.tmp"}};
+    const char* const sessionFiles[][2] = {
+        {"S", "orvprint.tmp"}, {"I", "Sessio.ini"}, {"D", "DornTerm.ini"}, {"O", "OrvPrint.ini"}, {"W", "WinPush.tmp"}};
     for (const auto& file : sessionFiles)
       if (input.Has(file[0][0]))
         AddFile(InFolder(sessionFolder, file[1]), input.Part(file[0][0]),
                 file[0][0] == 'W' && (failures & kStackReadOnly) ? platform::kArchive | platform::kReadOnly
-                                                                  : platform::kArchive);
+                                                                 : platform::kArchive);
     if (input.Has('P')) AddFile(InFolder(term, "ORVPRINT.INI"), input.Part('P'), platform::kArchive);
     stackKey = files.FoldedPath(InFolder(sessionFolder, "WinPush.tmp"));
 
@@ -306,7 +305,8 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world) {
   std::vector<std::string> handedOff;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
-    if (line.compare(0, viewer.size(), viewer) == 0 && !(i + 1 == lines.size() && line == MailCommand(input.Part('E')))) {
+    if (line.compare(0, viewer.size(), viewer) == 0 &&
+        !(i + 1 == lines.size() && line == MailCommand(input.Part('E')))) {
       std::string path = line.substr(viewer.size());
       if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
       FUZZ_CHECK(path.find_first_of("\"%") == std::string::npos);

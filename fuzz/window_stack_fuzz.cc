@@ -112,9 +112,9 @@ class Harness {
     const int64_t stackTop = before.exists && before.bytes.size() >= 4 ? Header(before.bytes) : 5;
     // A header is only read from a file that holds one; it must point after
     // itself and no further than the end of the file.
-    const bool headerFits = before.bytes.size() < 4 ||
-                            (stackTop >= 5 && stackTop <= static_cast<int64_t>(before.bytes.size()) + 1 &&
-                             stackTop + length <= 0x7FFFFFFF);
+    const bool headerFits =
+        before.bytes.size() < 4 ||
+        (stackTop >= 5 && stackTop <= static_cast<int64_t>(before.bytes.size()) + 1 && stackTop + length <= 0x7FFFFFFF);
     const bool acceptable = inRange(top, rows) && inRange(left, columns) && inRange(bottom, rows) &&
                             inRange(right, columns) && length <= 99999;
     const bool pushed = state_.pushedWindows.size() > pushedBefore;
@@ -127,8 +127,8 @@ class Harness {
 
     // The record: cursor, previous window, area, cells, length; then the header.
     const Window& w = before.window;
-    const int values[10] = {before.screen.row, before.screen.column, w.top, w.left, w.bottom, w.right,
-                            top,               left,                 bottom, right};
+    const int values[10] = {
+        before.screen.row, before.screen.column, w.top, w.left, w.bottom, w.right, top, left, bottom, right};
     std::string record, cells;
     for (int value : values) record += ZeroPad(value, 2);
     for (int row = top; row <= bottom; ++row) {
@@ -162,8 +162,8 @@ class Harness {
     FUZZ_CHECK(before.bytes.size() < 4 || after.bytes.compare(4, start - 4, before.bytes, 4, start - 4) == 0);
     const size_t end = start + record.size();
     if (before.bytes.size() > end)
-      FUZZ_CHECK(after.bytes.size() == before.bytes.size() && after.bytes.compare(end, std::string::npos,
-                                                                                   before.bytes, end) == 0);
+      FUZZ_CHECK(after.bytes.size() == before.bytes.size() &&
+                 after.bytes.compare(end, std::string::npos, before.bytes, end) == 0);
   }
 
   // True when the top record of the file is the one `own` wrote, where it
@@ -218,8 +218,8 @@ class Harness {
       // This program's last window comes off, and only that one.
       const PushedWindow& own = ours.back();
       FUZZ_CHECK(state_.pushedWindows.size() == ours.size() - 1);
-      const Window expected{static_cast<int16_t>(before.window.depth > 0 ? before.window.depth - 1 : 0),
-                            own.fields[2], own.fields[3], own.fields[4], own.fields[5]};
+      const Window expected{static_cast<int16_t>(before.window.depth > 0 ? before.window.depth - 1 : 0), own.fields[2],
+                            own.fields[3], own.fields[4], own.fields[5]};
       FUZZ_CHECK(after.window == expected);
       if (OwnRecordOnTop(before, own)) {
         // From the file: the header goes down by the record, nothing else changes.

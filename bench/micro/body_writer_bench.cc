@@ -23,8 +23,8 @@ void BM_WriteBodyText(benchmark::State& state) {
   }
   bench::CloseNullDocument(doc);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bench::TextBytes(calls)));
-  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * calls.size()),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * calls.size()), benchmark::Counter::kIsRate);
 }
 
 }  // namespace

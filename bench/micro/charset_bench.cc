@@ -2,8 +2,8 @@
 // Code page to UTF-8 conversion of the printed texts of the sample pages.
 #include <benchmark/benchmark.h>
 
-#include "sample.h"
 #include "common/charset.h"
+#include "sample.h"
 
 namespace {
 

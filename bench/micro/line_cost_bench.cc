@@ -26,8 +26,8 @@ ByteString ShortLinesPass() {
   ByteString out = "DEVICE LPT1\r\n";
   for (int printed = 0; printed < 60; ++printed) {
     for (int field = 0; field < 8; ++field) {
-      out += std::to_string(1 + 4 * field) + "," + kTexts[(printed + field) % 8] + "," +
-             (field == 7 ? "1" : "0") + "\r\n";
+      out +=
+          std::to_string(1 + 4 * field) + "," + kTexts[(printed + field) % 8] + "," + (field == 7 ? "1" : "0") + "\r\n";
     }
   }
   return out + "PAGE 1\r\n";
@@ -74,9 +74,8 @@ void LineCost(benchmark::State& state, const std::string& path) {
   platform::CloseAllFiles();
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));
   // The CPU time of one spool line, shown as "per_line=41ns".
-  state.counters["per_line"] =
-      benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+  state.counters["per_line"] = benchmark::Counter(
+      static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_SpoolLineShort(benchmark::State& state) {

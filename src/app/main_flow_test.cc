@@ -36,7 +36,7 @@ TEST(RunMainFlowTest, RunsSettingsOptionsPrintRunAndEnd) {
     const char* perCorreu;  // [Entrada] PerCorreu
     const char* directori;  // [Opcions] Directori, raw bytes
     size_t directoriLength;
-    int documents;            // in the output folder
+    int documents;  // in the output folder
     std::vector<std::string> commands;
   };
   const std::string out = "C:\\S\\";
@@ -57,8 +57,9 @@ TEST(RunMainFlowTest, RunsSettingsOptionsPrintRunAndEnd) {
     services.SetEnvironment("COMSPEC", "C:\\cmd.exe");
     files.AddFile("C:\\S\\orvprint.tmp", "DEVICE\r\nPAGE\r\n1,Hello,1\r\n");
     // Session and terminal folder are one, so OrvPrint.ini and ORVPRINT.INI are one file.
-    files.AddFile("C:\\S\\OrvPrint.ini", std::string("[Entrada]\r\nPerCorreu=") + c.perCorreu + "\r\n[Opcions]\r\nDirectori=" +
-                                             std::string(c.directori, c.directoriLength));
+    files.AddFile("C:\\S\\OrvPrint.ini",
+                  std::string("[Entrada]\r\nPerCorreu=") + c.perCorreu +
+                      "\r\n[Opcions]\r\nDirectori=" + std::string(c.directori, c.directoriLength));
     platform::MemoryConsole console(25, 80);
     testing_support::FillScreen(console);
     console.SetCursor(7, 3);

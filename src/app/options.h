@@ -10,11 +10,11 @@
 
 /// The options that steer a print run, from "OrvPrint.ini" and "ORVPRINT.INI".
 struct PrintOptions {
-  bool showDocument = true;   // [Opcions] Mostrar is not "N"
-  ByteString outputDir;       // [Opcions] Directori, or sessionDir; ends in a separator unless empty
-  ByteString metaKeywords;    // [Opcions] Keywords
-  int16_t sendByMail = 0;     // [Entrada] PerCorreu
-  int16_t alsoPrint = 0;      // [Entrada] PrtTambe
+  bool showDocument = true;  // [Opcions] Mostrar is not "N"
+  ByteString outputDir;      // [Opcions] Directori, or sessionDir; ends in a separator unless empty
+  ByteString metaKeywords;   // [Opcions] Keywords
+  int16_t sendByMail = 0;    // [Entrada] PerCorreu
+  int16_t alsoPrint = 0;     // [Entrada] PrtTambe
 };
 
 /// Fills `options` from "OrvPrint.ini" in the session folder (section

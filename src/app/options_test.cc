@@ -22,7 +22,6 @@ using testing_support::WriteWholeFile;
 
 namespace {
 
-
 // A session folder and a separate terminal folder in a scratch folder.
 class PrintOptionsTest : public ::testing::Test {
  protected:
@@ -71,10 +70,10 @@ struct ShowCase {
 
 TEST_F(PrintOptionsTest, OnlyAnUpperOrLowerCaseNHidesTheDocument) {
   const ShowCase cases[] = {
-      {"Mostrar=N", false},   {"Mostrar=n", false},    {"mostrar  =n", false}, {"Mostrar=\"N\"", false},
-      {"Mostrar=N;no", false}, {"Mostrar=No", true},   {"Mostrar=0", true},    {"Mostrar= N", true},
-      {"Mostrar=N ", true},   {"Mostrar=", true},      {"Mostrar=S", true},    {"Mostrar=\xa4", true},
-      {"Mostra=N", true},     {"Mostrar=NN", true},
+      {"Mostrar=N", false},    {"Mostrar=n", false}, {"mostrar  =n", false}, {"Mostrar=\"N\"", false},
+      {"Mostrar=N;no", false}, {"Mostrar=No", true}, {"Mostrar=0", true},    {"Mostrar= N", true},
+      {"Mostrar=N ", true},    {"Mostrar=", true},   {"Mostrar=S", true},    {"Mostrar=\xa4", true},
+      {"Mostra=N", true},      {"Mostrar=NN", true},
   };
   for (const ShowCase& c : cases) {
     WriteOptions(std::string(c.line) + "\r\n");
@@ -134,9 +133,8 @@ struct NumberCase {
 
 TEST_F(PrintOptionsTest, MailNumbersAreRoundedHalvesToEven) {
   const NumberCase cases[] = {
-      {"1", 1},      {"1.5", 2},     {"2.5", 2},        {"3.5", 4},  {"-1", -1}, {"abc", 0},
-      {"", 0},       {" 7 ", 7},     {"&H10", 16},      {"1e2", 100}, {"99999", 32767}, {"-99999", -32768},
-      {"\"3\"", 3},  {"0.4", 0},
+      {"1", 1},   {"1.5", 2},   {"2.5", 2},   {"3.5", 4},       {"-1", -1},         {"abc", 0},   {"", 0},
+      {" 7 ", 7}, {"&H10", 16}, {"1e2", 100}, {"99999", 32767}, {"-99999", -32768}, {"\"3\"", 3}, {"0.4", 0},
   };
   for (const NumberCase& c : cases) {
     WriteMail(std::string("PerCorreu=") + c.value + "\r\nPrtTambe=" + c.value + "\r\n");
@@ -173,12 +171,12 @@ TEST(StartUpTest, FileNamesInAnyLetterCaseAreReadAlike) {
   ScopedEnvironment environment;
   ASSERT_TRUE(platform::MakeDirectory(folder.Path("Sess")));
   ASSERT_TRUE(platform::MakeDirectory(folder.Path("term")));
-  ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\sessio.INI"),
-                            "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.Path("TERM") +
-                                "\r\n"));
+  ASSERT_TRUE(
+      WriteWholeFile(folder.Path("Sess\\sessio.INI"),
+                     "[MENU]\r\nTITOL=Vendes\r\nOPERADOR=Marta\r\n[terminal]\r\ndir=" + folder.Path("TERM") + "\r\n"));
   ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\DORNTERM.ini"), "[pantalla]\r\nseleccio=1\r\ncol1=0102\r\n"));
   ASSERT_TRUE(WriteWholeFile(folder.Path("Sess\\orvprint.INI"),
-                            "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.Path("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
+                             "[OPCIONS]\r\nmostrar=n\r\ndirectori=" + folder.Path("sess\\OUT") + "\r\nKEYWORDS=v\r\n"));
   ASSERT_TRUE(WriteWholeFile(folder.Path("term\\OrvPrint.Ini"), "[entrada]\r\nPERCORREU=1\r\nprttambe=2\r\n"));
   environment.Set("ORVTMP", folder.Path("SESS"));
   environment.Unset("TERM");

@@ -19,7 +19,6 @@ using testing_support::WriteWholeFile;
 
 namespace {
 
-
 struct Colours {
   int16_t cells[5][2];
 };
@@ -60,8 +59,14 @@ struct DirectoryCase {
 
 TEST_F(SessionSettingsTest, SessionFolderFromOrvtmp) {
   const DirectoryCase cases[] = {
-      {"C:\\Tmp", "C:\\Tmp\\"}, {"C:\\Tmp\\", "C:\\Tmp\\"}, {"D:", "D:"},   {"T1", "T1\\"},
-      {"C:/Tmp/", "C:/Tmp/\\"}, {" ", " \\"},               {"\\", "\\"}, {"C:\\Tmp ", "C:\\Tmp \\"},
+      {"C:\\Tmp", "C:\\Tmp\\"},
+      {"C:\\Tmp\\", "C:\\Tmp\\"},
+      {"D:", "D:"},
+      {"T1", "T1\\"},
+      {"C:/Tmp/", "C:/Tmp/\\"},
+      {" ", " \\"},
+      {"\\", "\\"},
+      {"C:\\Tmp ", "C:\\Tmp \\"},
   };
   for (const DirectoryCase& c : cases) {
     environment_.Set("ORVTMP", c.orvtmp);
@@ -92,8 +97,9 @@ TEST_F(SessionSettingsTest, ProgramFolderIsTakenAsItIs) {
 TEST_F(SessionSettingsTest, ReadsTheSessionFileOfTheSessionFolder) {
   MakeTestFolders();
   ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\Sessio.ini"),
-                            "[Menu]\r\nTitol=Factures\r\nOperador=Anna Puig\r\n"
-                            "[Terminal]\r\nDir=" + folder_.Path("terminal") + "\r\n"));
+                             "[Menu]\r\nTitol=Factures\r\nOperador=Anna Puig\r\n"
+                             "[Terminal]\r\nDir=" +
+                                 folder_.Path("terminal") + "\r\n"));
   // With ORVTMP set the terminal file of the session folder counts, not the
   // terminal folder's own.
   ASSERT_TRUE(WriteWholeFile(folder_.Path("session\\DornTerm.ini"), "[Pantalla]\r\nCol0=0102030405060708091\r\n"));
@@ -155,7 +161,8 @@ TEST_F(SessionSettingsTest, TerminalFolderFromDirOrTerm) {
       {"[Menu]\r\nDir=T1\r\n", "T2", "T2\\"},
   };
   for (const TerminalCase& c : cases) {
-    std::string context = std::string(c.sessionFile ? c.sessionFile : "no file") + " TERM " + (c.term ? c.term : "unset");
+    std::string context =
+        std::string(c.sessionFile ? c.sessionFile : "no file") + " TERM " + (c.term ? c.term : "unset");
     if (c.sessionFile)
       ASSERT_TRUE(WriteWholeFile(current_.Path("Sessio.ini"), c.sessionFile));
     else
@@ -178,9 +185,15 @@ struct TitleCase {
 
 TEST_F(SessionSettingsTest, TitleGetsOneBlankOnEachSide) {
   const TitleCase cases[] = {
-      {"Titol=Factures", " Factures "},  {"Titol= Factures", "  Factures "}, {"Titol=Factures  ", " Factures   "},
-      {"Titol=", "  "},                  {"Titol=\"\"", "  "},               {"Titol=\" A \"", "  A  "},
-      {"Titol=A;B", " A "},              {"Other=A", "  "},                  {"Titol=\tA", " \tA "},
+      {"Titol=Factures", " Factures "},
+      {"Titol= Factures", "  Factures "},
+      {"Titol=Factures  ", " Factures   "},
+      {"Titol=", "  "},
+      {"Titol=\"\"", "  "},
+      {"Titol=\" A \"", "  A  "},
+      {"Titol=A;B", " A "},
+      {"Other=A", "  "},
+      {"Titol=\tA", " \tA "},
   };
   environment_.Set("ORVTMP", current_.path());
   for (const TitleCase& c : cases) {

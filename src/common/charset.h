@@ -72,8 +72,8 @@ inline bool AllPrintableAscii(uint64_t word) {
 /// ConvertBytes for forms that give each byte from 20 to 7E hex as itself,
 /// but for `redrawn` and `redrawnToo` (0 when there is none): runs of the
 /// others, the bulk of printed text, are copied eight bytes at a time.
-inline char* ConvertBytesCopyingAscii(const Utf8Forms& forms, const char* in, size_t size, char* out,
-                                      char redrawn = 0, char redrawnToo = 0) {
+inline char* ConvertBytesCopyingAscii(const Utf8Forms& forms, const char* in, size_t size, char* out, char redrawn = 0,
+                                      char redrawnToo = 0) {
   const char* end = in + size;
   while (end - in >= 8) {
     uint64_t word;

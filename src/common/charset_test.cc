@@ -11,22 +11,22 @@ namespace {
 
 // Bytes 128 to 255 as UTF-8, eight a row.
 const char* const kPublishedMapping[128] = {
-    /* 80 */ u8"Ç", u8"ü", u8"é", u8"â", u8"ä", u8"à", u8"å", u8"ç",
-    /* 88 */ u8"ê", u8"ë", u8"è", u8"ï", u8"î", u8"ì", u8"Ä", u8"Å",
-    /* 90 */ u8"É", u8"æ", u8"Æ", u8"ô", u8"ö", u8"ò", u8"û", u8"ù",
-    /* 98 */ u8"ÿ", u8"Ö", u8"Ü", u8"ø", u8"£", u8"Ø", u8"×", u8"ƒ",
-    /* A0 */ u8"á", u8"í", u8"ó", u8"ú", u8"ñ", u8"Ñ", u8"ª", u8"º",
-    /* A8 */ u8"¿", u8"®", u8"¬", u8"½", u8"¼", u8"¡", u8"«", u8"»",
-    /* B0 */ u8"░", u8"▒", u8"▓", u8"│", u8"┤", u8"Á", u8"Â", u8"À",
-    /* B8 */ u8"©", u8"╣", u8"║", u8"╗", u8"╝", u8"¢", u8"¥", u8"┐",
-    /* C0 */ u8"└", u8"┴", u8"┬", u8"├", u8"─", u8"┼", u8"ã", u8"Ã",
-    /* C8 */ u8"╚", u8"╔", u8"╩", u8"╦", u8"╠", u8"═", u8"╬", u8"¤",
-    /* D0 */ u8"ð", u8"Ð", u8"Ê", u8"Ë", u8"È", u8"€", u8"Í", u8"Î",
-    /* D8 */ u8"Ï", u8"┘", u8"┌", u8"█", u8"▄", u8"¦", u8"Ì", u8"▀",
-    /* E0 */ u8"Ó", u8"ß", u8"Ô", u8"Ò", u8"õ", u8"Õ", u8"µ", u8"þ",
-    /* E8 */ u8"Þ", u8"Ú", u8"Û", u8"Ù", u8"ý", u8"Ý", u8"¯", u8"´",
+    /* 80 */ u8"Ç",      u8"ü", u8"é", u8"â", u8"ä", u8"à", u8"å", u8"ç",
+    /* 88 */ u8"ê",      u8"ë", u8"è", u8"ï", u8"î", u8"ì", u8"Ä", u8"Å",
+    /* 90 */ u8"É",      u8"æ", u8"Æ", u8"ô", u8"ö", u8"ò", u8"û", u8"ù",
+    /* 98 */ u8"ÿ",      u8"Ö", u8"Ü", u8"ø", u8"£", u8"Ø", u8"×", u8"ƒ",
+    /* A0 */ u8"á",      u8"í", u8"ó", u8"ú", u8"ñ", u8"Ñ", u8"ª", u8"º",
+    /* A8 */ u8"¿",      u8"®", u8"¬", u8"½", u8"¼", u8"¡", u8"«", u8"»",
+    /* B0 */ u8"░",      u8"▒", u8"▓", u8"│", u8"┤", u8"Á", u8"Â", u8"À",
+    /* B8 */ u8"©",      u8"╣", u8"║", u8"╗", u8"╝", u8"¢", u8"¥", u8"┐",
+    /* C0 */ u8"└",      u8"┴", u8"┬", u8"├", u8"─", u8"┼", u8"ã", u8"Ã",
+    /* C8 */ u8"╚",      u8"╔", u8"╩", u8"╦", u8"╠", u8"═", u8"╬", u8"¤",
+    /* D0 */ u8"ð",      u8"Ð", u8"Ê", u8"Ë", u8"È", u8"€", u8"Í", u8"Î",
+    /* D8 */ u8"Ï",      u8"┘", u8"┌", u8"█", u8"▄", u8"¦", u8"Ì", u8"▀",
+    /* E0 */ u8"Ó",      u8"ß", u8"Ô", u8"Ò", u8"õ", u8"Õ", u8"µ", u8"þ",
+    /* E8 */ u8"Þ",      u8"Ú", u8"Û", u8"Ù", u8"ý", u8"Ý", u8"¯", u8"´",
     /* F0 */ u8"\u00AD", u8"±", u8"‗", u8"¾", u8"¶", u8"§", u8"÷", u8"¸",
-    /* F8 */ u8"°", u8"¨", u8"·", u8"¹", u8"³", u8"²", u8"■", u8"\u00A0",
+    /* F8 */ u8"°",      u8"¨", u8"·", u8"¹", u8"³", u8"²", u8"■", u8"\u00A0",
 };
 
 std::string Byte(int b) { return std::string(1, static_cast<char>(b)); }
@@ -75,7 +75,10 @@ TEST(ConvertCharsetTest, MarkedBytesGiveTheirUtf8Sequences) {
 
 TEST(ConvertCharsetTest, MixedTextKeepsItsOrder) {
   EXPECT_EQ(ConvertCharset("Total \xD5 12,50\xC4\xC4"), u8"Total € 12,50──");
-  EXPECT_EQ(ConvertCharset(std::string("Ca\x87" "a\0z", 6)), std::string(u8"Caça\0z", 7));
+  EXPECT_EQ(ConvertCharset(std::string("Ca\x87"
+                                       "a\0z",
+                                       6)),
+            std::string(u8"Caça\0z", 7));
   // Every byte at every place among runs of ASCII longer than eight bytes.
   const std::string before = "0123456789abcdef", after = "ghijklmnopqrstuv";
   for (int b = 0; b < 256; ++b)
@@ -113,8 +116,7 @@ TEST(AppendUtf8Test, EncodesAtEachLengthBoundary) {
     uint16_t codePoint;
     const char* utf8;
   } cases[] = {
-      {0x00, "00"},          {0x7F, "7F"},          {0x80, "C2 80"},
-      {0x7FF, "DF BF"},      {0x800, "E0 A0 80"},   {0xFFFF, "EF BF BF"},
+      {0x00, "00"}, {0x7F, "7F"}, {0x80, "C2 80"}, {0x7FF, "DF BF"}, {0x800, "E0 A0 80"}, {0xFFFF, "EF BF BF"},
   };
   for (const auto& c : cases) {
     std::string out = "a";

@@ -32,10 +32,19 @@ double ReadNumber(std::string_view text) {
     ++i;
     if (i >= text.size()) return 0;
     switch (text[i]) {
-      case 'H': case 'h': return ReadBasedDigits(text, i + 1, 16);
-      case 'O': case 'o': case 'Q': case 'q': return ReadBasedDigits(text, i + 1, 8);
-      case 'B': case 'b': return ReadBasedDigits(text, i + 1, 2);
-      default: return ReadBasedDigits(text, i, 8);
+      case 'H':
+      case 'h':
+        return ReadBasedDigits(text, i + 1, 16);
+      case 'O':
+      case 'o':
+      case 'Q':
+      case 'q':
+        return ReadBasedDigits(text, i + 1, 8);
+      case 'B':
+      case 'b':
+        return ReadBasedDigits(text, i + 1, 2);
+      default:
+        return ReadBasedDigits(text, i, 8);
     }
   }
 
@@ -46,9 +55,9 @@ double ReadNumber(std::string_view text) {
   double whole = 0;
   while (i < text.size() && IsDigit(text[i])) whole = whole * 10 + (text[i++] - '0'), ++digits;
   // Columns and counts are short whole numbers: exact in a double, no strtod needed.
-  bool plainWhole = digits > 0 && digits <= 15 &&
-                    (i >= text.size() || (text[i] != '.' && text[i] != 'E' && text[i] != 'e' && text[i] != 'D' &&
-                                          text[i] != 'd'));
+  bool plainWhole =
+      digits > 0 && digits <= 15 &&
+      (i >= text.size() || (text[i] != '.' && text[i] != 'E' && text[i] != 'e' && text[i] != 'D' && text[i] != 'd'));
   if (plainWhole) return negative ? -whole : whole;
 
   // Copy the matched number into a plain C form for strtod: no hex floats,
@@ -91,4 +100,3 @@ int16_t ReadInt16(std::string_view text) {
   }
   return StoreInt16(ReadNumber(text));
 }
-

@@ -19,8 +19,8 @@ TEST(TrimTest, RemovesSpacesOnlyNeverTabs) {
 }
 
 TEST(FoldUpperTest, FoldsAsciiLettersAndSevenCodePageLetters) {
-  const std::pair<unsigned char, unsigned char> accented[] = {
-      {132, 142}, {148, 153}, {129, 154}, {130, 144}, {164, 165}, {134, 143}, {135, 128}};
+  const std::pair<unsigned char, unsigned char> accented[] = {{132, 142}, {148, 153}, {129, 154}, {130, 144},
+                                                              {164, 165}, {134, 143}, {135, 128}};
   for (int b = 0; b < 256; ++b) {
     unsigned char expected = static_cast<unsigned char>(b);
     if (b >= 'a' && b <= 'z') expected = static_cast<unsigned char>(b - 32);

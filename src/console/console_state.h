@@ -25,10 +25,10 @@ struct PushedWindow {
 /// What the progress box keeps between its calls: whether it saved the
 /// screen, and the counters on the screen or waiting for the next frame.
 struct ProgressBoxState {
-  bool pushed = false;       // the box saved the screen under it
-  bool shown = false;        // `text` is on the screen
-  ByteString text;           // the counters last written into the box
-  int pageCount = 0;         // ... and the numbers it was made from
+  bool pushed = false;  // the box saved the screen under it
+  bool shown = false;   // `text` is on the screen
+  ByteString text;      // the counters last written into the box
+  int pageCount = 0;    // ... and the numbers it was made from
   int pageLineCount = 0;
   int64_t drawnAt = 0;       // the console's clock when they were written
   bool pending = false;      // newer counters wait for the next frame:

@@ -22,8 +22,8 @@
 
 using testing_support::DirectoryExists;
 using testing_support::FileExists;
-using testing_support::HeldAgainstWriting;
 using testing_support::Header;
+using testing_support::HeldAgainstWriting;
 using testing_support::ReadWholeFile;
 using testing_support::TempFolder;
 using testing_support::WriteWholeFile;

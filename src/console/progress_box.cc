@@ -141,7 +141,8 @@ void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount) 
 
 void CloseProgressBox(ConsoleState& state) {
   // The last counters shown are the run's, however short its last frame.
-  if (state.progress.pending) DrawCounters(state, state.progress.pendingPageCount, state.progress.pendingPageLineCount, Now(state));
+  if (state.progress.pending)
+    DrawCounters(state, state.progress.pendingPageCount, state.progress.pendingPageLineCount, Now(state));
   state.progress.shown = false;
   // Without a window of ours, a pop would take the host's record.
   if (!state.progress.pushed) return;

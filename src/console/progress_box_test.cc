@@ -47,9 +47,8 @@ void LoadColours(ConsoleState& state, const char* colours) {
   ByteString text = colours;
   for (int slot = 0; slot < 5; ++slot)
     for (int half = 0; half < 2; ++half)
-      state.screenColours[slot][half] = static_cast<int16_t>(text.size() >= size_t{4} * slot + 2 * half + 2
-                                                                 ? std::stoi(text.substr(4 * slot + 2 * half, 2))
-                                                                 : 0);
+      state.screenColours[slot][half] = static_cast<int16_t>(
+          text.size() >= size_t{4} * slot + 2 * half + 2 ? std::stoi(text.substr(4 * slot + 2 * half, 2)) : 0);
 }
 
 ConsoleState StateFor(MemoryConsole& console, const TempFolder& folder, const char* colours = "15000700000700070007") {
@@ -99,10 +98,16 @@ TEST(ProgressBoxTest, ShowsTheCountersRightAlignedInBrightWhite) {
     int pages, lines;
     const char* row24;  // columns 34 to 48; from 36 the counters
   } const cases[] = {
-      {3, 12, "\xB3     3 /  12 \xB3"}, {0, 0, "\xB3     0 /   0 \xB3"},     {0, 1000, "\xB3     0 / 1000\xB3"},
-      {1, 10000, "\xB3     1 / 10000"}, {12345, 1, "\xB3 12345 /   1 \xB3"}, {32767, 32767, "\xB3 32767 / 32767"},
+      {3, 12, "\xB3     3 /  12 \xB3"},
+      {0, 0, "\xB3     0 /   0 \xB3"},
+      {0, 1000, "\xB3     0 / 1000\xB3"},
+      {1, 10000, "\xB3     1 / 10000"},
+      {12345, 1, "\xB3 12345 /   1 \xB3"},
+      {32767, 32767, "\xB3 32767 / 32767"},
       // Negative line counts (negative line-end counts add up) end at the border.
-      {1, -1, "\xB3     1 /  -1 \xB3"}, {0, -32768, "\xB3     0 / -3276"}, {32767, -10000, "\xB3 32767 / -1000"},
+      {1, -1, "\xB3     1 /  -1 \xB3"},
+      {0, -32768, "\xB3     0 / -3276"},
+      {32767, -10000, "\xB3 32767 / -1000"},
   };
   for (const Case& c : cases) {
     TempFolder folder;

@@ -30,7 +30,6 @@ int64_t CellCount(int top, int left, int bottom, int right) {
 
 int16_t Clamp16(int value) { return StoreInt16(static_cast<double>(value)); }
 
-
 bool WriteAt(platform::FileNumber file, int64_t offset, const ByteString& bytes) {
   return platform::SeekFile(file, offset) && platform::WriteBytes(file, bytes.data(), bytes.size());
 }

@@ -244,7 +244,8 @@ TEST(PushWindowTest, RefusesCornersOutsideTheVisibleWindow) {
     ConsoleState state = StateFor(console, folder);
     const Snapshot before = Snap(console);
     PushWindow(state, c.top, c.left, c.bottom, c.right);
-    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp"))) << c.rows << "x" << c.columns << " at " << c.top << "," << c.left;
+    EXPECT_FALSE(FileExists(folder.Path("WinPush.tmp")))
+        << c.rows << "x" << c.columns << " at " << c.top << "," << c.left;
     EXPECT_EQ(state.windowDepth, 0);
     EXPECT_EQ(state.windowTop, 0);
     EXPECT_TRUE(state.pushedWindows.empty());

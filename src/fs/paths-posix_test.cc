@@ -17,7 +17,6 @@ using testing_support::WriteWholeFile;
 
 namespace {
 
-
 std::string Native(std::string path) {
   for (char& c : path)
     if (c == '\\') c = '/';

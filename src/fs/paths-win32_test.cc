@@ -15,7 +15,6 @@ using testing_support::WriteWholeFile;
 
 namespace {
 
-
 struct AttributeCase {
   DWORD attributes;
   bool plain;

@@ -9,19 +9,17 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "platform/memory/files-memory.h"
 #include "support/environment.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
-#include "platform/memory/files-memory.h"
 
 using testing_support::DirectoryExists;
 using testing_support::ScopedCurrentDirectory;
 using testing_support::TempFolder;
 using testing_support::WriteWholeFile;
 
-
 namespace {
-
 
 struct LevelsCase {
   std::string path;
@@ -250,8 +248,7 @@ TEST(BuildUniqueFileNameTest, NameShapes) {
       ASSERT_EQ(name.size(), start.size() + c.random + end.size()) << name;
       EXPECT_EQ(name.substr(0, start.size()), start) << name;
       EXPECT_EQ(name.substr(name.size() - end.size()), end) << name;
-      for (size_t i = start.size(); i < start.size() + c.random; ++i)
-        EXPECT_TRUE(IsNameCharacter(name[i])) << name;
+      for (size_t i = start.size(); i < start.size() + c.random; ++i) EXPECT_TRUE(IsNameCharacter(name[i])) << name;
     }
   }
 }
@@ -259,8 +256,7 @@ TEST(BuildUniqueFileNameTest, NameShapes) {
 TEST(BuildUniqueFileNameTest, TheSeedAloneDecides) {
   EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42), BuildUniqueFileName("C:\\Out", "", "htm", 42));
   // The random part does not depend on the directory or the extension.
-  EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42).substr(7, 8),
-            BuildUniqueFileName("", "", "", 42));
+  EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42).substr(7, 8), BuildUniqueFileName("", "", "", 42));
   // Two runs in the same hundredth of a second differ by their process.
   platform::LocalTime noon{2026, 3, 4, 12, 0, 0, 0};
   EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100, 0)),

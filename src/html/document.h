@@ -94,7 +94,7 @@ class DocumentOutput {
   // between calls, so a write below it always fits.
   static constexpr size_t kBufferSize = 2 * kDocumentFlushSize;
 
-  ByteString path_;                 // where the file was created: read back to insert held bytes
+  ByteString path_;  // where the file was created: read back to insert held bytes
   platform::FileNumber file_ = 0;
   bool open_ = false;
   std::unique_ptr<char[]> buffer_;  // kBufferSize bytes once a document was opened
@@ -106,7 +106,7 @@ class DocumentOutput {
   // document ends first, so that a report does not end on an empty sheet.
   bool holding_ = false;
   std::string held_;
-  int64_t heldAt_ = 0;              // offset in the document where the held bytes belong
+  int64_t heldAt_ = 0;  // offset in the document where the held bytes belong
 };
 
 /// The layout state the document writers share. One value lives for a whole

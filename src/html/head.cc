@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -256,7 +256,8 @@ const std::vector<HeadPiece>& HeadPieces() {
     for (const HeadLine& line : kHead) {
       ByteString value;
       switch (line.value) {
-        case HeadValue::None: break;
+        case HeadValue::None:
+          break;
         case HeadValue::Author:
         case HeadValue::Description:
         case HeadValue::Keywords:
@@ -264,11 +265,21 @@ const std::vector<HeadPiece>& HeadPieces() {
           made.push_back({text, &line});
           text.clear();
           continue;
-        case HeadValue::Pitch: value = NumberText(kStartPitch); break;
-        case HeadValue::PrintMargin: value = NumberText(kPrintMargin); break;
-        case HeadValue::PrintPica: value = NumberText(114 * printWidth / 80); break;
-        case HeadValue::PrintElite: value = NumberText(114 * printWidth / 96); break;
-        case HeadValue::PrintCompressed: value = NumberText(114 * printWidth / 136); break;
+        case HeadValue::Pitch:
+          value = NumberText(kStartPitch);
+          break;
+        case HeadValue::PrintMargin:
+          value = NumberText(kPrintMargin);
+          break;
+        case HeadValue::PrintPica:
+          value = NumberText(114 * printWidth / 80);
+          break;
+        case HeadValue::PrintElite:
+          value = NumberText(114 * printWidth / 96);
+          break;
+        case HeadValue::PrintCompressed:
+          value = NumberText(114 * printWidth / 136);
+          break;
       }
       text = text + line.text + value + line.after + "\r\n";
     }
@@ -294,14 +305,21 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
     switch (piece.line->value) {
       // The document declares UTF-8, so every inserted text is converted
       // (HeadText), its control bytes shown as blanks.
-      case HeadValue::Author: value = HeadText(operatorName); break;
-      case HeadValue::Description: value = DateTimeText(platform::GetLocalTime()); break;
+      case HeadValue::Author:
+        value = HeadText(operatorName);
+        break;
+      case HeadValue::Description:
+        value = DateTimeText(platform::GetLocalTime());
+        break;
       case HeadValue::Keywords:
         if (metaKeywords.empty()) continue;
         value = HeadText(metaKeywords);
         break;
-      case HeadValue::Title: value = HeadText(menuTitle); break;
-      default: break;
+      case HeadValue::Title:
+        value = HeadText(menuTitle);
+        break;
+      default:
+        break;
     }
     doc.output.Write(piece.line->text, std::strlen(piece.line->text));
     doc.output.Write(value);

@@ -45,7 +45,8 @@ struct CommandCase {
 TEST(HandOffCommandLineTest, QuotesOnlyPathsTheInterpreterWouldSplitOrActOn) {
   const std::string longPath = "C:\\" + std::string(300, 'd') + "\\REPORT.htm";
   const CommandCase cases[] = {
-      {"C:\\WINDOWS\\system32\\cmd.exe", "C:\\TMP\\REPORT.htm", "C:\\WINDOWS\\system32\\cmd.exe /C USTART C:\\TMP\\REPORT.htm"},
+      {"C:\\WINDOWS\\system32\\cmd.exe", "C:\\TMP\\REPORT.htm",
+       "C:\\WINDOWS\\system32\\cmd.exe /C USTART C:\\TMP\\REPORT.htm"},
       {"cmd.exe", "C:\\My Documents\\R.htm", "cmd.exe /C USTART \"C:\\My Documents\\R.htm\""},
       {"cmd.exe", "C:\\A&B\\R.htm", "cmd.exe /C USTART \"C:\\A&B\\R.htm\""},
       {"cmd.exe", "C:\\A|B.htm", "cmd.exe /C USTART \"C:\\A|B.htm\""},
@@ -86,8 +87,8 @@ std::string HelperPath() {
 
 struct HandOffCase {
   const char* name;
-  const char* file;      // document file name in the test folder; a "\\" puts it in a missing folder
-  bool begin;            // BeginDocument was called in the run
+  const char* file;  // document file name in the test folder; a "\\" puts it in a missing folder
+  bool begin;        // BeginDocument was called in the run
   bool showDocument;
   int pages;
   bool handedOff;
@@ -201,20 +202,16 @@ TEST(BeginPageTest, WritesABlockOnlyAfterAPageWithLineEnds) {
        {kPage, {false, "abc", 0}, kPage, {false, "def", 1}},
        "abcdef\r\n",
        2},
-      {"the column starts again at the page",
-       {{false, "abc", 0}, kPage, {false, "def", 1}},
-       "abcdef\r\n",
-       1},
+      {"the column starts again at the page", {{false, "abc", 0}, kPage, {false, "def", 1}}, "abcdef\r\n", 1},
       {"the block follows a line left open",
        {{false, "line", 1}, {false, "abc", 0}, kPage, {false, "d", 1}},
        "line\r\nabc" + kBlock + "d\r\n",
        1},
-      {"an empty printed line counts",
-       {{false, "", 1}, kPage, kPage, {false, "b", 1}},
-       "\r\n" + kBlock + "b\r\n",
-       2},
-      {"tags after a page stay behind the block", {{false, "a", 1}, kPage, Codes("B"), {false, "b", 0}},
-       "a\r\n" + kBlock + "<B>b", 1},
+      {"an empty printed line counts", {{false, "", 1}, kPage, kPage, {false, "b", 1}}, "\r\n" + kBlock + "b\r\n", 2},
+      {"tags after a page stay behind the block",
+       {{false, "a", 1}, kPage, Codes("B"), {false, "b", 0}},
+       "a\r\n" + kBlock + "<B>b",
+       1},
   };
   for (const PageCase& c : cases) {
     BodyDocument body;
@@ -251,16 +248,22 @@ TEST(EndDocumentTest, LeavesOutABlockThatNoPrintedTextFollows) {
   const std::vector<EndCase> cases = {
       {"the last page line", {a, kPage}, "a\r\n", 0},
       {"tags after the block stay, in order", {a, kPage, Codes("BN")}, "a\r\n<B><SPAN CLASS='pica'>", 0},
-      {"tags of several directives", {a, kPage, Codes("E"), Codes("B"), Codes("N")},
-       "a\r\n</SPAN><SPAN CLASS='elit'><B></SPAN><SPAN CLASS='pica'>", 0},
+      {"tags of several directives",
+       {a, kPage, Codes("E"), Codes("B"), Codes("N")},
+       "a\r\n</SPAN><SPAN CLASS='elit'><B></SPAN><SPAN CLASS='pica'>",
+       0},
       {"spaces to a column are printed", {a, kPage, TextAt(3, "", 0)}, "a\r\n" + kBlock + "  ", 0},
-      {"an empty line is printed; the second block is left out", {a, kPage, TextAt(1, "", 1), kPage},
-       "a\r\n" + kBlock + "\r\n", 0},
+      {"an empty line is printed; the second block is left out",
+       {a, kPage, TextAt(1, "", 1), kPage},
+       "a\r\n" + kBlock + "\r\n",
+       0},
       {"an empty text at the column prints nothing", {a, kPage, TextAt(1, "", 0)}, "a\r\n", 0},
       {"no line ends print nothing", {a, kPage, TextAt(1, "", -2)}, "a\r\n", -2},
       {"a block after a line left open", {a, TextAt(1, "b", 0), kPage, Codes("B")}, "a\r\nb<B>", 0},
-      {"a block before printed text stays", {a, kPage, Codes("B"), TextAt(1, "c", 1)},
-       "a\r\n" + kBlock + "<B>c\r\n", 1},
+      {"a block before printed text stays",
+       {a, kPage, Codes("B"), TextAt(1, "c", 1)},
+       "a\r\n" + kBlock + "<B>c\r\n",
+       1},
       {"blocks between pages stay", {a, kPage, a, kPage, a, kPage}, "a\r\n" + kBlock + "a\r\n" + kBlock + "a\r\n", 0},
       {"no page at all", {a, Codes("B")}, "a\r\n<B>", 1},
   };

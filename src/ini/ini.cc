@@ -106,7 +106,6 @@ ByteString ReadIniValue(const ByteString& fileName, const ByteString& section, c
   }
   platform::CloseFile(file);
 
-  if (result.size() >= 2 && result.front() == '"' && result.back() == '"')
-    result = result.substr(1, result.size() - 2);
+  if (result.size() >= 2 && result.front() == '"' && result.back() == '"') result = result.substr(1, result.size() - 2);
   return result;
 }

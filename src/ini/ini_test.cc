@@ -14,9 +14,7 @@
 using testing_support::TempFolder;
 using testing_support::WriteWholeFile;
 
-
 namespace {
-
 
 std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
 
@@ -76,7 +74,10 @@ TEST(ReadIniValueTest, FindsValuesAsTheSuiteWritesThem) {
       {"LF-only file is one header line", "[S]\nk=1\nj=0\r\nk=2\r\n", "S", "k", "2"},
       {"LF inside a value is kept", "[S]\r\nk=a\nb\r\n", "S", "k", "a\nb"},
       {"LF after CR LF starts the next line", "[S]\r\n\nk=1\r\nk=2\r\n", "S", "k", "2"},
-      {"Ctrl-Z ends the value", "[S]\r\nk=ab\x1a" "cd\r\n", "S", "k", "ab"},
+      {"Ctrl-Z ends the value",
+       "[S]\r\nk=ab\x1a"
+       "cd\r\n",
+       "S", "k", "ab"},
       {"nothing after Ctrl-Z is read", "[S]\r\nj=1\r\n\x1a\r\nk=2\r\n", "S", "k", ""},
       {"Ctrl-Z before the section", "\x1a[S]\r\nk=1\r\n", "S", "k", ""},
       {"byte-order mark hides the first header", "\xef\xbb\xbf[S]\r\nk=1\r\n", "S", "k", ""},
@@ -98,7 +99,8 @@ TEST(ReadIniValueTest, FindsValuesAsTheSuiteWritesThem) {
 TEST(ReadIniValueTest, FilesThatCannotBeReadGiveEmptyText) {
   TempFolder folder;
   ASSERT_TRUE(WriteWholeFile(folder.Path("a.ini"), "[S]\r\nk=1\r\n"));
-  const std::string paths[] = {folder.Path("missing.ini"), folder.Path("nofolder\\a.ini"), folder.path(), "", "\x01:*?"};
+  const std::string paths[] = {folder.Path("missing.ini"), folder.Path("nofolder\\a.ini"), folder.path(), "",
+                               "\x01:*?"};
   for (const std::string& path : paths) EXPECT_EQ(ReadIniValue(path, "S", "k"), "") << path;
   EXPECT_EQ(ReadIniValue(folder.Path("a.ini"), "S", "k"), "1");
 }
@@ -204,11 +206,20 @@ TEST(IniLineReaderTest, SplitsLinesAtCrAndCrLfAndStopsAtCtrlZ) {
       {"LF CR", "a\n\rb", {"a\n", "b"}},
       {"empty lines", "\r\n\r\r\n", {"", "", ""}},
       {"comment dropped", "a;b;c\r\n;d\r\ne", {"a", "", "e"}},
-      {"Ctrl-Z ends the data", "a\r\nb\x1a" "c\r\nd", {"a", "b"}},
-      {"Ctrl-Z right after a line end", "a\r\n\x1a" "b", {"a"}},
+      {"Ctrl-Z ends the data",
+       "a\r\nb\x1a"
+       "c\r\nd",
+       {"a", "b"}},
+      {"Ctrl-Z right after a line end",
+       "a\r\n\x1a"
+       "b",
+       {"a"}},
       {"Ctrl-Z after CR, before LF", "a\r\x1a\nb", {"a"}},
       {"Ctrl-Z inside a comment", "a;x\x1ay\r\nb", {"a"}},
-      {"Ctrl-Z first", "\x1a" "a", {}},
+      {"Ctrl-Z first",
+       "\x1a"
+       "a",
+       {}},
   };
   TempFolder folder;
   const std::string file = folder.Path("lines.ini");

@@ -43,9 +43,7 @@ class CellGrid {
   /// The attribute byte of a cell; 7 outside the grid.
   unsigned char AttributeAt(int row, int column) const;
   /// True when the cell lies inside the grid.
-  bool Inside(int row, int column) const {
-    return row >= 1 && row <= rows_ && column >= 1 && column <= columns_;
-  }
+  bool Inside(int row, int column) const { return row >= 1 && row <= rows_ && column >= 1 && column <= columns_; }
 
   /// The cells of a row that has been written (Columns() of them), or null
   /// for a row never written, which reads blank in attribute 7.

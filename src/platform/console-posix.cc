@@ -19,8 +19,8 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/cell_grid.h"
 #include "common/charset.h"
+#include "platform/cell_grid.h"
 
 namespace platform {
 namespace {
@@ -149,8 +149,7 @@ TerminalConsole::TerminalConsole(int fd, bool ownsFd, int replyMilliseconds, boo
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    for (int i = 0; i < kTerminalSignalCount; ++i)
-      sigaction(kTerminalSignals[i], &ignore, &savedSignals_[i]);
+    for (int i = 0; i < kTerminalSignalCount; ++i) sigaction(kTerminalSignals[i], &ignore, &savedSignals_[i]);
   }
   if (!IsTerminal(fd_)) return;
 

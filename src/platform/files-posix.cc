@@ -24,7 +24,7 @@ class PosixFileSystem : public FileSystem {
     if (resolved.folder < 0) return false;
     int flags = mode == OpenMode::kExistingForReading  ? O_RDONLY
                 : mode == OpenMode::kOrCreateForUpdate ? O_RDWR | O_CREAT
-                                                        : O_WRONLY | O_CREAT;
+                                                       : O_WRONLY | O_CREAT;
     // Opened without blocking, so that a pipe with no writer or a device
     // cannot hold the program up; only a plain file is kept.
     int fd;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The POSIX file system: paths resolved in any letter case, names the code
 // page cannot write, plain files only, attributes.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,14 +175,15 @@ TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {
   EXPECT_TRUE(platform::FindEntryAttributes(deep + "\\DOC.HTM", &a));
 
   // A folder removed and made again under the same name is the new one.
-  EXPECT_EQ(system(("rm -rf '" + folder_ + "/a' && mkdir -p '" + folder_ + "/a/a' && touch '" + folder_ +
-                    "/a/a/fresh'").c_str()),
+  EXPECT_EQ(system(("rm -rf '" + folder_ + "/a' && mkdir -p '" + folder_ + "/a/a' && touch '" + folder_ + "/a/a/fresh'")
+                       .c_str()),
             0);
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\a\\a\\FRESH", &a));
   // So is the folder kept open since the last look-up.
-  EXPECT_EQ(system(("rm -rf '" + folder_ + "/a/a' && mkdir '" + folder_ + "/a/a' && touch '" + folder_ + "/a/a/newer'")
-                       .c_str()),
-            0);
+  EXPECT_EQ(
+      system(
+          ("rm -rf '" + folder_ + "/a/a' && mkdir '" + folder_ + "/a/a' && touch '" + folder_ + "/a/a/newer'").c_str()),
+      0);
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\a\\a\\NEWER", &a));
   EXPECT_FALSE(platform::FindEntryAttributes(deep + "\\doc.htm", &a));
 

@@ -29,7 +29,7 @@ class Win32FileSystem : public FileSystem {
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
     DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
                    : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
-                                                           : GENERIC_WRITE;
+                                                          : GENERIC_WRITE;
     DWORD disposition = mode == OpenMode::kExistingForReading ? OPEN_EXISTING : OPEN_ALWAYS;
     HANDLE file = CreateFileW(WideFromOem(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -74,9 +74,7 @@ class Win32FileSystem : public FileSystem {
 
   void Close(FileHandle handle) override { CloseHandle(HandleOf(handle)); }
 
-  bool Remove(const std::string& path) override {
-    return DeleteFileW(WideFromOem(path).c_str()) != 0;
-  }
+  bool Remove(const std::string& path) override { return DeleteFileW(WideFromOem(path).c_str()) != 0; }
 
   bool MakeDirectory(const std::string& path) override {
     return CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0;

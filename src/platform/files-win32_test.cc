@@ -31,7 +31,8 @@ TEST(Win32FilesTest, ReadOnlyHiddenAndSystemAttributes) {
 
 TEST(Win32FilesTest, OnlyPlainFilesAreOpened) {
   // A pipe, a device or a folder could keep a read waiting, or is no file.
-  HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\orvtest_pipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 64, 64, 0, nullptr);
+  HANDLE pipe =
+      CreateNamedPipeW(L"\\\\.\\pipe\\orvtest_pipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 64, 64, 0, nullptr);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
   for (const std::string& path : {std::string("\\\\.\\pipe\\orvtest_pipe"), std::string("NUL"),
                                   std::string("C:\\Temp\\CON"), ::testing::TempDir()}) {

@@ -23,9 +23,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/charset.h"
 #include "platform/file_names.h"
 #include "platform/text-posix.h"
-#include "common/charset.h"
 
 namespace platform {
 namespace {

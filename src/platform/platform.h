@@ -87,7 +87,7 @@ std::string GetEnvironment(const std::string& name);
 
 /// The local clock, not converted to any other zone.
 struct LocalTime {
-  int year, month, day;            // 2026, 1..12, 1..31
+  int year, month, day;  // 2026, 1..12, 1..31
   int hour, minute, second, millisecond;
 };
 /// The local date and time now.

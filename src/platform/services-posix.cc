@@ -37,8 +37,13 @@ class PosixServices : public Services {
     struct tm local;
     time_t seconds = now.tv_sec;
     localtime_r(&seconds, &local);
-    return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                     local.tm_min,         local.tm_sec,     static_cast<int>(now.tv_usec / 1000)};
+    return LocalTime{local.tm_year + 1900,
+                     local.tm_mon + 1,
+                     local.tm_mday,
+                     local.tm_hour,
+                     local.tm_min,
+                     local.tm_sec,
+                     static_cast<int>(now.tv_usec / 1000)};
   }
 
   uint32_t ProcessNumber() override { return static_cast<uint32_t>(getpid()); }

@@ -23,7 +23,8 @@ char CodePageByte(uint32_t codePoint) {
   };
   static const std::array<Entry, 128> kByCodePoint = [] {
     std::array<Entry, 128> table{};
-    for (int b = 128; b < 256; ++b) table[b - 128] = Entry{UnicodeOfByte(static_cast<unsigned char>(b)), static_cast<char>(b)};
+    for (int b = 128; b < 256; ++b)
+      table[b - 128] = Entry{UnicodeOfByte(static_cast<unsigned char>(b)), static_cast<char>(b)};
     std::sort(table.begin(), table.end(), [](const Entry& a, const Entry& b) { return a.codePoint < b.codePoint; });
     return table;
   }();
@@ -43,7 +44,10 @@ std::string CodePageFromUtf8(const std::string& utf8) {
   while (i < utf8.size()) {
     unsigned char lead = static_cast<unsigned char>(utf8[i]);
     size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    uint32_t codePoint = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+    uint32_t codePoint = length == 1   ? lead
+                         : length == 2 ? (lead & 0x1Fu)
+                         : length == 3 ? (lead & 0x0Fu)
+                                       : (lead & 0x07u);
     bool valid = length > 0 && i + length <= utf8.size();
     for (size_t k = 1; valid && k < length; ++k) {
       unsigned char next = static_cast<unsigned char>(utf8[i + k]);

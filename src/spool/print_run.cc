@@ -51,7 +51,8 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
     case SpoolLine::Device:
       if (!run.documentBegun) {
         // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
+        if (run.nameUsed)
+          run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
         StartDocument(run, inputs);
       }
       break;

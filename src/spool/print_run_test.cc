@@ -53,9 +53,7 @@ Snapshot ScreenAndCursor(Snapshot snapshot) {
   snapshot.attribute = 0;
   return snapshot;
 }
-Snapshot ScreenAndCursor(platform::MemoryConsole& screen) {
-  return ScreenAndCursor(Snap(screen));
-}
+Snapshot ScreenAndCursor(platform::MemoryConsole& screen) { return ScreenAndCursor(Snap(screen)); }
 
 // One print run on a file system in memory, the documents written in the
 // session folder too; the viewer command is recorded on the disk instead

@@ -228,7 +228,8 @@ bool SpoolAtEnd(SpoolReader& reader) {
 }
 
 ByteView ReadSpoolLine(SpoolReader& reader) {
-  if (reader.longLine.capacity() > ByteString().capacity()) ByteString().swap(reader.longLine);  // its line is done with
+  if (reader.longLine.capacity() > ByteString().capacity())
+    ByteString().swap(reader.longLine);  // its line is done with
   if (SpoolAtEnd(reader)) return ByteView();
   size_t scanned = reader.position;  // no CR before this
   for (;;) {

@@ -19,18 +19,18 @@ constexpr size_t kSpoolBufferSize = 64 * 1024;
 /// One reading of a spool file. Lines are handed out where they lie in the
 /// buffer; only a line longer than the buffer gets memory of its own.
 struct SpoolReader {
-  platform::FileNumber file = 0;      // 0 when no file is open
-  std::unique_ptr<char[]> buffer;     // kSpoolBufferSize bytes once opened
-  size_t position = 0;                // next unread byte of the buffer
-  size_t filled = 0;                  // bytes of the buffer holding data
-  int64_t bufferStart = 0;            // file offset of the buffer's first byte
-  int64_t readOffset = 0;             // file offset the next read starts at
-  bool dataEnds = true;               // the buffered bytes are the last: end of file or Ctrl-Z
-  bool crPending = false;             // a CR ended the buffered bytes: a LF read next belongs to it
+  platform::FileNumber file = 0;   // 0 when no file is open
+  std::unique_ptr<char[]> buffer;  // kSpoolBufferSize bytes once opened
+  size_t position = 0;             // next unread byte of the buffer
+  size_t filled = 0;               // bytes of the buffer holding data
+  int64_t bufferStart = 0;         // file offset of the buffer's first byte
+  int64_t readOffset = 0;          // file offset the next read starts at
+  bool dataEnds = true;            // the buffered bytes are the last: end of file or Ctrl-Z
+  bool crPending = false;          // a CR ended the buffered bytes: a LF read next belongs to it
   // The longest line handed out; a longer one is passed over like one
   // there is no memory for. Kept by OpenSpoolFile.
   size_t longestLine = SIZE_MAX;
-  ByteString longLine;                // the latest line longer than the buffer
+  ByteString longLine;  // the latest line longer than the buffer
 };
 
 /// One line taken apart. Only the fields of its kind are set; the others
@@ -39,15 +39,15 @@ struct SpoolReader {
 struct SpoolLine {
   enum Kind { Send, Device, Page, Attribute, Alignment, Text, Blank };
   Kind kind = Blank;
-  ByteView recipient;     // Send: the first field, trimmed
-  ByteView directory;     // Send: the second field, trimmed
-  ByteString codes;       // Attribute: after the "*", trimmed and upper-cased
-  char mode = 0;          // Alignment: the mode letter as written; 0 when none
-  int16_t fillColumn = 0; // Alignment, mode 'N': the column to fill up to
-  ByteView leaderText;    // Alignment, mode 'N': between the first two backslashes
-  int16_t column = 0;     // Text: where the text starts, 1 for the first cell
-  ByteView text;          // Text: the text as written, commas and blanks kept
-  int16_t lineEnds = 0;   // Text: line ends to write after the text
+  ByteView recipient;      // Send: the first field, trimmed
+  ByteView directory;      // Send: the second field, trimmed
+  ByteString codes;        // Attribute: after the "*", trimmed and upper-cased
+  char mode = 0;           // Alignment: the mode letter as written; 0 when none
+  int16_t fillColumn = 0;  // Alignment, mode 'N': the column to fill up to
+  ByteView leaderText;     // Alignment, mode 'N': between the first two backslashes
+  int16_t column = 0;      // Text: where the text starts, 1 for the first cell
+  ByteView text;           // Text: the text as written, commas and blanks kept
+  int16_t lineEnds = 0;    // Text: line ends to write after the text
 };
 
 /// Opens the spool file at `path` for reading, shared with other processes. A file that is missing

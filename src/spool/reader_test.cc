@@ -73,9 +73,15 @@ TEST(ReadSpoolLineTest, CtrlZEndsTheData) {
     Lines lines;
   } cases[] = {
       {"\x1a", {}},
-      {"\x1a" "abc\r\n", {}},
-      {"ab\x1a" "cd\r\nef", {"ab"}},
-      {"a\r\n\x1a" "b", {"a"}},
+      {"\x1a"
+       "abc\r\n",
+       {}},
+      {"ab\x1a"
+       "cd\r\nef",
+       {"ab"}},
+      {"a\r\n\x1a"
+       "b",
+       {"a"}},
       {"a\r\x1a\r\n", {"a"}},
       {"a\r\nb\x1a", {"a", "b"}},
       {"a\r\n\x1a\x1a\x1a", {"a"}},
@@ -95,14 +101,23 @@ TEST(ReadSpoolLineTest, LineEndsAndCtrlZAcrossBufferBoundaries) {
     EXPECT_EQ(ReadAllLines(x + "\r"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\r\n"), (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\r\n\r\n"), (Lines{x, ""}));
-    EXPECT_EQ(ReadAllLines(x + "\x1a" "B"), (Lines{x}));
-    EXPECT_EQ(ReadAllLines(x + "\r\x1a" "B"), (Lines{x}));
-    EXPECT_EQ(ReadAllLines(x + "\x1a" "B\r\nC"), (Lines{x}));
+    EXPECT_EQ(ReadAllLines(x + "\x1a"
+                               "B"),
+              (Lines{x}));
+    EXPECT_EQ(ReadAllLines(x + "\r\x1a"
+                               "B"),
+              (Lines{x}));
+    EXPECT_EQ(ReadAllLines(x + "\x1a"
+                               "B\r\nC"),
+              (Lines{x}));
     EXPECT_EQ(ReadAllLines(x + "\n"), (Lines{x + "\n"}));
     // After a short line the long one is moved to the front of the buffer.
     EXPECT_EQ(ReadAllLines("ab\r\n" + x + "\r\nB\r"), (Lines{"ab", x, "B"}));
     EXPECT_EQ(ReadAllLines("ab\r" + x + "\r\n"), (Lines{"ab", x}));
-    EXPECT_EQ(ReadAllLines("ab\r\n" + x + "\x1a" "B"), (Lines{"ab", x}));
+    EXPECT_EQ(ReadAllLines("ab\r\n" + x +
+                           "\x1a"
+                           "B"),
+              (Lines{"ab", x}));
     EXPECT_EQ(ReadAllLines("ab\r\n" + x), (Lines{"ab", x}));
   }
 }
@@ -143,14 +158,24 @@ TEST(ReadSpoolLineTest, ALineTooLongToHoldReadsEmptyAndTheReadingGoesOn) {
       {"ab\r\nlong\r\ncd", 3, {"ab", "", "cd"}},
       {"ab\r\nlong\rcd\r\n", 3, {"ab", "", "cd"}},
       {"long", 3, {""}},
-      {"abc\r\nabcd\r\n\x1a" "tail", 3, {"abc", ""}},
-      {"abcd\x1a" "tail", 3, {""}},
+      {"abc\r\nabcd\r\n\x1a"
+       "tail",
+       3,
+       {"abc", ""}},
+      {"abcd\x1a"
+       "tail",
+       3,
+       {""}},
       {"\r\nabcd\r\n\r\n", 0, {"", "", ""}},
       {"a\r\n" + x + "\r\nb", n, {"a", "", "b"}},
       {"a\r\n" + x + "\rb\r\n", n, {"a", "", "b"}},
       {x + "\r", n, {""}},
       {x, n, {""}},
-      {"a\r\n" + x + "\x1a" "b\r\n", n, {"a", ""}},
+      {"a\r\n" + x +
+           "\x1a"
+           "b\r\n",
+       n,
+       {"a", ""}},
       {x.substr(0, n - 1) + "\r\nb", 5, {"", "b"}},
       {x.substr(0, n) + "\r\nb", 5, {"", "b"}},
       {x.substr(0, n - 1) + "\r\n" + y + "\r\n" + y, n - 1, {x.substr(0, n - 1), "", ""}},
@@ -214,16 +239,21 @@ TEST(OpenSpoolFileTest, ReopeningStartsAFreshReadingAndClosesTheFirstFile) {
 // A line taken apart, written out with the fields of its kind only.
 std::string Describe(const SpoolLine& l) {
   switch (l.kind) {
-    case SpoolLine::Send: return "Send [" + l.recipient + "] [" + l.directory + "]";
-    case SpoolLine::Device: return "Device";
-    case SpoolLine::Page: return "Page";
-    case SpoolLine::Attribute: return "Attribute [" + l.codes + "]";
+    case SpoolLine::Send:
+      return "Send [" + l.recipient + "] [" + l.directory + "]";
+    case SpoolLine::Device:
+      return "Device";
+    case SpoolLine::Page:
+      return "Page";
+    case SpoolLine::Attribute:
+      return "Attribute [" + l.codes + "]";
     case SpoolLine::Alignment:
-      return "Alignment " + (l.mode ? std::string(1, l.mode) : "none") + " " + std::to_string(l.fillColumn) +
-             " [" + l.leaderText + "]";
+      return "Alignment " + (l.mode ? std::string(1, l.mode) : "none") + " " + std::to_string(l.fillColumn) + " [" +
+             l.leaderText + "]";
     case SpoolLine::Text:
       return "Text " + std::to_string(l.column) + " [" + l.text + "] " + std::to_string(l.lineEnds);
-    case SpoolLine::Blank: return "Blank";
+    case SpoolLine::Blank:
+      return "Blank";
   }
   return "?";
 }
@@ -331,8 +361,8 @@ TEST(ClassifySpoolLineTest, ColumnCarriesOverFromTheLatestTextLineWithAComma) {
     const char* line;
     int16_t column;
   } steps[] = {
-      {"12,a,0", 12}, {"more", 12},   {"DEVICE", 12}, {"SEND x,y,z", 12}, {"*B", 12},
-      {"JUS N 1 \\.\\", 12}, {"   ", 12}, {"4,b,1", 4}, {"5", 4}, {",c,1", 0}, {"d", 0},
+      {"12,a,0", 12}, {"more", 12}, {"DEVICE", 12}, {"SEND x,y,z", 12}, {"*B", 12}, {"JUS N 1 \\.\\", 12},
+      {"   ", 12},    {"4,b,1", 4}, {"5", 4},       {",c,1", 0},        {"d", 0},
   };
   ClassifierState classifier;
   EXPECT_EQ(classifier.lastTextColumn, 0);

@@ -32,7 +32,8 @@ struct AddressBytes {
 
 constexpr AddressBytes FindAddressBytes() {
   AddressBytes table{};
-  for (int c = 0; c < 256; ++c) table.is[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  for (int c = 0; c < 256; ++c)
+    table.is[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
   for (const char* mark = "-._~:/?#[]@!$&'()*+,;%="; *mark; ++mark) table.is[static_cast<unsigned char>(*mark)] = true;
   return table;
 }
@@ -70,7 +71,7 @@ struct WorkingText {
   size_t spaces = 0;  // after the text
   ByteView leader;    // the fill text, `copies` times after the spaces
   size_t copies = 0;
-  size_t size = 0;    // cells in all
+  size_t size = 0;  // cells in all
 };
 
 // The byte at `i` (below `size`), a control byte as a space.
@@ -90,8 +91,7 @@ WorkingText Working(const DocumentState& doc, ByteView text) {
   t.size = text.size();
   if (doc.fillText.empty()) return t;
   const long long length = static_cast<long long>(doc.fillText.size());
-  const long long total =
-      static_cast<long long>(doc.fillColumn) - static_cast<long long>(text.size()) - doc.outColumn;
+  const long long total = static_cast<long long>(doc.fillColumn) - static_cast<long long>(text.size()) - doc.outColumn;
   long long copies = total / length;
   if (total % length != 0 && total < 0) --copies;
   t.spaces = static_cast<size_t>(total - copies * length);
@@ -122,8 +122,8 @@ bool OnlyDashesAndBlanks(ByteView text) {
 }
 
 struct Rules {
-  bool light = false;   // every "-" becomes U+2500
-  bool doubled = false; // every "=" becomes U+2550
+  bool light = false;    // every "-" becomes U+2500
+  bool doubled = false;  // every "=" becomes U+2550
 };
 
 // A text of dashes and blanks with "--" in it is a light rule; any text
@@ -230,8 +230,8 @@ void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, 
     const size_t copies = (to - from) / length;
     if (copies > 0) {
       char unit[3 * kShortLeader + 1];
-      const char* end = ConvertBytesCopyingAscii(*forms.forms, t.leader.data(), length, unit, forms.redrawn,
-                                                 forms.redrawnToo);
+      const char* end =
+          ConvertBytesCopyingAscii(*forms.forms, t.leader.data(), length, unit, forms.redrawn, forms.redrawnToo);
       PutRepeated(out, unit, static_cast<size_t>(end - unit), copies);
       from += copies * length;
     }
@@ -322,7 +322,8 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
   bool written = false;
   if (doc.fillText.empty() && spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
     // Nearly every piece of a report: written in one go.
-    written = !writing || (spaces == 0 && text.empty() && newlines == 0) || PutPlainText(doc.output, spaces, text, newlines);
+    written =
+        !writing || (spaces == 0 && text.empty() && newlines == 0) || PutPlainText(doc.output, spaces, text, newlines);
   }
   if (!written) {
     OutputBlock out(doc.output);

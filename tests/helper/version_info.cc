@@ -27,12 +27,10 @@ std::wstring Wide(const char* text) {
 }
 
 std::string Utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
   if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
   }
   return out;
 }
@@ -73,8 +71,8 @@ int main(int argc, char** argv) {
                 static_cast<unsigned>(translation[1]));
   out += std::string("Translation=") + language + "\n";
   std::wstring table = L"\\StringFileInfo\\" + Wide(language) + L"\\";
-  for (const wchar_t* name : {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion",
-                              L"InternalName", L"OriginalFilename", L"LegalCopyright"}) {
+  for (const wchar_t* name : {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion", L"InternalName",
+                              L"OriginalFilename", L"LegalCopyright"}) {
     std::wstring query = table + name;
     if (VerQueryValueW(block.data(), query.c_str(), &value, &length) && length > 0) {
       // The length counts the terminating null when the string has one.

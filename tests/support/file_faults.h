@@ -27,8 +27,8 @@ class HeldAgainstWriting {
  public:
   /// `nativePath` names the file as the test's own library does.
   explicit HeldAgainstWriting(const std::string& nativePath)
-      : handle_(CreateFileW(std::filesystem::path(nativePath).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr)) {}
+      : handle_(CreateFileW(std::filesystem::path(nativePath).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
   ~HeldAgainstWriting() { Release(); }
   HeldAgainstWriting(const HeldAgainstWriting&) = delete;
   HeldAgainstWriting& operator=(const HeldAgainstWriting&) = delete;

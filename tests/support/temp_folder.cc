@@ -17,8 +17,8 @@ void MakeWritable(const std::string& path) {
   std::error_code error;
   for (std::filesystem::recursive_directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
     std::error_code ignored;
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                 ignored);
   }
 }
 
@@ -33,8 +33,8 @@ TempFolder::TempFolder(const std::string& tag) {
   static unsigned counter = 0;
   std::filesystem::path base = std::filesystem::temp_directory_path();
   for (;;) {
-    std::filesystem::path candidate =
-        base / ("orvtest_" + tag + (tag.empty() ? "" : "_") + std::to_string(random()) + "_" + std::to_string(++counter));
+    std::filesystem::path candidate = base / ("orvtest_" + tag + (tag.empty() ? "" : "_") + std::to_string(random()) +
+                                              "_" + std::to_string(++counter));
     std::error_code error;
     if (std::filesystem::create_directory(candidate, error)) {
       path_ = candidate.string();

@@ -136,8 +136,8 @@ MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const 
   parsed.root = parsed.levels.empty();
   if (!parsed.root) {
     parsed.name = parsed.LevelName(parsed.levels.size() - 1);
-    parsed.parentKey.assign(key, 0, parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize
-                                                               : rootSize);
+    parsed.parentKey.assign(key, 0,
+                            parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize : rootSize);
   } else {
     parsed.parentKey = key;
   }

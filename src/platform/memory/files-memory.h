@@ -112,8 +112,8 @@ class MemoryFileSystem : public FileSystem {
   Slot* SlotOf(FileHandle handle);
 
   std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;  // by folded path
-  std::unordered_set<std::string> refused_;                        // folded directory paths
-  std::vector<Slot> slots_;                                        // handle h is slot h - 1
+  std::unordered_set<std::string> refused_;                       // folded directory paths
+  std::vector<Slot> slots_;                                       // handle h is slot h - 1
   size_t capacity_;
   size_t used_ = 0;
 };

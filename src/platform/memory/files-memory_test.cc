@@ -40,9 +40,9 @@ TEST(MemoryFileSystemTest, NamesCompareAsOnWindows) {
   ASSERT_TRUE(files.AddFile("Rel\\x", "relative"));
   const NameCase cases[] = {
       {"C:\\Dir\\Caf\x82.txt", true},
-      {"c:\\DIR\\CAF\x90.TXT", true},  // E acute
-      {"C:\\Dir\\\xB7LA", true},         // A grave: a pair the suite's own folding leaves alone
-      {"C:\\Dir\\Caf\x82.txt.", true},   // trailing full stops and blanks are dropped
+      {"c:\\DIR\\CAF\x90.TXT", true},   // E acute
+      {"C:\\Dir\\\xB7LA", true},        // A grave: a pair the suite's own folding leaves alone
+      {"C:\\Dir\\Caf\x82.txt.", true},  // trailing full stops and blanks are dropped
       {"C:\\Dir\\Caf\x82.txt  ", true},
       {"C:\\Dir. \\Caf\x82.txt", true},
       {"C:/Dir/Caf\x82.txt", true},
@@ -51,7 +51,7 @@ TEST(MemoryFileSystemTest, NamesCompareAsOnWindows) {
       {"C:\\Dir\\Sub\\..\\Caf\x82.txt", true},
       {"C:\\..\\Dir\\Caf\x82.txt", true},
       {"Rel\\x", true},
-      {"\\Rel\\x", true},  // the root stands for the current directory
+      {"\\Rel\\x", true},            // the root stands for the current directory
       {"C:\\Dir\\Caf?.txt", false},  // a question mark is no wildcard
       {"C:\\Dir\\Caf\x82.*", false},
       {"C:\\Dir\\*", false},
@@ -79,10 +79,22 @@ TEST(MemoryFileSystemTest, NamesNoWindowsFolderCanHoldAreRefused) {
   ScopedFileSystem use(files);
   ASSERT_TRUE(files.AddDirectory("C:\\D"));
   const NameCase cases[] = {
-      {"C:\\D\\a<b", false}, {"C:\\D\\a>b", false}, {"C:\\D\\a:b", false},   {"C:\\D\\a\"b", false},
-      {"C:\\D\\a|b", false}, {"C:\\D\\a?b", false}, {"C:\\D\\a*b", false},   {"C:\\D\\a\x01" "b", false},
-      {"C:\\D\\...", false}, {"C:\\D\\  ", false},  {"C:\\D\\" + std::string(256, 'n'), false},
-      {"C:\\D\\" + std::string(255, 'n'), true},  {"C:\\D\\a b", true},   {"C:\\D\\\xff", true},
+      {"C:\\D\\a<b", false},
+      {"C:\\D\\a>b", false},
+      {"C:\\D\\a:b", false},
+      {"C:\\D\\a\"b", false},
+      {"C:\\D\\a|b", false},
+      {"C:\\D\\a?b", false},
+      {"C:\\D\\a*b", false},
+      {"C:\\D\\a\x01"
+       "b",
+       false},
+      {"C:\\D\\...", false},
+      {"C:\\D\\  ", false},
+      {"C:\\D\\" + std::string(256, 'n'), false},
+      {"C:\\D\\" + std::string(255, 'n'), true},
+      {"C:\\D\\a b", true},
+      {"C:\\D\\\xff", true},
   };
   for (const NameCase& c : cases) {
     EXPECT_EQ(platform::MakeDirectory(c.path), c.found) << c.path.substr(0, 20);
