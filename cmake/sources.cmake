@@ -23,6 +23,7 @@ endif()
 
 set(ORVPRINT_PLATFORM_SOURCES
   src/platform/cell_grid.cc
+  src/platform/console.cc
   src/platform/console-${SYSTEM}.cc
   src/platform/file_names.cc
   src/platform/files.cc

@@ -157,6 +157,8 @@ TEST(WindowsConsoleTest, ProgressBoxGivesBackEveryCellColourAndTheCursor) {
       EXPECT_EQ(after[i].character, before[i].character) << c.what << " " << row << "," << column;
       EXPECT_EQ(after[i].attribute, before[i].attribute) << c.what << " " << row << "," << column;
     }
+    // The text colour is the last cell's given back, the box's bottom right.
+    EXPECT_EQ(console->Attribute(), before[24 * console->Columns() + 47].attribute) << c.what;
     int row, column;
     console->GetCursor(row, column);
     EXPECT_EQ(row, 7) << c.what;

@@ -148,19 +148,12 @@ bool AppendRecord(const ConsoleState& state, PushedWindow& pushed) {
 }
 
 // Writes saved cells back, each in its own colour, and puts the cursor
-// back; cells that are off the screen now are not written at all, rather
-// than wherever the cursor happens to stay.
+// back; cells that are off the screen now are not written at all. The text
+// colour ends as that of the last cell written back.
 void WriteBack(ConsoleState& state, const int16_t* f, const ByteString& cells) {
   if (!state.console) return;
-  size_t cell = 0;
-  for (int row = f[6]; row <= f[8]; ++row) {
-    for (int column = f[7]; column <= f[9]; ++column, cell += 2) {
-      if (row < 1 || row > ConsoleRows(state) || column < 1 || column > ConsoleColumns(state)) continue;
-      state.console->SetAttribute(static_cast<unsigned char>(cells[cell + 1]));
-      state.console->SetCursor(row, column);
-      state.console->Write(ByteString(1, cells[cell]));
-    }
-  }
+  const int last = state.console->WriteArea(f[6], f[7], f[8], f[9], cells);
+  if (last >= 0) state.console->SetAttribute(last);
   state.console->SetCursor(f[0], f[1]);
 }
 
@@ -213,15 +206,7 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
                                        bottom,
                                        right};
   for (int i = 0; i < kFieldCount; ++i) pushed.fields[i] = fields[i];
-  for (int row = top; row <= bottom; ++row) {
-    for (int column = left; column <= right; ++column) {
-      char character = ' ';
-      unsigned char attribute = 7;
-      if (!state.console->ReadCell(row, column, character, attribute)) character = ' ', attribute = 7;
-      pushed.cells += character;
-      pushed.cells += static_cast<char>(attribute);
-    }
-  }
+  state.console->ReadArea(top, left, bottom, right, pushed.cells);
   // A file that cannot take the record costs the stack nothing: the window
   // is kept in memory alone and given back from there.
   pushed.onFile = AppendRecord(state, pushed);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/console.h"
 
@@ -43,6 +44,8 @@ class WindowsConsole : public Console {
   int Attribute() override;
   void SetAttribute(int attribute) override;
   bool ReadCell(int row, int column, char& character, unsigned char& attribute) override;
+  void ReadArea(int top, int left, int bottom, int right, ByteString& cells) override;
+  int WriteArea(int top, int left, int bottom, int right, ByteView cells) override;
   void Write(const ByteString& text) override;
   // The tick count: no call into the console host, and its 10 to 16 ms
   // steps are fine enough for pacing redraws.
@@ -139,6 +142,73 @@ bool WindowsConsole::ReadCell(int row, int column, char& character, unsigned cha
   if (WideCharToMultiByte(CP_OEMCP, 0, &cell.Char.UnicodeChar, 1, &oem, 1, nullptr, nullptr) == 1) character = oem;
   attribute = static_cast<unsigned char>(cell.Attributes & 0xFF);
   return true;
+}
+
+// Every call into the console host is a round trip to another process, so
+// an area goes in one call a row rather than several a cell.
+void WindowsConsole::ReadArea(int top, int left, int bottom, int right, ByteString& cells) {
+  if (top > bottom || left > right) return;
+  const size_t width = static_cast<size_t>(right) - left + 1;
+  const size_t start = cells.size();
+  cells.append(2 * width * (static_cast<size_t>(bottom) - top + 1), ' ');
+  for (size_t at = start + 1; at < cells.size(); at += 2) cells[at] = 7;
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!Info(info)) return;
+  const int rows = info.srWindow.Bottom - info.srWindow.Top + 1, columns = info.srWindow.Right - info.srWindow.Left + 1;
+  const int first = left < 1 ? 1 : left, last = right > columns ? columns : right;
+  if (first > last) return;
+  std::vector<CHAR_INFO> line(static_cast<size_t>(last - first + 1));
+  for (int row = top < 1 ? 1 : top; row <= bottom && row <= rows; ++row) {
+    const COORD size = {static_cast<SHORT>(line.size()), 1}, origin = {0, 0};
+    SMALL_RECT area;
+    area.Left = static_cast<SHORT>(info.srWindow.Left + first - 1);
+    area.Right = static_cast<SHORT>(info.srWindow.Left + last - 1);
+    area.Top = area.Bottom = static_cast<SHORT>(info.srWindow.Top + row - 1);
+    if (!ReadConsoleOutputW(output_, line.data(), size, origin, &area)) continue;
+    // The host may give back less than was asked for, at the buffer's edge.
+    const int got = area.Right - area.Left + 1;
+    size_t at = start + 2 * (width * static_cast<size_t>(row - top) + static_cast<size_t>(first - left));
+    for (int i = 0; i < got && i < static_cast<int>(line.size()); ++i, at += 2) {
+      char oem = ' ';
+      if (WideCharToMultiByte(CP_OEMCP, 0, &line[i].Char.UnicodeChar, 1, &oem, 1, nullptr, nullptr) == 1)
+        cells[at] = oem;
+      cells[at + 1] = static_cast<char>(line[i].Attributes & 0xFF);
+    }
+  }
+}
+
+int WindowsConsole::WriteArea(int top, int left, int bottom, int right, ByteView cells) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (top > bottom || left > right || !Info(info)) return -1;
+  const int rows = info.srWindow.Bottom - info.srWindow.Top + 1, columns = info.srWindow.Right - info.srWindow.Left + 1;
+  const size_t width = static_cast<size_t>(right) - left + 1;
+  const int first = left < 1 ? 1 : left, last = right > columns ? columns : right;
+  if (first > last) return -1;
+  std::vector<CHAR_INFO> line;
+  int lastAttribute = -1;
+  for (int row = top < 1 ? 1 : top; row <= bottom && row <= rows; ++row) {
+    line.clear();
+    for (int column = first; column <= last; ++column) {
+      const size_t at = 2 * (width * static_cast<size_t>(row - top) + static_cast<size_t>(column - left));
+      if (at + 2 > cells.size()) break;
+      CHAR_INFO cell;
+      // The glyph a write of the byte would show, control bytes included.
+      wchar_t wide = L' ';
+      if (MultiByteToWideChar(CP_OEMCP, MB_USEGLYPHCHARS, &cells[at], 1, &wide, 1) != 1)
+        MultiByteToWideChar(CP_OEMCP, 0, &cells[at], 1, &wide, 1);
+      cell.Char.UnicodeChar = wide;
+      cell.Attributes = static_cast<unsigned char>(cells[at + 1]);
+      line.push_back(cell);
+    }
+    if (line.empty()) break;
+    const COORD size = {static_cast<SHORT>(line.size()), 1}, origin = {0, 0};
+    SMALL_RECT area;
+    area.Left = static_cast<SHORT>(info.srWindow.Left + first - 1);
+    area.Right = static_cast<SHORT>(info.srWindow.Left + first - 1 + static_cast<int>(line.size()) - 1);
+    area.Top = area.Bottom = static_cast<SHORT>(info.srWindow.Top + row - 1);
+    if (WriteConsoleOutputW(output_, line.data(), size, origin, &area)) lastAttribute = line.back().Attributes;
+  }
+  return lastAttribute;
 }
 
 void WindowsConsole::Write(const ByteString& text) {

@@ -28,6 +28,36 @@ TEST(WindowsConsoleTest, ControlBytesShowAsGlyphsWithoutMovingTheCursor) {
   EXPECT_EQ(character, 'Z');
 }
 
+TEST(WindowsConsoleTest, AreasAreClippedToTheWindow) {
+  std::unique_ptr<Console> console = platform::OpenSystemConsole();
+  const int rows = console->Rows(), columns = console->Columns();
+  if (rows < 10 || columns < 20) GTEST_SKIP() << "no console";
+  // Two rows by three columns reaching one column past the right edge: the
+  // cells beyond it are neither written nor read, and control bytes are
+  // written as their glyphs.
+  const ByteString cells = ByteString(
+                               "a\x1E\x01\x2F"
+                               "x\x30",
+                               6) +
+                           ByteString(
+                               "\xC4\x4E"
+                               "d\x5F"
+                               "y\x60",
+                               6);
+  EXPECT_EQ(console->WriteArea(3, columns - 1, 4, columns + 1, cells), 0x5F);
+  ByteString back, outside;
+  console->ReadArea(3, columns - 1, 4, columns + 1, back);
+  EXPECT_EQ(back, ByteString("a\x1E\x01\x2F \x07", 6) + ByteString("\xC4\x4E"
+                                                                   "d\x5F \x07",
+                                                                   6));
+  console->ReadArea(0, 1, 0, 2, outside);
+  EXPECT_EQ(outside, ByteString(" \x07 \x07", 4));
+  EXPECT_EQ(console->WriteArea(rows + 1, 1, rows + 2, 2, "zzzz"), -1);
+  ByteString none;
+  console->ReadArea(5, 3, 4, 3, none);
+  EXPECT_EQ(none, "");
+}
+
 TEST(WindowsConsoleTest, SetsTheModesUpAndGivesThemBack) {
   HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, 0, nullptr);

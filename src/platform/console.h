@@ -45,6 +45,21 @@ class Console {
   /// cannot be read.
   virtual bool ReadCell(int row, int column, char& character, unsigned char& attribute) = 0;
 
+  /// Appends the character byte and the attribute byte of every cell of
+  /// the area, row by row from the top and left to right, to `cells`; a
+  /// cell outside the window or that cannot be read gives a blank in
+  /// attribute 7. An area whose top is below its bottom, or whose left is
+  /// right of its right, has no cells. A console that is a round trip away
+  /// reads the area in a few calls instead of one a cell.
+  virtual void ReadArea(int top, int left, int bottom, int right, ByteString& cells);
+
+  /// Writes `cells` (character byte, attribute byte, in the order ReadArea
+  /// gives them) back into the area, each cell in its own attribute; cells
+  /// outside the window are left out, and so are cells past the end of
+  /// `cells`. Returns the attribute of the last cell written, or -1 when none
+  /// was. The cursor and the current attribute are left anywhere.
+  virtual int WriteArea(int top, int left, int bottom, int right, ByteView cells);
+
   /// Writes code page text at the cursor in the current attribute, one cell
   /// per byte (control bytes show as their glyphs, they do not move the
   /// cursor), wrapping at the end of a row. The cursor ends after the text.
