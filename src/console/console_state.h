@@ -34,6 +34,7 @@ struct ProgressBoxState {
   bool pending = false;      // newer counters wait for the next frame:
   int pendingPageCount = 0;  // ... these
   int pendingPageLineCount = 0;
+  int callsBeforeClock = 0;  // calls with the held counters before the clock is asked again
 };
 
 /// The console of a run with the window and colour state drawn through it.

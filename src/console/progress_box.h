@@ -36,8 +36,10 @@ void OpenProgressBox(ConsoleState& state);
 /// written in full, but nothing past the box's right border, such as the
 /// end of a negative line count): at once the first time, then when they
 /// differ from the counters shown and a frame (50 ms on the console's
-/// clock) has gone by since those were drawn. Counters held back wait for
-/// the next call after the frame, or for CloseProgressBox.
+/// clock) has gone by since those were drawn. Counters held back are drawn
+/// by the first change after the frame, by a call with the same counters
+/// after the frame (the clock is asked on every 16th such call, a matter of
+/// microseconds at a report's pace), or by CloseProgressBox.
 /// Most calls find the counters unchanged (a text line with no line end)
 /// and cost a comparison, made where the print run calls.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
@@ -51,6 +53,10 @@ inline void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) 
     shown.pending = false;
     return;
   }
+  // Counters already held back: the clock is asked only every few calls.
+  if (shown.pending && pageCount == shown.pendingPageCount && pageLineCount == shown.pendingPageLineCount &&
+      --shown.callsBeforeClock > 0)
+    return;
   ShowChangedProgress(state, pageCount, pageLineCount);
 }
 

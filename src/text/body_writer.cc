@@ -251,16 +251,21 @@ constexpr size_t kShortText = 64;
 // Spaces of a text placed close after the previous one.
 constexpr size_t kFewSpaces = 16;
 
+// Leader copies up to this count may follow a plain text in its one pass.
+constexpr size_t kFewCopies = 256;
+
 // The usual piece of a report, a short text (kShortText at most) after at
 // most kFewSpaces spaces, with at most one line end, written in one pass
 // into one piece of the document's buffer, when it is plain: no colon (so
-// no address) and no dashes or equals signs side by side (so no rule).
+// no address) and no dashes or equals signs side by side (so no rule). A
+// leader of one byte that is none of those may follow, `copies` times.
 // False, with nothing written, for a text that is not plain; it is not
 // empty then, so the room asked for was due anyway.
-bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, int newlines) {
+bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Utf8Form& leader, size_t copies,
+                  int newlines) {
   static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  char* const start = output.Room(kFewSpaces + 3 * kShortText + 1 + 2);
+  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewCopies + 2);
   std::memcpy(start, kSpaces, kFewSpaces);
   char* at = start + spaces;
   char previous = 0;
@@ -270,6 +275,12 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, int newl
     const Utf8Form& form = kCleanForms[static_cast<unsigned char>(c)];
     std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
     at += form.length;
+  }
+  if (leader.length == 1) {
+    std::memset(at, leader.bytes[0], copies);
+    at += copies;
+  } else {
+    for (size_t i = 0; i < copies; ++i, at += leader.length) std::memcpy(at, &leader, sizeof leader);
   }
   std::memcpy(at, "\r\n", 2);
   at += 2 * static_cast<size_t>(newlines);
@@ -320,10 +331,29 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
 
   size_t cells = text.size();
   bool written = false;
-  if (doc.fillText.empty() && spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
-    // Nearly every piece of a report: written in one go.
-    written =
-        !writing || (spaces == 0 && text.empty() && newlines == 0) || PutPlainText(doc.output, spaces, text, newlines);
+  if (spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
+    // Nearly every piece of a report, a leader of one byte after it too:
+    // written in one go. Such a leader leaves no spaces before its copies,
+    // and one that is no colon, dash or equals sign adds no address or rule.
+    const bool filled = !doc.fillText.empty();
+    size_t copies = 0;
+    bool plain = !filled;
+    if (filled && doc.fillText.size() == 1) {
+      const unsigned char leader = Cleaned(doc.fillText[0]);
+      const long long total = static_cast<long long>(doc.fillColumn) - static_cast<long long>(text.size()) -
+                              static_cast<long long>(doc.outColumn);
+      plain = leader != ':' && leader != '-' && leader != '=' && total <= static_cast<long long>(kFewCopies);
+      copies = total > 0 ? static_cast<size_t>(total) : 0;
+    }
+    if (plain) {
+      const Utf8Form& leader = kCleanForms[filled ? static_cast<unsigned char>(doc.fillText[0]) : ' '];
+      written = !writing || (spaces == 0 && text.empty() && copies == 0 && newlines == 0) ||
+                PutPlainText(doc.output, spaces, text, leader, copies, newlines);
+      if (written && filled) {
+        cells += copies;
+        doc.fillText.clear();  // a fill applies to one text only
+      }
+    }
   }
   if (!written) {
     OutputBlock out(doc.output);
