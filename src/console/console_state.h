@@ -30,11 +30,11 @@ struct ProgressBoxState {
   ByteString text;      // the counters last written into the box
   int pageCount = 0;    // ... and the numbers it was made from
   int pageLineCount = 0;
-  int64_t drawnAt = 0;       // the console's clock when they were written
-  bool pending = false;      // newer counters wait for the next frame:
-  int pendingPageCount = 0;  // ... these
-  int pendingPageLineCount = 0;
-  int callsBeforeClock = 0;  // calls with the held counters before the clock is asked again
+  int64_t drawnAt = 0;    // the console's clock when they were written
+  int seenPageCount = 0;  // the counters of the latest call
+  int seenPageLineCount = 0;
+  int callsBeforeClock = 0;  // calls with the same counters before the slow path is taken again
+  bool pending = false;      // the counters seen wait for the next frame
 };
 
 /// The console of a run with the window and colour state drawn through it.

@@ -17,9 +17,9 @@ constexpr int16_t kBoxTop = 23, kBoxLeft = 34, kBoxBottom = 25, kBoxRight = 48;
 // once a frame. A person reading them sees no difference.
 constexpr int64_t kFrameMilliseconds = 50;
 
-// Calls with counters held back between two readings of the clock: nearly
-// every line of a run is such a call, and reading a clock costs more than
-// the rest of the call.
+// Calls with the same counters between two looks at them, and so between
+// two readings of the clock while they are held back: nearly every line of
+// a run is such a call, and reading a clock costs more than the rest of it.
 constexpr int kCallsPerClockReading = 16;
 
 // Frame bytes of the code page by style: top-left, top-right, bottom-left,
@@ -121,6 +121,7 @@ void OpenProgressBox(ConsoleState& state) {
   state.progress.pushed = state.pushedWindows.size() > pushedBefore;
   state.progress.shown = false;
   state.progress.pending = false;
+  state.progress.callsBeforeClock = 0;  // the first counters go the slow path
   SetScreenColour(state, "+rn");
   DrawFrame(state, 1);
   LocateInWindow(state, 0, 2);
@@ -133,13 +134,18 @@ ByteString ProgressText(int pageCount, int pageLineCount) {
 }
 
 void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount) {
+  ProgressBoxState& box = state.progress;
+  box.seenPageCount = pageCount;
+  box.seenPageLineCount = pageLineCount;
+  box.callsBeforeClock = kCallsPerClockReading;
+  if (box.shown && pageCount == box.pageCount && pageLineCount == box.pageLineCount) {
+    box.pending = false;
+    return;
+  }
   const int64_t now = Now(state);
   // A clock that went back counts as a frame gone by.
-  if (state.progress.shown && now >= state.progress.drawnAt && now - state.progress.drawnAt < kFrameMilliseconds) {
-    state.progress.pending = true;
-    state.progress.pendingPageCount = pageCount;
-    state.progress.pendingPageLineCount = pageLineCount;
-    state.progress.callsBeforeClock = kCallsPerClockReading;
+  if (box.shown && now >= box.drawnAt && now - box.drawnAt < kFrameMilliseconds) {
+    box.pending = true;
     return;
   }
   DrawCounters(state, pageCount, pageLineCount, now);
@@ -148,7 +154,7 @@ void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount) 
 void CloseProgressBox(ConsoleState& state) {
   // The last counters shown are the run's, however short its last frame.
   if (state.progress.pending)
-    DrawCounters(state, state.progress.pendingPageCount, state.progress.pendingPageLineCount, Now(state));
+    DrawCounters(state, state.progress.seenPageCount, state.progress.seenPageLineCount, Now(state));
   state.progress.shown = false;
   // Without a window of ours, a pop would take the host's record.
   if (!state.progress.pushed) return;

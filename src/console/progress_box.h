@@ -44,19 +44,13 @@ void OpenProgressBox(ConsoleState& state);
 /// and cost a comparison, made where the print run calls.
 void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount);
 
-/// ShowProgress for counters that differ from those shown, or none shown.
+/// ShowProgress for counters that differ from those of the call before,
+/// and for every 16th call with the same ones.
 void ShowChangedProgress(ConsoleState& state, int pageCount, int pageLineCount);
 
 inline void ShowProgress(ConsoleState& state, int pageCount, int pageLineCount) {
-  ProgressBoxState& shown = state.progress;
-  if (shown.shown && pageCount == shown.pageCount && pageLineCount == shown.pageLineCount) {
-    shown.pending = false;
-    return;
-  }
-  // Counters already held back: the clock is asked only every few calls.
-  if (shown.pending && pageCount == shown.pendingPageCount && pageLineCount == shown.pendingPageLineCount &&
-      --shown.callsBeforeClock > 0)
-    return;
+  ProgressBoxState& box = state.progress;
+  if (pageCount == box.seenPageCount && pageLineCount == box.seenPageLineCount && --box.callsBeforeClock > 0) return;
   ShowChangedProgress(state, pageCount, pageLineCount);
 }
 

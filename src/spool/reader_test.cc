@@ -337,6 +337,12 @@ TEST(ClassifySpoolLineTest, TextLines) {
       {"2.5,x,3.5", "Text 2 [x] 4"},
       {"&H10,x,1E1", "Text 16 [x] 10"},
       {"4,\xcd\x1b\x1a,1", "Text 4 [\xcd\x1b\x1a] 1"},
+      // Columns of one to four digits are read at once; others as numbers.
+      {"1234,x,0", "Text 1234 [x] 0"},
+      {"0042,y,12", "Text 42 [y] 12"},
+      {"12345,x,0", "Text 12345 [x] 0"},
+      {"9:,x,1", "Text 9 [x] 1"},
+      {"8/,x,1", "Text 8 [x] 1"},
       // Out-of-range numbers are held at the ends of the 16-bit range.
       {"40000,x,1", "Text 32767 [x] 1"},
       {"-99999,x,1e300", "Text -32768 [x] 32767"},

@@ -276,7 +276,7 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Ut
     std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
     at += form.length;
   }
-  if (leader.length == 1) {
+  if (copies > 0 && leader.length == 1) {
     std::memset(at, leader.bytes[0], copies);
     at += copies;
   } else {
