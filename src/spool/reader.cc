@@ -316,7 +316,7 @@ void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
   } else if (first == '*') {
     out.kind = SpoolLine::Attribute;
     ByteView codes = TrimmedView(line.substr(1));
-    out.codes.assign(codes.data(), codes.size());
+    out.codes.append(codes.data(), codes.size());  // cleared above: it keeps its memory
     for (char& c : out.codes) c = FoldUpper(c);
   } else if (first == 'J' && StartsWith(line, "JUS")) {
     out.kind = SpoolLine::Alignment;

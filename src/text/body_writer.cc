@@ -251,21 +251,54 @@ constexpr size_t kShortText = 64;
 // Spaces of a text placed close after the previous one.
 constexpr size_t kFewSpaces = 16;
 
-// Leader copies up to this count may follow a plain text in its one pass.
-constexpr size_t kFewCopies = 256;
+// Cells of leader fill that may follow a plain text in its one pass.
+constexpr size_t kFewFillCells = 256;
+
+// The leader fill of a plain text, worked out for its one pass: spaces,
+// then copies of the leader converted once.
+struct PlainFill {
+  size_t spaces = 0;
+  size_t copies = 0;
+  char unit[3 * kShortLeader];  // one copy of the leader, converted
+  size_t unitSize = 0;
+  size_t cells = 0;  // the spaces and the copies
+};
+
+// The pending fill after `text` when it leaves a plain text plain: a short
+// leader with no colon or equals sign (so no address and no double rule
+// can turn up), and with a dash only after a text that holds more than
+// dashes and blanks (so no light rule either), of at most kFewFillCells
+// cells. False otherwise.
+bool PlanPlainFill(const DocumentState& doc, ByteView text, PlainFill& fill) {
+  const ByteView leader = doc.fillText;
+  if (leader.size() > kShortLeader) return false;
+  bool dash = false;
+  for (const char c : leader) {
+    const unsigned char b = Cleaned(c);
+    if (b == ':' || b == '=') return false;
+    dash = dash || b == '-';
+  }
+  if (dash && OnlyDashesAndBlanks(text)) return false;
+  const WorkingText t = Working(doc, text);
+  fill.cells = t.size - text.size();
+  if (fill.cells > kFewFillCells) return false;
+  fill.spaces = t.spaces;
+  fill.copies = t.copies;
+  fill.unitSize = static_cast<size_t>(ConvertBytes(kCleanForms, leader.data(), leader.size(), fill.unit) - fill.unit);
+  return true;
+}
 
 // The usual piece of a report, a short text (kShortText at most) after at
 // most kFewSpaces spaces, with at most one line end, written in one pass
 // into one piece of the document's buffer, when it is plain: no colon (so
 // no address) and no dashes or equals signs side by side (so no rule). A
-// leader of one byte that is none of those may follow, `copies` times.
-// False, with nothing written, for a text that is not plain; it is not
-// empty then, so the room asked for was due anyway.
-bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Utf8Form& leader, size_t copies,
-                  int newlines) {
+// fill planned by PlanPlainFill may follow it. False, with nothing
+// written, for a text that is not plain; it is not empty then, so the room
+// asked for was due anyway.
+bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const PlainFill* fill, int newlines) {
   static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewCopies + 2);
+  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewFillCells + 2);
   std::memcpy(start, kSpaces, kFewSpaces);
   char* at = start + spaces;
   char previous = 0;
@@ -276,11 +309,20 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Ut
     std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
     at += form.length;
   }
-  if (copies > 0 && leader.length == 1) {
-    std::memset(at, leader.bytes[0], copies);
-    at += copies;
-  } else {
-    for (size_t i = 0; i < copies; ++i, at += leader.length) std::memcpy(at, &leader, sizeof leader);
+  if (fill) {
+    std::memset(at, ' ', fill->spaces);
+    at += fill->spaces;
+    if (fill->unitSize == 1) {
+      std::memset(at, fill->unit[0], fill->copies);
+      at += fill->copies;
+    } else {
+      // One copy, then what is there copied after itself.
+      const size_t total = fill->copies * fill->unitSize;
+      if (total > 0) std::memcpy(at, fill->unit, fill->unitSize);
+      for (size_t done = fill->unitSize; done < total; done *= 2)
+        std::memcpy(at + done, at, std::min(done, total - done));
+      at += total;
+    }
   }
   std::memcpy(at, "\r\n", 2);
   at += 2 * static_cast<size_t>(newlines);
@@ -318,7 +360,10 @@ void PutText(OutputBlock& out, const WorkingText& t) {
 
 void SetLeaderFill(DocumentState& doc, int16_t fillColumn, ByteView fillText) {
   doc.fillColumn = fillColumn;
-  doc.fillText.assign(fillText.data(), fillText.size());
+  // Cleared and appended: the text keeps its memory, with no test for a
+  // source inside it.
+  doc.fillText.clear();
+  doc.fillText.append(fillText.data(), fillText.size());
 }
 
 void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) {
@@ -332,25 +377,15 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
   size_t cells = text.size();
   bool written = false;
   if (spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
-    // Nearly every piece of a report, a leader of one byte after it too:
-    // written in one go. Such a leader leaves no spaces before its copies,
-    // and one that is no colon, dash or equals sign adds no address or rule.
+    // Nearly every piece of a report, with a leader fill after it too:
+    // written in one go.
     const bool filled = !doc.fillText.empty();
-    size_t copies = 0;
-    bool plain = !filled;
-    if (filled && doc.fillText.size() == 1) {
-      const unsigned char leader = Cleaned(doc.fillText[0]);
-      const long long total = static_cast<long long>(doc.fillColumn) - static_cast<long long>(text.size()) -
-                              static_cast<long long>(doc.outColumn);
-      plain = leader != ':' && leader != '-' && leader != '=' && total <= static_cast<long long>(kFewCopies);
-      copies = total > 0 ? static_cast<size_t>(total) : 0;
-    }
-    if (plain) {
-      const Utf8Form& leader = kCleanForms[filled ? static_cast<unsigned char>(doc.fillText[0]) : ' '];
-      written = !writing || (spaces == 0 && text.empty() && copies == 0 && newlines == 0) ||
-                PutPlainText(doc.output, spaces, text, leader, copies, newlines);
+    PlainFill fill;
+    if (!filled || PlanPlainFill(doc, text, fill)) {
+      written = !writing || (spaces == 0 && text.empty() && (!filled || fill.cells == 0) && newlines == 0) ||
+                PutPlainText(doc.output, spaces, text, filled ? &fill : nullptr, newlines);
       if (written && filled) {
-        cells += copies;
+        cells += fill.cells;
         doc.fillText.clear();  // a fill applies to one text only
       }
     }
