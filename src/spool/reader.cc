@@ -302,29 +302,38 @@ void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
   out.fillColumn = out.column = out.lineEnds = 0;
   const char first = line.empty() ? '\0' : line[0];
   // A line that begins with a digit is a text line at its column, nearly
-  // every line of a report: the last branch's work, taken first.
-  if (first >= '0' && first <= '9') {  // NOLINT(bugprone-branch-clone): the fast path of the last branch
-    out.kind = SpoolLine::Text;
-    TakeTextFields(line, state, out);
-  } else if (IsSendLine(line)) {
-    out.kind = SpoolLine::Send;
-    TakeSendFields(line, out);
-  } else if (first == 'D' && StartsWith(line, "DEVICE")) {
-    out.kind = SpoolLine::Device;
-  } else if (first == 'P' && StartsWith(line, "PAGE")) {
-    out.kind = SpoolLine::Page;
-  } else if (first == '*') {
-    out.kind = SpoolLine::Attribute;
-    ByteView codes = TrimmedView(line.substr(1));
-    out.codes.append(codes.data(), codes.size());  // cleared above: it keeps its memory
-    for (char& c : out.codes) c = FoldUpper(c);
-  } else if (first == 'J' && StartsWith(line, "JUS")) {
-    out.kind = SpoolLine::Alignment;
-    TakeAlignmentFields(line, out);
-  } else if (!IsBlankOnly(line)) {
-    out.kind = SpoolLine::Text;
-    TakeTextFields(line, state, out);
+  // every line of a report: told apart first. Every text line is taken
+  // apart at one place, which the compiler then makes part of this one.
+  if (first < '0' || first > '9') {
+    if (IsSendLine(line)) {
+      out.kind = SpoolLine::Send;
+      TakeSendFields(line, out);
+      return;
+    }
+    if (first == 'D' && StartsWith(line, "DEVICE")) {
+      out.kind = SpoolLine::Device;
+      return;
+    }
+    if (first == 'P' && StartsWith(line, "PAGE")) {
+      out.kind = SpoolLine::Page;
+      return;
+    }
+    if (first == '*') {
+      out.kind = SpoolLine::Attribute;
+      ByteView codes = TrimmedView(line.substr(1));
+      out.codes.append(codes.data(), codes.size());  // cleared above: it keeps its memory
+      for (char& c : out.codes) c = FoldUpper(c);
+      return;
+    }
+    if (first == 'J' && StartsWith(line, "JUS")) {
+      out.kind = SpoolLine::Alignment;
+      TakeAlignmentFields(line, out);
+      return;
+    }
+    if (IsBlankOnly(line)) return;
   }
+  out.kind = SpoolLine::Text;
+  TakeTextFields(line, state, out);
 }
 
 void CloseSpoolFile(SpoolReader& reader) {

@@ -80,7 +80,8 @@ bool IsSendLineSlow(ByteView line);
 /// letter case. Printed lines begin with their column: most are told apart
 /// at their first byte, without a call.
 inline bool IsSendLine(ByteView line) {
-  return !line.empty() && (line[0] == ' ' || line[0] == 'S' || line[0] == 's') && IsSendLineSlow(line);
+  // 20 hex sets the bit that tells "S" from "s" and leaves a blank a blank.
+  return !line.empty() && ((line[0] | 0x20) == 's' || line[0] == ' ') && IsSendLineSlow(line);
 }
 
 /// What classifying carries from one line to the next; a fresh value for

@@ -14,7 +14,9 @@
 
 namespace {
 
-int ClampToInt16(int value) { return std::max(-32768, std::min(32767, value)); }
+// Plain comparisons: a value known to be in range (a 16-bit field widened)
+// lets the compiler drop them.
+int ClampToInt16(int value) { return value < -32768 ? -32768 : value > 32767 ? 32767 : value; }
 
 // The bytes the body shows as one space each: the ASCII controls, and the
 // code page's no-break space (255), which a preformatted body would
