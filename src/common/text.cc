@@ -38,29 +38,6 @@ bool IsAllChar(std::string_view text, int code) {
   return true;
 }
 
-char FoldUpper(char c) {
-  const char ascii = FoldUpperAscii(c);
-  if (ascii != c) return ascii;
-  switch (static_cast<unsigned char>(c)) {
-    case 132:
-      return static_cast<char>(142);  // a diaeresis
-    case 148:
-      return static_cast<char>(153);  // o diaeresis
-    case 129:
-      return static_cast<char>(154);  // u diaeresis
-    case 130:
-      return static_cast<char>(144);  // e acute
-    case 164:
-      return static_cast<char>(165);  // n tilde
-    case 134:
-      return static_cast<char>(143);  // a ring
-    case 135:
-      return static_cast<char>(128);  // c cedilla
-    default:
-      return c;
-  }
-}
-
 ByteString FoldUpper(const ByteString& text) {
   ByteString folded(text);
   for (char& c : folded) c = FoldUpper(c);

@@ -73,10 +73,26 @@ constexpr char FoldUpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cas
 /// A capital ASCII letter (A-Z) as its small letter; every other byte unchanged.
 constexpr char FoldLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+/// The capitals of FoldUpper, a byte's at its own place: a-z and the seven
+/// accented letters of the code page that have capitals in it.
+struct UpperCaseTable {
+  char of[256];
+};
+constexpr UpperCaseTable MakeUpperCaseTable() {
+  UpperCaseTable table{};
+  for (int c = 0; c < 256; ++c) table.of[c] = FoldUpperAscii(static_cast<char>(c));
+  // a, o and u with diaeresis, e acute, n tilde, a ring, c cedilla
+  const unsigned char small[] = {132, 148, 129, 130, 164, 134, 135}, capital[] = {142, 153, 154, 144, 165, 143, 128};
+  for (int i = 0; i < 7; ++i) table.of[small[i]] = static_cast<char>(capital[i]);
+  return table;
+}
+inline constexpr UpperCaseTable kUpperCase = MakeUpperCaseTable();
+
 /// One byte upper-cased the suite's way: a-z and the seven accented letters
 /// of the code page that have capitals in it; every other byte is returned
-/// unchanged. (File names fold wider: platform/file_names.h.)
-char FoldUpper(char c);
+/// unchanged. (File names fold wider: platform/file_names.h.) A table
+/// lookup: attribute codes are folded for every attribute line.
+inline char FoldUpper(char c) { return kUpperCase.of[static_cast<unsigned char>(c)]; }
 
 /// The text with every byte folded by FoldUpper.
 ByteString FoldUpper(const ByteString& text);

@@ -101,11 +101,6 @@ void DocumentOutput::WriteLine(std::string_view bytes) {
   Write("\r\n", 2);
 }
 
-void DocumentOutput::WriteTag(std::string_view bytes) {
-  if (!open_) return;
-  Append(bytes.data(), bytes.size());
-}
-
 void DocumentOutput::Hold(std::string_view bytes) {
   if (!open_) return;
   ReleaseHeld();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,7 +66,17 @@ class DocumentOutput {
 
   /// Appends markup that prints nothing (attribute tags): bytes held back
   /// stay held, in front of it.
-  void WriteTag(std::string_view bytes);
+  void WriteTag(std::string_view bytes) {
+    if (!open_) return;
+    // A tag is a few bytes, and what is buffered stays below the flush size:
+    // it fits at once.
+    if (bytes.size() <= kDocumentFlushSize) {
+      std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+      Commit(bytes.size());
+      return;
+    }
+    Append(bytes.data(), bytes.size());
+  }
 
   /// Holds `bytes` back at the current place of the output: the next
   /// printed byte puts them there, ahead of any tags written in between;
