@@ -46,35 +46,25 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
 }
 
+// Kinds are tested one after another, the most frequent first, rather than
+// through a jump table: a report's kinds come in no pattern that a jump's
+// prediction learns.
 void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
-  switch (line.kind) {
-    case SpoolLine::Device:
-      if (!run.documentBegun) {
-        // A finished document keeps its name; the next one gets a fresh one.
-        if (run.nameUsed)
-          run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
-        StartDocument(run, inputs);
-      }
-      break;
-    case SpoolLine::Page:
-      BeginPage(run.doc);
-      break;
-    case SpoolLine::Attribute:
-      SetPrintAttributes(run.doc, line.codes);
-      break;
-    case SpoolLine::Alignment:
-      if (line.mode == 'N') {
-        SetLeaderFill(run.doc, line.fillColumn, line.leaderText);
-      }
-      break;
-    case SpoolLine::Text:
-      // The text is written from where it lies in the reader's buffer.
-      WriteBodyText(run.doc, line.column, line.text, line.lineEnds);
-      break;
-    case SpoolLine::Send:
-    case SpoolLine::Blank:
-      break;
+  if (line.kind == SpoolLine::Text) {
+    // The text is written from where it lies in the reader's buffer.
+    WriteBodyText(run.doc, line.column, line.text, line.lineEnds);
+  } else if (line.kind == SpoolLine::Attribute) {
+    SetPrintAttributes(run.doc, line.codes);
+  } else if (line.kind == SpoolLine::Alignment) {
+    if (line.mode == 'N') SetLeaderFill(run.doc, line.fillColumn, line.leaderText);
+  } else if (line.kind == SpoolLine::Page) {
+    BeginPage(run.doc);
+  } else if (line.kind == SpoolLine::Device && !run.documentBegun) {
+    // A finished document keeps its name; the next one gets a fresh one.
+    if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
+    StartDocument(run, inputs);
   }
+  // Send lines are handled by the caller; blank lines print nothing.
 }
 
 }  // namespace
