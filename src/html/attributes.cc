@@ -26,7 +26,7 @@ void Toggle(DocumentState& doc, bool& on, std::string_view open, std::string_vie
 
 }  // namespace
 
-void SetPrintAttributes(DocumentState& doc, const ByteString& codes) {
+void SetPrintAttributes(DocumentState& doc, ByteView codes) {
   const int16_t startPitch = doc.currentPitch;
   bool pitchCodeSeen = false;
   int16_t newPitch = 0;

@@ -15,4 +15,4 @@
 ///   one, and the toggle flips.
 /// The pitch becomes that of the last pitch code, at the end of the call.
 /// With no document open the tags are dropped and the state changes alike.
-void SetPrintAttributes(DocumentState& doc, const ByteString& codes);
+void SetPrintAttributes(DocumentState& doc, ByteView codes);

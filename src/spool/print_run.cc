@@ -75,7 +75,7 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   SpoolReader reader;
   ClassifierState classifier;  // one per reading of the file
   OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
-  SpoolLine line;  // kept from line to line: its codes keep their memory
+  SpoolLine line;  // one for every line, reset by each classifying
 
   while (!SpoolAtEnd(reader)) {
     try {

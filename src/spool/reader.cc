@@ -291,13 +291,13 @@ SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state) {
 }
 
 void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
-  // Field by field, so that the codes keep their memory.
+  // Field by field: cheaper than a fresh value for every line.
   out.kind = SpoolLine::Blank;
   out.recipient = {};
   out.directory = {};
+  out.codes = {};
   out.leaderText = {};
   out.text = {};
-  out.codes.clear();
   out.mode = 0;
   out.fillColumn = out.column = out.lineEnds = 0;
   const char first = line.empty() ? '\0' : line[0];
@@ -320,9 +320,16 @@ void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out) {
     }
     if (first == '*') {
       out.kind = SpoolLine::Attribute;
-      ByteView codes = TrimmedView(line.substr(1));
-      out.codes.append(codes.data(), codes.size());  // cleared above: it keeps its memory
-      for (char& c : out.codes) c = FoldUpper(c);
+      out.codes = TrimmedView(line.substr(1));
+      // Codes are nearly always written in capitals: copied only when
+      // upper-casing changes one of them.
+      for (const char c : out.codes) {
+        if (FoldUpper(c) == c) continue;
+        state.foldedCodes.assign(out.codes.data(), out.codes.size());
+        for (char& folded : state.foldedCodes) folded = FoldUpper(folded);
+        out.codes = state.foldedCodes;
+        break;
+      }
       return;
     }
     if (first == 'J' && StartsWith(line, "JUS")) {

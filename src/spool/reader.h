@@ -35,13 +35,14 @@ struct SpoolReader {
 
 /// One line taken apart. Only the fields of its kind are set; the others
 /// stay empty or 0. The views look into the line that was taken apart and
-/// are valid as long as it is.
+/// are valid as long as it is; codes that upper-casing changed look into
+/// the classifier's state instead, valid until its next attribute line.
 struct SpoolLine {
   enum Kind { Send, Device, Page, Attribute, Alignment, Text, Blank };
   Kind kind = Blank;
   ByteView recipient;      // Send: the first field, trimmed
   ByteView directory;      // Send: the second field, trimmed
-  ByteString codes;        // Attribute: after the "*", trimmed and upper-cased
+  ByteView codes;          // Attribute: after the "*", trimmed and upper-cased
   char mode = 0;           // Alignment: the mode letter as written; 0 when none
   int16_t fillColumn = 0;  // Alignment, mode 'N': the column to fill up to
   ByteView leaderText;     // Alignment, mode 'N': between the first two backslashes
@@ -88,16 +89,17 @@ inline bool IsSendLine(ByteView line) {
 /// each reading of a file.
 struct ClassifierState {
   int16_t lastTextColumn = 0;  // column of the latest text line with a comma
+  ByteString foldedCodes;      // the latest attribute codes that upper-casing changed
 };
 
 /// The kind of `line` and its fields, which look into `line` and are valid
-/// as long as its bytes are. A text line that holds a comma sets
+/// as long as its bytes are (folded codes: see SpoolLine). A text line that holds a comma sets
 /// `lastTextColumn` from the number before it; every text line takes its
 /// column from `lastTextColumn`. Never fails: any line has a kind.
 SpoolLine ClassifySpoolLine(ByteView line, ClassifierState& state);
 
-/// ClassifySpoolLine into `out`, which is reset first: a SpoolLine kept from
-/// one line to the next keeps the memory of its codes.
+/// ClassifySpoolLine into `out`, which is reset first: the print run keeps
+/// one SpoolLine for all its lines.
 void ClassifySpoolLine(ByteView line, ClassifierState& state, SpoolLine& out);
 
 /// Closes the spool file; the reader is then at its end. Closing a reader
