@@ -80,8 +80,9 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   while (!SpoolAtEnd(reader)) {
     try {
       const ByteView text = ReadSpoolLine(reader);
-      const bool isSend = IsSendLine(text);
-      if (!isSend && !run.printingEnabled) continue;  // skipped unread: the column of text lines stays
+      // While printing is off only Send lines count; the others are skipped
+      // unread, so the column of text lines stays.
+      if (!run.printingEnabled && !IsSendLine(text)) continue;
       ClassifySpoolLine(text, classifier, line);
       if (line.kind == SpoolLine::Send) {
         HandleSendLine(line, run, inputs);
