@@ -261,7 +261,9 @@ constexpr size_t kFewFillCells = 256;
 struct PlainFill {
   size_t spaces = 0;
   size_t copies = 0;
-  char unit[3 * kShortLeader];  // one copy of the leader, converted
+  // One copy of the leader, converted; conversion writes each form whole,
+  // so the last one may take a byte more than its length.
+  char unit[3 * kShortLeader + 1];
   size_t unitSize = 0;
   size_t cells = 0;  // the spaces and the copies
 };
