@@ -114,7 +114,8 @@ int16_t ExpectedInt16(const std::string& text) {
   };
   double value = 0;
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // An ampersand picks a base only where the number starts: a sign before
+  // it leaves a sign with no digits, which reads as 0.
   if (i < text.size() && text[i] == '&') {
     ++i;
     int base = 8;
@@ -127,6 +128,7 @@ int16_t ExpectedInt16(const std::string& text) {
       base = 2, ++i;
     for (int d; (d = digitIn(i, base)) >= 0; ++i) value = value * base + d;
   } else {
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     std::string decimal;
     while (digitIn(i, 10) >= 0) decimal += text[i++];
     if (i < text.size() && text[i] == '.') {
