@@ -67,7 +67,12 @@ TEST(TerminalConsoleTest, TakesSizeFromTheTerminalAndAsksForTheCursor) {
     EXPECT_EQ(console->Columns(), 80);
     ExpectCursor(*console, c.row, c.column);
     console.reset();
-    EXPECT_EQ(terminal.Received(), "\x1b[6n");
+    // Junk the console gave up on stays for the host; the line discipline
+    // echoes what of it arrives after the modes are given back, so only
+    // what precedes that echo is the console's own.
+    std::string received = terminal.Received();
+    received.erase(received.find_last_not_of('x') + 1);
+    EXPECT_EQ(received, "\x1b[6n");
   }
 }
 

@@ -42,11 +42,12 @@ class PseudoTerminal {
   bool Ready() const { return slave_ >= 0; }
   int Slave() const { return slave_; }
 
-  /// Everything received once the terminal has been quiet for a moment.
+  /// Everything received once the terminal has been quiet for a moment
+  /// (long enough for the reader thread to be scheduled on a busy machine).
   std::string Received() {
     size_t seen = static_cast<size_t>(-1);
     for (int i = 0; i < 200; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
       std::lock_guard<std::mutex> lock(mutex_);
       if (received_.size() == seen) break;
       seen = received_.size();
