@@ -256,6 +256,10 @@ constexpr size_t kFewSpaces = 16;
 // Cells of leader fill that may follow a plain text in its one pass.
 constexpr size_t kFewFillCells = 256;
 
+// Line ends a plain text may end with in its one pass: blank lines after a
+// text are as common as the text's own line end.
+constexpr int kFewLineEnds = 8;
+
 // The leader fill of a plain text, worked out for its one pass: spaces,
 // then copies of the leader converted once.
 struct PlainFill {
@@ -293,7 +297,7 @@ bool PlanPlainFill(const DocumentState& doc, ByteView text, PlainFill& fill) {
 }
 
 // The usual piece of a report, a short text (kShortText at most) after at
-// most kFewSpaces spaces, with at most one line end, written in one pass
+// most kFewSpaces spaces, with at most kFewLineEnds line ends, written in one pass
 // into one piece of the document's buffer, when it is plain: no colon (so
 // no address) and no dashes or equals signs side by side (so no rule). A
 // fill planned by PlanPlainFill may follow it. False, with nothing
@@ -302,7 +306,8 @@ bool PlanPlainFill(const DocumentState& doc, ByteView text, PlainFill& fill) {
 bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const PlainFill* fill, int newlines) {
   static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewFillCells + 2);
+  static const char kLineEnds[2 * kFewLineEnds + 1] = "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n";
+  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewFillCells + 2 * kFewLineEnds);
   std::memcpy(start, kSpaces, kFewSpaces);
   char* at = start + spaces;
   char previous = 0;
@@ -328,7 +333,7 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Pl
       at += total;
     }
   }
-  std::memcpy(at, "\r\n", 2);
+  std::memcpy(at, kLineEnds, 2 * kFewLineEnds);  // all, counted as many as there are
   at += 2 * static_cast<size_t>(newlines);
   output.Commit(static_cast<size_t>(at - start));
   return true;
@@ -380,7 +385,7 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
 
   size_t cells = text.size();
   bool written = false;
-  if (spaces <= kFewSpaces && (newlines == 0 || newlines == 1) && text.size() <= kShortText) {
+  if (spaces <= kFewSpaces && newlines >= 0 && newlines <= kFewLineEnds && text.size() <= kShortText) {
     // Nearly every piece of a report, with a leader fill after it too:
     // written in one go.
     const bool filled = !doc.fillText.empty();

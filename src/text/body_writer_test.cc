@@ -86,6 +86,11 @@ TEST(WriteBodyTextTest, PlacesTextAtItsColumnAndNeverMovesBack) {
        0,
        1},
       {"line ends start a new output line", {{5, "a", 1}, {3, "b", 3}}, "    a\r\n  b\r\n\r\n\r\n", 0, 4},
+      {"eight line ends and nine",
+       {{1, "a", 8}, {2, "b", 9}, {1, "", 8}},
+       "a" + Repeat("\r\n", 8) + " b" + Repeat("\r\n", 17),
+       0,
+       25},
       {"a column far beyond the 16-bit range stops at 32767", {{100000, "", 0}}, std::string(32766, ' '), 32766, 0},
   });
 }
