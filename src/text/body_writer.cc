@@ -296,13 +296,21 @@ bool PlanPlainFill(const DocumentState& doc, ByteView text, PlainFill& fill) {
   return true;
 }
 
+// True when the colon at `colon` of a text follows "http" in any letter
+// case, so that it may begin an address once the bytes after it are known
+// (they may come from a fill). The colons of labels and times do not.
+bool MayBeginAddress(ByteView text, size_t colon) {
+  return colon >= 4 && FoldLowerAscii(text[colon - 4]) == 'h' && FoldLowerAscii(text[colon - 3]) == 't' &&
+         FoldLowerAscii(text[colon - 2]) == 't' && FoldLowerAscii(text[colon - 1]) == 'p';
+}
+
 // The usual piece of a report, a short text (kShortText at most) after at
-// most kFewSpaces spaces, with at most kFewLineEnds line ends, written in one pass
-// into one piece of the document's buffer, when it is plain: no colon (so
-// no address) and no dashes or equals signs side by side (so no rule). A
-// fill planned by PlanPlainFill may follow it. False, with nothing
-// written, for a text that is not plain; it is not empty then, so the room
-// asked for was due anyway.
+// most kFewSpaces spaces, with at most kFewLineEnds line ends, written in
+// one pass into one piece of the document's buffer, when it is plain: no
+// colon after "http" (so no address) and no dashes or equals signs side by
+// side (so no rule). A fill planned by PlanPlainFill may follow it. False,
+// with nothing written, for a text that is not plain; it is not empty then,
+// so the room asked for was due anyway.
 bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const PlainFill* fill, int newlines) {
   static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -311,8 +319,9 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Pl
   std::memcpy(start, kSpaces, kFewSpaces);
   char* at = start + spaces;
   char previous = 0;
-  for (const char c : text) {
-    if (c == ':' || ((c == '-' || c == '=') && c == previous)) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if ((c == ':' && MayBeginAddress(text, i)) || ((c == '-' || c == '=') && c == previous)) return false;
     previous = c;
     const Utf8Form& form = kCleanForms[static_cast<unsigned char>(c)];
     std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
