@@ -250,8 +250,12 @@ void PutWorking(OutputBlock& out, const TextForms& forms, const WorkingText& t, 
 // than conversion; longer ones are searched with memchr.
 constexpr size_t kShortText = 64;
 
-// Spaces of a text placed close after the previous one.
+// Spaces of a text placed close after the previous one, put in place as
+// one block of this many.
 constexpr size_t kFewSpaces = 16;
+
+// Spaces before a text written in one pass: any column of a report's line.
+constexpr size_t kPlainSpaces = 256;
 
 // Cells of leader fill that may follow a plain text in its one pass.
 constexpr size_t kFewFillCells = 256;
@@ -305,7 +309,7 @@ bool MayBeginAddress(ByteView text, size_t colon) {
 }
 
 // The usual piece of a report, a short text (kShortText at most) after at
-// most kFewSpaces spaces, with at most kFewLineEnds line ends, written in
+// most kPlainSpaces spaces, with at most kFewLineEnds line ends, written in
 // one pass into one piece of the document's buffer, when it is plain: no
 // colon after "http" (so no address) and no dashes or equals signs side by
 // side (so no rule). A fill planned by PlanPlainFill may follow it. False,
@@ -315,8 +319,11 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Pl
   static const char kSpaces[kFewSpaces] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   static const char kLineEnds[2 * kFewLineEnds + 1] = "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n";
-  char* const start = output.Room(kFewSpaces + 3 * kShortText + 3 * kFewFillCells + 2 * kFewLineEnds);
-  std::memcpy(start, kSpaces, kFewSpaces);
+  char* const start = output.Room(kPlainSpaces + 3 * kShortText + 3 * kFewFillCells + 2 * kFewLineEnds);
+  if (spaces <= kFewSpaces)
+    std::memcpy(start, kSpaces, kFewSpaces);  // all: those past `spaces` are overwritten
+  else
+    std::memset(start, ' ', spaces);
   char* at = start + spaces;
   char previous = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -394,7 +401,7 @@ void WriteBodyText(DocumentState& doc, int column, ByteView text, int newlines) 
 
   size_t cells = text.size();
   bool written = false;
-  if (spaces <= kFewSpaces && newlines >= 0 && newlines <= kFewLineEnds && text.size() <= kShortText) {
+  if (spaces <= kPlainSpaces && newlines >= 0 && newlines <= kFewLineEnds && text.size() <= kShortText) {
     // Nearly every piece of a report, with a leader fill after it too:
     // written in one go.
     const bool filled = !doc.fillText.empty();
