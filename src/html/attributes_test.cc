@@ -53,6 +53,7 @@ TEST(SetPrintAttributesTest, WritesTagsAndMovesTheState) {
       {"@ with bold on", 10, {true, false, false}, {"@"}, kPica, 10, {true, false, false}},
       {"Q at 17 reopens without closing", 17, off, {"Q"}, kCompressed, 17, off},
       {"lower case", 10, off, {"e", "n"}, kClose + kElite + kClose + kPica, 10, off},
+      {"lower-case q and x", 10, off, {"qx"}, kClose + kCompressed, 5, off},
       {"B in two directives", 10, off, {"B", "B"}, "<B></B>", 10, off},
       {"B twice in one directive", 10, off, {"BB"}, "<B></B>", 10, off},
       {"B U I open, then close in the same order", 10, off, {"BUI", "BUI"}, "<B><U><I></B></U></I>", 10, off},

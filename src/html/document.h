@@ -78,6 +78,14 @@ class DocumentOutput {
     Append(bytes.data(), bytes.size());
   }
 
+  /// WriteTag for a tag of at most four bytes: `bytes` holds four readable
+  /// bytes, of which the first `size` are the tag.
+  void WriteShortTag(const char* bytes, size_t size) {
+    if (!open_) return;
+    std::memcpy(buffer_.get() + used_, bytes, 4);  // below the flush size there is room for four
+    Commit(size);
+  }
+
   /// Holds `bytes` back at the current place of the output: the next
   /// printed byte puts them there, ahead of any tags written in between;
   /// the end of the document (DropHeld, Close) leaves them out. Memory
