@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Buffered output to the document file: writes collect in memory and reach
-// the file in blocks of about 64 KiB and at the close. Also holds back the
+// the file in blocks of about 256 KiB and at the close. Also holds back the
 // bytes that belong in the output only when printed text follows them.
 #include "html/document.h"
 

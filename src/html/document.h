@@ -15,8 +15,10 @@
 #include "common/text.h"
 #include "platform/platform.h"
 
-/// Size at which the buffered output is passed to the file.
-constexpr size_t kDocumentFlushSize = 64 * 1024;
+/// Size at which the buffered output is passed to the file. A document is
+/// usually larger than the spool file: blocks this big keep the system
+/// calls few, and the buffer still fits in a processor's cache.
+constexpr size_t kDocumentFlushSize = 256 * 1024;
 
 /// The document file and the bytes on their way to it. Its data belongs to
 /// the procedures below alone: writers append through them and never see
