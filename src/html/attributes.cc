@@ -38,19 +38,21 @@ constexpr char kEmphasisTags[][2][4] = {{{'<', 'B', '>', 0}, {'<', '/', 'B', '>'
                                         {{'<', 'U', '>', 0}, {'<', '/', 'U', '>'}},
                                         {{'<', 'I', '>', 0}, {'<', '/', 'I', '>'}}};
 
-// Each pitch code's characters per inch and the class of its SPAN.
+// Each pitch code's characters per inch and its SPAN, after the closing
+// tag of the SPAN before: the tag alone is the text from kSpanOpens on.
+constexpr size_t kSpanOpens = 7;  // the length of "</SPAN>"
 constexpr struct {
   int16_t pitch;
-  char spanClass[4];  // every class name has four letters
-} kPitches[] = {{10, {'p', 'i', 'c', 'a'}}, {12, {'e', 'l', 'i', 't'}}, {17, {'c', 'o', 'm', 'p'}}};
+  std::string_view tags;
+} kPitches[] = {
+    {10, "</SPAN><SPAN CLASS='pica'>"}, {12, "</SPAN><SPAN CLASS='elit'>"}, {17, "</SPAN><SPAN CLASS='comp'>"}};
 
-// The pitch SPAN for a code asking for `pitch` characters per inch; gives
-// the pitch back. Every comparison is with the pitch the call started from.
-int16_t WritePitch(DocumentState& doc, int16_t startPitch, int16_t pitch, const char* spanClass) {
-  if (startPitch != pitch) doc.output.WriteTag(std::string_view("</SPAN>", 7));
-  char tag[] = "<SPAN CLASS='....'>";
-  std::memcpy(tag + 13, spanClass, 4);
-  doc.output.WriteTag(std::string_view(tag, sizeof tag - 1));
+// The pitch SPAN for a code asking for the pitch of kPitches[i], closing
+// the one before when the pitch the call started from differs; gives the
+// pitch back.
+int16_t WritePitch(DocumentState& doc, int16_t startPitch, size_t i) {
+  const int16_t pitch = kPitches[i].pitch;
+  doc.output.WriteTag(kPitches[i].tags.substr(startPitch != pitch ? 0 : kSpanOpens));
   return pitch;
 }
 
@@ -69,9 +71,7 @@ void SetPrintAttributes(DocumentState& doc, ByteView codes) {
       on = !on;
       continue;
     }
-    newPitch = kind == kHalfPitch
-                   ? static_cast<int16_t>(startPitch / 2)
-                   : WritePitch(doc, startPitch, kPitches[kind - kPica].pitch, kPitches[kind - kPica].spanClass);
+    newPitch = kind == kHalfPitch ? static_cast<int16_t>(startPitch / 2) : WritePitch(doc, startPitch, kind - kPica);
     pitchCodeSeen = true;
   }
   if (pitchCodeSeen) doc.currentPitch = newPitch;
