@@ -5,6 +5,7 @@
 #include "text/body_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -308,6 +309,27 @@ bool MayBeginAddress(ByteView text, size_t colon) {
          FoldLowerAscii(text[colon - 2]) == 't' && FoldLowerAscii(text[colon - 1]) == 'p';
 }
 
+// True when the text has nothing that makes it more than converted: no
+// colon after "http" and no dashes or equals signs side by side.
+bool IsPlainText(ByteView text) {
+  char previous = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if ((c == ':' && MayBeginAddress(text, i)) || ((c == '-' || c == '=') && c == previous)) return false;
+    previous = c;
+  }
+  return true;
+}
+
+// The bytes for which IsPlainText has to look at a text: colons, dashes
+// and equals signs.
+constexpr std::array<bool, 256> LookedAtBytes() {
+  std::array<bool, 256> looked{};
+  looked[':'] = looked['-'] = looked['='] = true;
+  return looked;
+}
+constexpr std::array<bool, 256> kLookedAt = LookedAtBytes();
+
 // The usual piece of a report, a short text (kShortText at most) after at
 // most kPlainSpaces spaces, with at most kFewLineEnds line ends, written in
 // one pass into one piece of the document's buffer, when it is plain: no
@@ -325,15 +347,16 @@ bool PutPlainText(DocumentOutput& output, size_t spaces, ByteView text, const Pl
   else
     std::memset(start, ' ', spaces);
   char* at = start + spaces;
-  char previous = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if ((c == ':' && MayBeginAddress(text, i)) || ((c == '-' || c == '=') && c == previous)) return false;
-    previous = c;
+  // Converted first, looked at afterwards only when a byte asks for it:
+  // what is written counts only once committed.
+  bool lookAt = false;
+  for (const char c : text) {
+    lookAt |= kLookedAt[static_cast<unsigned char>(c)];
     const Utf8Form& form = kCleanForms[static_cast<unsigned char>(c)];
     std::memcpy(at, &form, sizeof form);  // whole, its count too: the next form overwrites the rest
     at += form.length;
   }
+  if (lookAt && !IsPlainText(text)) return false;
   if (fill) {
     std::memset(at, ' ', fill->spaces);
     at += fill->spaces;
