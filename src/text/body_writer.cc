@@ -153,18 +153,27 @@ Rules FindRules(const WorkingText& t) {
   return rules;
 }
 
-// True when the byte at `i` is the lower-case ASCII letter `lower` in either case.
-bool IsLetterAt(const WorkingText& t, size_t i, char lower) {
-  return FoldLowerAscii(static_cast<char>(ByteAt(t, i))) == lower;
+// The name of the one scheme the body links, in lower case: an address
+// begins with it, in any letter case, and "://".
+constexpr char kSchemeName[] = "http";
+constexpr size_t kSchemeNameLength = sizeof kSchemeName - 1;
+
+// True when the bytes `byteAt` gives just before `colon` spell the scheme's
+// name.
+template <typename ByteAtFunction>
+bool FollowsSchemeName(size_t colon, ByteAtFunction byteAt) {
+  if (colon < kSchemeNameLength) return false;
+  for (size_t k = 0; k < kSchemeNameLength; ++k)
+    if (FoldLowerAscii(static_cast<char>(byteAt(colon - kSchemeNameLength + k))) != kSchemeName[k]) return false;
+  return true;
 }
 
 // True when "http://" in any letter case has its colon at `colon`. The
 // converted text holds the same ASCII bytes at the same places, so the
 // code page bytes can be searched instead.
 bool IsSchemeAt(const WorkingText& t, size_t colon) {
-  if (colon < 4 || colon + 2 >= t.size) return false;
-  return ByteAt(t, colon + 1) == '/' && ByteAt(t, colon + 2) == '/' && IsLetterAt(t, colon - 4, 'h') &&
-         IsLetterAt(t, colon - 3, 't') && IsLetterAt(t, colon - 2, 't') && IsLetterAt(t, colon - 1, 'p');
+  if (colon + 2 >= t.size || ByteAt(t, colon + 1) != '/' || ByteAt(t, colon + 2) != '/') return false;
+  return FollowsSchemeName(colon, [&t](size_t i) { return ByteAt(t, i); });
 }
 
 constexpr size_t kNone = static_cast<size_t>(-1);
@@ -301,12 +310,11 @@ bool PlanPlainFill(const DocumentState& doc, ByteView text, PlainFill& fill) {
   return true;
 }
 
-// True when the colon at `colon` of a text follows "http" in any letter
-// case, so that it may begin an address once the bytes after it are known
-// (they may come from a fill). The colons of labels and times do not.
+// True when the colon at `colon` of a text follows the scheme's name, so
+// that it may begin an address once the bytes after it are known (they may
+// come from a fill). The colons of labels and times do not.
 bool MayBeginAddress(ByteView text, size_t colon) {
-  return colon >= 4 && FoldLowerAscii(text[colon - 4]) == 'h' && FoldLowerAscii(text[colon - 3]) == 't' &&
-         FoldLowerAscii(text[colon - 2]) == 't' && FoldLowerAscii(text[colon - 1]) == 'p';
+  return FollowsSchemeName(colon, [text](size_t i) { return text[i]; });
 }
 
 // True when the text has nothing that makes it more than converted: no
