@@ -15,13 +15,15 @@ namespace platform {
 /// or a slot. The open-file table keeps it next to the file number.
 using FileHandle = intptr_t;
 
-/// The three ways the program opens a file. Every one shares the file for
+/// The ways the program opens a file. Every one shares the file for
 /// reading and writing with other processes, and opens plain files only:
 /// a directory, a device or a pipe is refused rather than waited on.
 enum class OpenMode {
   kExistingForReading,       // the file must exist
   kOrCreateForUpdate,        // reading and writing; created when missing
   kCreateOrEmptyForWriting,  // writing; created when missing, emptied when not
+  kCreateNewForWriting,      // writing; created only when no entry of the name exists, in one
+                             // atomic step, so that no other run's file is ever emptied
 };
 
 /// Paths are the program's byte strings in the DOS code page, with the

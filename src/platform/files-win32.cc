@@ -30,7 +30,11 @@ class Win32FileSystem : public FileSystem {
     DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
                    : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
                                                           : GENERIC_WRITE;
-    DWORD disposition = mode == OpenMode::kExistingForReading ? OPEN_EXISTING : OPEN_ALWAYS;
+    // CREATE_NEW is one step on the server too: of two machines creating
+    // the same name in a shared folder, one fails.
+    DWORD disposition = mode == OpenMode::kExistingForReading    ? OPEN_EXISTING
+                        : mode == OpenMode::kCreateNewForWriting ? CREATE_NEW
+                                                                 : OPEN_ALWAYS;
     HANDLE file = CreateFileW(WideFromOem(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

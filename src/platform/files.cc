@@ -81,6 +81,8 @@ FileNumber OpenOrCreateForUpdate(const std::string& path) { return Open(path, Op
 
 FileNumber CreateOrEmptyForWriting(const std::string& path) { return Open(path, OpenMode::kCreateOrEmptyForWriting); }
 
+FileNumber CreateNewForWriting(const std::string& path) { return Open(path, OpenMode::kCreateNewForWriting); }
+
 size_t ReadBytes(FileNumber file, char* buffer, size_t size) {
   OpenFile* open = Find(file);
   return open && size > 0 ? open->owner->Read(open->handle, buffer, size) : 0;

@@ -36,6 +36,13 @@ FileNumber OpenOrCreateForUpdate(const std::string& path);
 /// it when it exists. Returns the next free file number, or 0 on failure.
 FileNumber CreateOrEmptyForWriting(const std::string& path);
 
+/// Creates a file for writing, shared, only when no entry of that name
+/// exists at that moment, in one step that no other process, on this
+/// machine or another one sharing the folder, can come between. Returns the
+/// next free file number, or 0 when the name is taken or the file cannot be
+/// made; an entry that is there is never touched.
+FileNumber CreateNewForWriting(const std::string& path);
+
 /// Reads up to `size` bytes at the file's position. Returns the number of
 /// bytes read: 0 at the end of the file, on failure or for file number 0.
 size_t ReadBytes(FileNumber file, char* buffer, size_t size);

@@ -172,6 +172,7 @@ bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& 
   const bool writing = mode != OpenMode::kExistingForReading;
   Node* node = Lookup(parsed.key);
   if (node) {
+    if (mode == OpenMode::kCreateNewForWriting) return false;
     if (node->directory || (writing && (node->attributes & kReadOnly))) return false;
     if (mode == OpenMode::kCreateOrEmptyForWriting) {
       used_ -= node->bytes.size();
@@ -192,7 +193,7 @@ bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& 
   Slot& slot = slots_[free];
   slot.node = node;
   slot.position = 0;
-  slot.canRead = mode != OpenMode::kCreateOrEmptyForWriting;
+  slot.canRead = mode == OpenMode::kExistingForReading || mode == OpenMode::kOrCreateForUpdate;
   slot.canWrite = writing;
   ++node->openCount;
   handle = static_cast<FileHandle>(free + 1);
