@@ -26,9 +26,10 @@ install_missing "" cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix w
 # are skipped and say so.
 install_missing " for the browser tests" chromium poppler-utils imagemagick fonts-dejavu-core fontconfig ||
   echo "== could not install them: the browser tests will be skipped"
-# They print on A4 through puppeteer-core, which they install with npm.
-command -v npm >/dev/null 2>&1 || install_missing " for printing on A4" nodejs npm ||
-  echo "== could not install them: the browser tests on A4 will be skipped"
+# They print on A4 and measure the lines on the screen through puppeteer-core,
+# which they install with npm.
+command -v npm >/dev/null 2>&1 || install_missing " for printing on A4 and measuring the screen" nodejs npm ||
+  echo "== could not install them: the browser tests will be skipped"
 # Wine takes its OEM code page (850) from this locale.
 if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then
   $sudo sed -i 's/^# *ca_ES.UTF-8 UTF-8/ca_ES.UTF-8 UTF-8/' /etc/locale.gen

@@ -72,7 +72,7 @@ const HeadLine kHead[] = {
     {"      margin-left:           0in;"},
     {"    }"},
     {"    PRE {"},
-    {"      line-height:           10pt;"},
+    {"      line-height:           normal;"},
     {"    }"},
     {"    .pica {"},
     {"      font-size:             12pt;"},

@@ -58,7 +58,7 @@ const std::vector<std::string> kHeadLines = {
     "      margin-left:           0in;",
     "    }",
     "    PRE {",
-    "      line-height:           10pt;",
+    "      line-height:           normal;",
     "    }",
     "    .pica {",
     "      font-size:             12pt;",
