@@ -23,17 +23,30 @@ void FinishDocument(PrintRunState& run, const PrintRunInputs& inputs) {
   EndDocument(run.doc, inputs.showDocument, platform::GetEnvironment("COMSPEC"));
 }
 
+// A name in `directory` that no entry has, file or folder of any
+// attributes: where a document given up would have been, so that the path
+// handed on names no file of another run.
+ByteString UnusedName(const ByteString& directory, NameSource& naming) {
+  ByteString name;
+  unsigned attributes = 0;
+  do name = MakeUniqueFileName(directory, "", kDocumentExtension, naming);
+  while (platform::FindEntryAttributes(name, &attributes));
+  return name;
+}
+
 // Begins a document under `htmlPath`, made in `directory`. A name another
 // file took since it was made is left to that file: the document takes a
-// fresh one. After the last try the name is fresh too, so that the viewer
-// is never handed the file of another run.
+// fresh one, up to the last try, after which `htmlPath` names no entry.
 void StartDocument(PrintRunState& run, const PrintRunInputs& inputs, const ByteString& directory) {
   run.documentBegun = true;
   run.nameUsed = true;
   DocumentCreation creation = BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
   for (int tries = 1; creation == DocumentCreation::kNameTaken; ++tries) {
+    if (tries == kDocumentNameTries) {
+      run.doc.htmlPath = UnusedName(directory, run.naming);
+      return;
+    }
     run.doc.htmlPath = MakeUniqueFileName(directory, "", kDocumentExtension, run.naming);
-    if (tries == kDocumentNameTries) break;
     creation = BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
   }
 }

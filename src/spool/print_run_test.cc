@@ -288,6 +288,10 @@ TEST(ProcessSpoolFileTest, DocumentsOfOtherRunsAreNeverTouched) {
   using platform::kSystem;
   std::vector<Taken> allTries;
   for (uint32_t a = 0; a < kDocumentNameTries; ++a) allTries.push_back({a, a % 2 ? kArchive | kHidden : kReadOnly});
+  // And the names after them too, the ordinary ones the naming passes over.
+  std::vector<Taken> moreThanAllTries = allTries;
+  for (uint32_t a = kDocumentNameTries; a < kDocumentNameTries + 30; ++a)
+    moreThanAllTries.push_back({a, a % 3 ? kArchive | kReadOnly : kArchive});
   const CollisionCase cases[] = {
       {"no entry: the first name", false, {}, false, 0, 1},
       // An ordinary file the naming passes over itself; read-only and
@@ -311,6 +315,7 @@ TEST(ProcessSpoolFileTest, DocumentsOfOtherRunsAreNeverTouched) {
        6},
       {"every try taken: no document, and the last name names no file", false, allTries, false, -1,
        kDocumentNameTries + 1},
+      {"every try and the names after them taken", false, moreThanAllTries, false, -1, kDocumentNameTries + 31},
       // A folder that refuses files is not tried under another name...
       {"a refusing folder is tried once", false, {}, true, -1, 1},
       {"a routed section's refusing folder is tried once", true, {}, true, -1, 2},
