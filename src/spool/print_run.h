@@ -48,9 +48,9 @@ constexpr int kDocumentNameTries = 100;
 /// into documents of their own in the folders they name. A document's file
 /// is created only under a name no entry has: when another file took the
 /// name by then it is left as it was, and a fresh name is tried, up to
-/// kDocumentNameTries in all; `htmlPath` ends as the name created (or,
-/// when none was, one that no entry had when the run gave up). A missing spool file reads as
-/// empty. Finished documents are handed to the command interpreter that
-/// COMSPEC names. Every file is closed on return; `run` is left as the
-/// last line left it.
+/// kDocumentNameTries in all; `htmlPath` ends as the name created (or, when
+/// none was, one that no entry had when the run gave up). A missing spool
+/// file reads as empty. Finished documents are handed to the command
+/// interpreter that COMSPEC names. Every file is closed on return; `run`
+/// is left as the last line left it.
 void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console);
