@@ -22,8 +22,10 @@
 //        8 WinPush.tmp read-only, 16 programs fail to start,
 //        32 names collide: the random source gives fixed bits, and
 //        documents of another run (ordinary, read-only, hidden, system
-//        files) stand at the first byte 4 (default 8) names the run picks
-//        in the session folder, the output folder and C:\CORREU
+//        files) stand at the first names the run picks in the session
+//        folder, the output folder and C:\CORREU: byte 4 mod 16 of them
+//        (default 8), or from byte 4 = 224 on 120 to 151, about as many
+//        as a document is tried under or more (each costs ten runs)
 //
 // A file part that is absent is no file. Absent environment parts give
 // ORVTMP=C:\SESSIO, TERM=C:\TERM, COMSPEC=C:\WINDOWS\system32\cmd.exe and
@@ -218,7 +220,7 @@ using Files = std::map<std::string, const std::string*>;
 // The folders the run names documents in whose first names may be taken:
 // the session folder, the output folder the options give and one that
 // Send lines may route to.
-std::vector<std::string> NamingFolders(const Input& input);
+FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input);
 
 // One run's world, made from the input.
 struct World {
@@ -273,7 +275,8 @@ struct World {
     stackKey = files.FoldedPath(InFolder(sessionFolder, "WinPush.tmp"));
     if (failures & kNamesCollide) {
       services.SetRandomBits(kCollidingBits);
-      if (withOtherRuns) AddOtherRunsDocuments(input.Knob(4, 8), NamingFolders(input));
+      const unsigned char taken = input.Knob(4, 8);
+      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 120 + taken % 32, NamingFolders(input));
     }
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
@@ -291,7 +294,7 @@ struct World {
 
   // Another run's documents at the first `count` names this run picks in
   // each folder, made as the program makes them.
-  void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
+  FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
     const platform::LocalTime now = services.Now();
     for (const std::string& folder : folders) {
       for (uint32_t attempt = 0; attempt < count; ++attempt) {
@@ -320,7 +323,7 @@ struct World {
   }
 };
 
-std::vector<std::string> NamingFolders(const Input& input) {
+FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input) {
   World world(input, /*withOtherRuns=*/false);
   platform::ScopedFileSystem files(world.files);
   platform::ScopedServices services(world.services);
