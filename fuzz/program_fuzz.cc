@@ -19,7 +19,13 @@
 //   @@K  knobs: byte 0 console rows (mod 41), byte 1 columns (mod 121),
 //        byte 2 failure bits: 1 disk full after byte 3 x 64 bytes,
 //        2 nothing may be created in the session folder, 4 nor on C:\,
-//        8 WinPush.tmp read-only, 16 programs fail to start
+//        8 WinPush.tmp read-only, 16 programs fail to start,
+//        32 names collide: the random source gives fixed bits, and
+//        documents of another run (ordinary, read-only, hidden, system
+//        files) stand at the first names the run picks in the session
+//        folder, the output folder and C:\CORREU: byte 4 mod 16 of them
+//        (default 8), or from byte 4 = 224 on 120 to 151, about as many
+//        as a document is tried under or more (each costs ten runs)
 //
 // A file part that is absent is no file. Absent environment parts give
 // ORVTMP=C:\SESSIO, TERM=C:\TERM, COMSPEC=C:\WINDOWS\system32\cmd.exe and
@@ -28,8 +34,9 @@
 // terminal folder the TERM value. The console is 25 x 80 unless a knob says
 // otherwise; the clock stands still.
 //
-// Checked on every run: every file is closed; the files that were there
-// are unchanged, but for the host's window stack file, whose records stay
+// Checked on every run: every file is closed; the files that were there,
+// documents of another run included, keep their bytes and attributes, but
+// for the host's window stack file, whose records stay
 // as they were (the file goes only when it held no record); nothing is
 // created but documents, each valid UTF-8 with CR LF lines and nothing
 // after its tail; the screen comes back cell for cell with the cursor;
@@ -38,6 +45,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -45,9 +53,11 @@
 #include <vector>
 
 #include "app/main_flow.h"
+#include "app/options.h"
 #include "app/settings.h"
 #include "console/console_state.h"
 #include "console/window_stack.h"
+#include "fs/paths.h"
 #include "fuzz_support.h"
 #include "platform/memory/console-memory.h"
 #include "platform/memory/files-memory.h"
@@ -64,7 +74,23 @@ enum Failure : unsigned char {
   kRefuseDriveC = 4,
   kStackReadOnly = 8,
   kProgramsFail = 16,
+  kNamesCollide = 32,
 };
+
+// The random bits of a run whose names collide with another run's.
+constexpr uint64_t kCollidingBits = 0x5EED5EED5EED5EEDu;
+
+// Documents of another run, by the attempt whose name they take: the run
+// passes over an ordinary one by itself and finds the others taken only
+// when it creates its file.
+const unsigned kOtherRunAttributes[] = {
+    platform::kArchive,
+    platform::kArchive | platform::kReadOnly,
+    platform::kArchive | platform::kHidden,
+    platform::kHidden | platform::kReadOnly,
+    platform::kArchive | platform::kSystem,
+};
+constexpr uint32_t kOtherRunKinds = sizeof kOtherRunAttributes / sizeof kOtherRunAttributes[0];
 
 const char kPartLetters[] = "SIDOPWTEMCK";
 constexpr size_t kPartCount = sizeof kPartLetters - 1;
@@ -191,6 +217,11 @@ FUZZ_UNTRACED int64_t StackTop(const std::string& bytes) {
 // Files by their folded paths.
 using Files = std::map<std::string, const std::string*>;
 
+// The folders the run names documents in whose first names may be taken:
+// the session folder, the output folder the options give and one that
+// Send lines may route to.
+FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input);
+
 // One run's world, made from the input.
 struct World {
   platform::MemoryFileSystem files;
@@ -198,10 +229,16 @@ struct World {
   const platform::MemoryConsole& screen;  // the host's screen before the run
   platform::MemoryConsole& console;
   std::string sessionFolder, stackKey;
-  // The files there before the run: their bytes are the input's parts.
+  // The files there before the run: their bytes are the input's parts or
+  // the documents of another run, their attributes as they were given.
   Files before;
+  std::map<std::string, unsigned> attributesBefore;
+  std::deque<std::string> otherRuns;  // the bytes of another run's documents
 
-  explicit World(const Input& input) : World(input, Screens(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121)) {}
+  // A world made without another run's documents tells where they go
+  // (NamingFolders).
+  explicit World(const Input& input, bool withOtherRuns = true)
+      : World(input, Screens(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121), withOtherRuns) {}
 
  private:
   // The host's screen of one size, and the console of the runs on a
@@ -210,7 +247,8 @@ struct World {
     platform::MemoryConsole screen, console;
   };
 
-  World(const Input& input, ScreenPair& screens) : screen(screens.screen), console(screens.console) {
+  World(const Input& input, ScreenPair& screens, bool withOtherRuns)
+      : screen(screens.screen), console(screens.console) {
     // A console made once for its size and given back its screen: the
     // assignment takes no memory, where a new console would allocate every
     // row, and the runs allocate as much as they free, which spares the
@@ -235,6 +273,11 @@ struct World {
                                                                  : platform::kArchive);
     if (input.Has('P')) AddFile(InFolder(term, "ORVPRINT.INI"), input.Part('P'), platform::kArchive);
     stackKey = files.FoldedPath(InFolder(sessionFolder, "WinPush.tmp"));
+    if (failures & kNamesCollide) {
+      services.SetRandomBits(kCollidingBits);
+      const unsigned char taken = input.Knob(4, 8);
+      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 120 + taken % 32, NamingFolders(input));
+    }
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
     if (failures & kRefuseDriveC) files.RefuseCreatingIn("C:\\");
@@ -243,7 +286,25 @@ struct World {
 
   // A later file of the same folded path replaces an earlier one.
   void AddFile(const std::string& path, const std::string& bytes, unsigned attributes) {
-    if (files.AddFile(path, bytes, attributes)) before[files.FoldedPath(path)] = &bytes;
+    if (!files.AddFile(path, bytes, attributes)) return;
+    const std::string key = files.FoldedPath(path);
+    before[key] = &bytes;
+    attributesBefore[key] = attributes;
+  }
+
+  // Another run's documents at the first `count` names this run picks in
+  // each folder, made as the program makes them.
+  FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
+    const platform::LocalTime now = services.Now();
+    for (const std::string& folder : folders) {
+      for (uint32_t attempt = 0; attempt < count; ++attempt) {
+        const std::string path = BuildUniqueFileName(
+            folder, "", "htm", UniqueNameSeed(now, services.ProcessNumber(), kCollidingBits, attempt));
+        if (before.count(files.FoldedPath(path))) continue;
+        otherRuns.push_back("another run's document " + path + "\r\n" + kTail);
+        AddFile(path, otherRuns.back(), kOtherRunAttributes[attempt % kOtherRunKinds]);
+      }
+    }
   }
 
   // A screen of that size with every cell told apart, the cursor at
@@ -261,6 +322,17 @@ struct World {
     return it->second;
   }
 };
+
+FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input) {
+  World world(input, /*withOtherRuns=*/false);
+  platform::ScopedFileSystem files(world.files);
+  platform::ScopedServices services(world.services);
+  SessionSettings settings;
+  LoadSessionSettings(settings);
+  PrintOptions options;
+  ReadPrintOptions(settings, options);
+  return {settings.sessionDir, options.outputDir, "C:\\CORREU\\"};
+}
 
 // True when the progress box's record can go onto the window stack file:
 // the same world made again, with the box pushed there on its own.
@@ -327,12 +399,16 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world) {
   }
 }
 
-FUZZ_UNTRACED void CheckFiles(const World& world, bool diskFull) {
-  // Files that were there: unchanged, but for the host's stack file.
+FUZZ_UNTRACED void CheckFiles(World& world, bool diskFull) {
+  // Files that were there: unchanged, bytes and attributes, but for the
+  // host's stack file.
   for (const auto& file : world.before) {
     if (file.first == world.stackKey) continue;
     const std::string* now = world.files.FileAt(file.first);
     FUZZ_CHECK(now && *now == *file.second);
+    unsigned attributes = 0;
+    FUZZ_CHECK(world.files.FindEntryAttributes(file.first, &attributes));
+    FUZZ_CHECK(attributes == world.attributesBefore.at(file.first));
   }
   CheckStackFile(world);
   // New files: documents only, each finished unless the disk filled up.

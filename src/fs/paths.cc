@@ -78,13 +78,13 @@ bool PlainFileExists(const ByteString& path) {
   return IsPlainFileAttributes(attributes);
 }
 
-uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId, uint32_t attempt) {
+uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId, uint64_t random, uint32_t attempt) {
   long long seconds = (static_cast<long long>(time.hour) * 60 + time.minute) * 60 + time.second;
   long long hundredths = seconds * 100 + time.millisecond / 10;
   if (hundredths < 0) hundredths = 0;
   // An odd multiplier spreads the count over all 64 bits; the generator's
   // own mixing does the rest.
-  return ((static_cast<uint64_t>(processId) << 32) | (static_cast<uint64_t>(hundredths) & 0xFFFFFFFFu)) ^
+  return ((static_cast<uint64_t>(processId) << 32) | (static_cast<uint64_t>(hundredths) & 0xFFFFFFFFu)) ^ random ^
          (attempt * 0xD1B54A32D192ED03u);
 }
 
@@ -103,9 +103,10 @@ ByteString BuildUniqueFileName(const ByteString& directory, const ByteString& pr
 }
 
 ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension,
-                              uint32_t& attempts) {
+                              NameSource& source) {
   for (;;) {
-    const uint64_t seed = UniqueNameSeed(platform::GetLocalTime(), platform::ProcessId(), attempts++);
+    const uint64_t seed =
+        UniqueNameSeed(platform::GetLocalTime(), platform::ProcessId(), source.random, source.attempts++);
     ByteString name = BuildUniqueFileName(directory, prefix, extension, seed);
     if (!PlainFileExists(name)) return name;
   }

@@ -43,10 +43,20 @@ bool PlainFileExists(const ByteString& path);
 
 /// The generator seed of one naming attempt: the time of day in hundredths
 /// of a second, with the process id in the upper half so that two runs in
-/// the same hundredth seed differently, and the number of attempts the run
-/// made before mixed in (attempt 0 leaves the rest as it is), so that the
-/// next attempt in the same hundredth gives another name.
-uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId, uint32_t attempt);
+/// the same hundredth seed differently, the run's bits of the system's
+/// random source mixed in (0 leaves the rest as it is) so that runs of the
+/// same process id on machines sharing a folder do too, and the number of
+/// attempts the run made before mixed in (attempt 0 leaves the rest as it
+/// is), so that the next attempt in the same hundredth gives another name.
+uint64_t UniqueNameSeed(const platform::LocalTime& time, uint32_t processId, uint64_t random, uint32_t attempt);
+
+/// What a run names its documents from besides the clock and the process
+/// id: the random source's bits, read once when the run starts, and the
+/// count of names it tried, which grows by one with each.
+struct NameSource {
+  uint64_t random = 0;
+  uint32_t attempts = 0;
+};
 
 /// One candidate name: the directory (blanks trimmed; a backslash added
 /// unless it is empty or ends in a colon, backslash or slash), the first
@@ -60,9 +70,10 @@ ByteString BuildUniqueFileName(const ByteString& directory, const ByteString& pr
 
 /// A path in `directory` of the form BuildUniqueFileName makes for which
 /// PlainFileExists is false, each attempt seeded from the clock, the
-/// process id and `attempts`, the run's count of attempts, which grows by
-/// one each: a name that is taken is followed at once by another, without
-/// waiting for the clock. The file is not created; the directory is not
-/// checked.
+/// process id and `source` (its count grows by one each attempt): a name
+/// that is taken is followed at once by another, without waiting for the
+/// clock. The file is not created and the directory not checked: a file
+/// of that name may still appear before the caller creates it, which it
+/// does only when the name is free at that moment.
 ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& prefix, const ByteString& extension,
-                              uint32_t& attempts);
+                              NameSource& source);

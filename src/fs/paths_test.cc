@@ -181,30 +181,36 @@ TEST(PlainFileExistsTest, FindsOrdinaryFilesOnly) {
 struct SeedCase {
   platform::LocalTime time;
   uint32_t processId;
+  uint64_t random;
   uint32_t attempt;
   uint64_t seed;
 };
 
-TEST(UniqueNameSeedTest, HundredthsOfTheDayTheProcessAndTheAttempt) {
+TEST(UniqueNameSeedTest, HundredthsOfTheDayTheProcessTheRandomBitsAndTheAttempt) {
   const SeedCase cases[] = {
-      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0, 0},
-      {{2026, 1, 1, 0, 0, 0, 9}, 0, 0, 0},
-      {{2026, 1, 1, 0, 0, 0, 10}, 0, 0, 1},
-      {{2026, 1, 1, 0, 0, 1, 0}, 0, 0, 100},
-      {{2026, 1, 1, 0, 1, 0, 0}, 0, 0, 6000},
-      {{2026, 1, 1, 1, 0, 0, 0}, 0, 0, 360000},
-      {{1999, 12, 31, 23, 59, 59, 999}, 0, 0, 8639999},
-      {{2026, 6, 1, 0, 0, 0, 0}, 1, 0, 1ull << 32},
-      {{2026, 6, 1, 0, 0, 1, 0}, 0xFFFFFFFFu, 0, 0xFFFFFFFF00000064ull},
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 9}, 0, 0, 0, 0},
+      {{2026, 1, 1, 0, 0, 0, 10}, 0, 0, 0, 1},
+      {{2026, 1, 1, 0, 0, 1, 0}, 0, 0, 0, 100},
+      {{2026, 1, 1, 0, 1, 0, 0}, 0, 0, 0, 6000},
+      {{2026, 1, 1, 1, 0, 0, 0}, 0, 0, 0, 360000},
+      {{1999, 12, 31, 23, 59, 59, 999}, 0, 0, 0, 8639999},
+      {{2026, 6, 1, 0, 0, 0, 0}, 1, 0, 0, 1ull << 32},
+      {{2026, 6, 1, 0, 0, 1, 0}, 0xFFFFFFFFu, 0, 0, 0xFFFFFFFF00000064ull},
       // Each later attempt of the same hundredth seeds anew.
-      {{2026, 1, 1, 0, 0, 0, 0}, 0, 1, 0xD1B54A32D192ED03ull},
-      {{2026, 1, 1, 0, 0, 0, 0}, 0, 2, 0xA36A9465A325DA06ull},
-      {{2026, 6, 1, 0, 0, 1, 0}, 1, 1, 0xD1B54A33D192ED67ull},
-      {{1999, 12, 31, 23, 59, 59, 999}, 0xFFFFFFFFu, 0xFFFFFFFFu, 0x00225D2F2EEEC702ull},
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0, 1, 0xD1B54A32D192ED03ull},
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 0, 2, 0xA36A9465A325DA06ull},
+      {{2026, 6, 1, 0, 0, 1, 0}, 1, 0, 1, 0xD1B54A33D192ED67ull},
+      {{1999, 12, 31, 23, 59, 59, 999}, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0x00225D2F2EEEC702ull},
+      // The random bits tell apart runs of the same process id in the same
+      // hundredth, as on two machines sharing a folder; every bit counts.
+      {{2026, 1, 1, 0, 0, 0, 0}, 0, 1, 0, 1},
+      {{2026, 1, 1, 0, 0, 1, 0}, 1, 0x8000000000000000ull, 0, 0x8000000100000064ull},
+      {{2026, 1, 1, 0, 0, 1, 0}, 1, 0xFFFFFFFFFFFFFFFFull, 0, 0xFFFFFFFEFFFFFF9Bull},
   };
-  for (const SeedCase& c : cases) EXPECT_EQ(UniqueNameSeed(c.time, c.processId, c.attempt), c.seed);
+  for (const SeedCase& c : cases) EXPECT_EQ(UniqueNameSeed(c.time, c.processId, c.random, c.attempt), c.seed);
   // The date does not take part.
-  EXPECT_EQ(UniqueNameSeed({2026, 1, 1, 12, 0, 0, 0}, 5, 0), UniqueNameSeed({2030, 7, 9, 12, 0, 0, 0}, 5, 0));
+  EXPECT_EQ(UniqueNameSeed({2026, 1, 1, 12, 0, 0, 0}, 5, 7, 0), UniqueNameSeed({2030, 7, 9, 12, 0, 0, 0}, 5, 7, 0));
 }
 
 bool IsNameCharacter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
@@ -259,8 +265,11 @@ TEST(BuildUniqueFileNameTest, TheSeedAloneDecides) {
   EXPECT_EQ(BuildUniqueFileName("C:\\Out", "", "htm", 42).substr(7, 8), BuildUniqueFileName("", "", "", 42));
   // Two runs in the same hundredth of a second differ by their process.
   platform::LocalTime noon{2026, 3, 4, 12, 0, 0, 0};
-  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100, 0)),
-            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 101, 0)));
+  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 100, 0, 0)),
+            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 101, 0, 0)));
+  // And runs of one process id by their random bits.
+  EXPECT_NE(BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 1, 0x5EED, 0)),
+            BuildUniqueFileName("", "", "htm", UniqueNameSeed(noon, 1, 0x5EEE, 0)));
 }
 
 TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
@@ -270,7 +279,7 @@ TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
   for (uint32_t process = 1000; process < 1010; ++process) {
     for (int hundredth = 0; hundredth < 1000; ++hundredth) {
       platform::LocalTime time{2026, 3, 4, 9, 30, hundredth / 100, (hundredth % 100) * 10};
-      std::string name = BuildUniqueFileName("", "", "", UniqueNameSeed(time, process, 0));
+      std::string name = BuildUniqueFileName("", "", "", UniqueNameSeed(time, process, 0, 0));
       names.insert(name);
       for (char c : name) ++counts[c], ++drawn;
     }
@@ -286,10 +295,10 @@ TEST(BuildUniqueFileNameTest, NeighbouringSeedsGiveDistinctEvenlySpreadNames) {
 
 TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
   TempFolder folder;
-  uint32_t attempts = 0;
+  NameSource source;
   for (const char* directory : {"", "\\"}) {
     const std::string dir = folder.path() + directory;
-    const std::string name = MakeUniqueFileName(dir, "", "htm", attempts);
+    const std::string name = MakeUniqueFileName(dir, "", "htm", source);
     const std::string start = folder.path() + "\\";
     ASSERT_EQ(name.size(), start.size() + 12) << name;
     EXPECT_EQ(name.substr(0, start.size()), start);
@@ -297,9 +306,9 @@ TEST(MakeUniqueFileNameTest, NamesAFreeFileWithoutCreatingIt) {
     EXPECT_FALSE(PlainFileExists(name));
     EXPECT_EQ(platform::OpenExistingForReading(name), 0);
   }
-  EXPECT_EQ(attempts, 2u);
-  EXPECT_EQ(MakeUniqueFileName("", "", "htm", attempts).size(), 12u);
-  EXPECT_EQ(MakeUniqueFileName("", "ORV", "", attempts).size(), 8u);
+  EXPECT_EQ(source.attempts, 2u);
+  EXPECT_EQ(MakeUniqueFileName("", "", "htm", source).size(), 12u);
+  EXPECT_EQ(MakeUniqueFileName("", "ORV", "", source).size(), 8u);
 }
 
 TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTakenWithoutWaiting) {
@@ -308,21 +317,23 @@ TEST(MakeUniqueFileNameTest, PassesOverNamesThatAreTakenWithoutWaiting) {
   platform::MemoryFileSystem files;
   platform::ScopedFileSystem useFiles(files);
   const std::string dir = "C:\\Out";
+  const uint64_t kRandom = 0x0123456789ABCDEFull;
   const platform::LocalTime now = platform::GetLocalTime();
   std::set<std::string> taken;
   for (uint32_t attempt = 5; attempt < 15; ++attempt) {
-    std::string name = BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), attempt));
+    std::string name =
+        BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), kRandom, attempt));
     ASSERT_TRUE(files.AddFile(name, "taken"));
     taken.insert(name);
   }
-  uint32_t attempts = 5;
-  const std::string name = MakeUniqueFileName(dir, "", "htm", attempts);
+  NameSource source{kRandom, 5};
+  const std::string name = MakeUniqueFileName(dir, "", "htm", source);
   const platform::LocalTime after = platform::GetLocalTime();
   EXPECT_EQ(taken.count(name), 0u);
   EXPECT_FALSE(PlainFileExists(name));
-  if (UniqueNameSeed(after, 0, 0) == UniqueNameSeed(now, 0, 0)) {
-    EXPECT_EQ(attempts, 16u);
-    EXPECT_EQ(name, BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), 15)));
+  if (UniqueNameSeed(after, 0, 0, 0) == UniqueNameSeed(now, 0, 0, 0)) {
+    EXPECT_EQ(source.attempts, 16u);
+    EXPECT_EQ(name, BuildUniqueFileName(dir, "", "htm", UniqueNameSeed(now, platform::ProcessId(), kRandom, 15)));
   }
 }
 
@@ -331,15 +342,15 @@ TEST(MakeUniqueFileNameTest, NamesInOneFolderNeverRepeat) {
   // moves: each name is new.
   platform::MemoryFileSystem files;
   platform::ScopedFileSystem useFiles(files);
-  uint32_t attempts = 0;
+  NameSource source;
   std::set<std::string> names;
   for (int i = 0; i < 300; ++i) {
-    std::string name = MakeUniqueFileName("C:\\Out\\", "", "htm", attempts);
+    std::string name = MakeUniqueFileName("C:\\Out\\", "", "htm", source);
     ASSERT_TRUE(files.AddFile(name, ""));
     names.insert(name);
   }
   EXPECT_EQ(names.size(), 300u);
-  EXPECT_EQ(attempts, 300u);  // (a clash, one in ten billion, would add one)
+  EXPECT_EQ(source.attempts, 300u);  // (a clash, one in ten billion, would add one)
 }
 
 }  // namespace

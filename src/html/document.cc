@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Buffered output to the document file: writes collect in memory and reach
-// the file in blocks of about 256 KiB and at the close. Also holds back the
-// bytes that belong in the output only when printed text follows them.
+// Buffered output to the document file, created only under a free name:
+// writes collect in memory and reach the file in blocks of about 256 KiB
+// and at the close. Also holds back the bytes that belong in the output
+// only when printed text follows them.
 #include "html/document.h"
 
 #include <algorithm>
@@ -71,15 +72,20 @@ void DocumentOutput::Append(const char* data, size_t size) {
   }
 }
 
-void DocumentOutput::Open(const ByteString& path) {
+DocumentCreation DocumentOutput::Open(const ByteString& path) {
   Close();
   if (!buffer_) buffer_.reset(new char[kBufferSize]);
   used_ = 0;
   DropHeld();
   flushed_ = 0;
   path_ = path;
-  file_ = platform::CreateOrEmptyForWriting(path);
+  file_ = platform::CreateNewForWriting(path);
   open_ = file_ != 0;
+  if (open_) return DocumentCreation::kCreated;
+  // One look-up, only after a failure, tells the two apart: a folder that
+  // refuses files is not tried again under every other name.
+  unsigned attributes = 0;
+  return platform::FindEntryAttributes(path, &attributes) ? DocumentCreation::kNameTaken : DocumentCreation::kRefused;
 }
 
 void DocumentOutput::Write(const char* data, size_t size) {

@@ -20,6 +20,13 @@
 /// calls few, and the buffer still fits in a processor's cache.
 constexpr size_t kDocumentFlushSize = 256 * 1024;
 
+/// What became of creating a document's file.
+enum class DocumentCreation {
+  kCreated,    // the file is new, made by this run, and open
+  kNameTaken,  // an entry of that name stands there: it was left as it was
+  kRefused,    // no entry of that name, yet the file could not be made
+};
+
 /// The document file and the bytes on their way to it. Its data belongs to
 /// the procedures below alone: writers append through them and never see
 /// the buffer, the held bytes or the file's length.
@@ -36,10 +43,12 @@ class DocumentOutput {
   size_t Buffered() const { return used_; }
 
   /// Ends the output to a document still open (its buffered bytes are
-  /// written and the file closed, with no tail), then creates `path` or
-  /// empties it, shared for reading and writing. When the file cannot be
-  /// created, later writes are dropped.
-  void Open(const ByteString& path);
+  /// written and the file closed, with no tail), then creates `path`,
+  /// shared for reading and writing, only when no entry of that name
+  /// exists: a file of another run or of the user is never emptied. When
+  /// the file is not made, later writes are dropped; the answer tells a
+  /// name that is taken (worth another name) from a folder that refuses.
+  DocumentCreation Open(const ByteString& path);
 
   /// Appends printed bytes; bytes held back (Hold) are first put in their
   /// place. Dropped silently when no document is open; a failed write to

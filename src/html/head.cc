@@ -291,12 +291,13 @@ const std::vector<HeadPiece>& HeadPieces() {
 
 }  // namespace
 
-void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
-                   const ByteString& metaKeywords) {
+DocumentCreation BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
+                               const ByteString& metaKeywords) {
   doc.currentPitch = kStartPitch;
   doc.pageCount = doc.pageLineCount = doc.outColumn = 0;
   doc.documentBegunInRun = true;
-  doc.output.Open(doc.htmlPath);
+  const DocumentCreation creation = doc.output.Open(doc.htmlPath);
+  if (creation != DocumentCreation::kCreated) return creation;
 
   for (const HeadPiece& piece : HeadPieces()) {
     doc.output.Write(piece.text);
@@ -326,4 +327,5 @@ void BeginDocument(DocumentState& doc, const ByteString& operatorName, const Byt
     doc.output.Write(piece.line->after, std::strlen(piece.line->after));
     doc.output.Write("\r\n", 2);
   }
+  return creation;
 }

@@ -8,14 +8,16 @@
 #include "platform/platform.h"
 
 /// Resets the document state (margin 0.5, pitch 10, page, line and column
-/// counters 0; the emphasis toggles and the fill are kept), creates or
-/// empties `htmlPath` and writes the head, ending with "<BODY><PRE>" and a
-/// line end. The author (`operatorName`), title (`menuTitle`) and keywords
-/// (`metaKeywords`) are converted to UTF-8; the keywords line is left out
-/// when `metaKeywords` is empty. When the file
-/// cannot be created nothing is written, and nothing is reported.
-void BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
-                   const ByteString& metaKeywords);
+/// counters 0; the emphasis toggles and the fill are kept), creates
+/// `htmlPath` when no entry of that name exists (DocumentOutput::Open; an
+/// existing file is never emptied) and writes the head, ending with
+/// "<BODY><PRE>" and a line end. The author (`operatorName`), title
+/// (`menuTitle`) and keywords (`metaKeywords`) are converted to UTF-8; the
+/// keywords line is left out when `metaKeywords` is empty. When the file is
+/// not made nothing is written, and nothing is reported: the answer says
+/// whether the name was taken, so that the caller may try another one.
+DocumentCreation BeginDocument(DocumentState& doc, const ByteString& operatorName, const ByteString& menuTitle,
+                               const ByteString& metaKeywords);
 
 /// A number as the style sheets carry it: a sign place (a blank, or "-"),
 /// then at most 15 significant digits, the 15th rounded from the 16th

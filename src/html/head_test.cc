@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "html/pages.h"
+#include "platform/memory/files-memory.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 
@@ -177,7 +178,7 @@ TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
     TempFolder folder("head");
     DocumentState doc;
     doc.htmlPath = folder.Path("report.htm");
-    BeginDocument(doc, c.operatorName, c.menuTitle, c.metaKeywords);
+    EXPECT_EQ(BeginDocument(doc, c.operatorName, c.menuTitle, c.metaKeywords), DocumentCreation::kCreated) << c.name;
     doc.output.Close();
     std::string head = ReadFileBytes(folder.NativePath("report.htm"));
     EXPECT_EQ(CountLines(head), c.lines) << c.name;
@@ -188,14 +189,15 @@ TEST(BeginDocumentTest, WritesTheWholeHeadByteForByte) {
 TEST(BeginDocumentTest, DescriptionCarriesTheLocalClock) {
   TempFolder folder("clock");
   DocumentState doc;
-  doc.htmlPath = folder.Path("report.htm");
   for (int attempt = 0; attempt < 3; ++attempt) {
+    const std::string name = "report" + std::to_string(attempt) + ".htm";  // a document never reuses a name
+    doc.htmlPath = folder.Path(name);
     ByteString before = DateTimeText(platform::GetLocalTime());
     BeginDocument(doc, "", "", "");
     ByteString after = DateTimeText(platform::GetLocalTime());
     doc.output.Close();
     if (before != after) continue;  // the second changed meanwhile
-    std::string head = ReadFileBytes(folder.NativePath("report.htm"));
+    std::string head = ReadFileBytes(folder.NativePath(name));
     EXPECT_NE(head.find("  <META NAME='description' CONTENT='" + before + " GMT'>\r\n"), std::string::npos);
     return;
   }
@@ -238,7 +240,51 @@ TEST(BeginDocumentTest, ResetsTheDocumentButKeepsTheToggles) {
   EXPECT_TRUE(first.empty());  // still in memory until then
 }
 
-TEST(BeginDocumentTest, EmptiesAnExistingFile) {
+struct TakenCase {
+  const char* name;
+  const char* entry;  // what stands at the document's name
+  unsigned attributes;
+  bool folder;
+};
+
+TEST(BeginDocumentTest, AnEntryOfTheNameIsNeverTouched) {
+  // Another run's document, or a file of the user's, under the name: the
+  // document is not made, the entry keeps its bytes and attributes, and the
+  // answer asks for another name.
+  const TakenCase cases[] = {
+      {"an ordinary file", "C:\\Out\\REPORT.HTM", platform::kArchive, false},
+      {"the name in another letter case", "C:\\Out\\report.htm", platform::kArchive, false},
+      {"a read-only file", "C:\\Out\\REPORT.HTM", platform::kArchive | platform::kReadOnly, false},
+      {"a hidden file", "C:\\Out\\REPORT.HTM", platform::kArchive | platform::kHidden, false},
+      {"a hidden system file", "C:\\Out\\REPORT.HTM", platform::kHidden | platform::kSystem, false},
+      {"a file of no type bits", "C:\\Out\\REPORT.HTM", 0, false},
+      {"a folder", "C:\\Out\\Report.htm", platform::kDirectory, true},
+      {"a hidden read-only folder", "C:\\Out\\REPORT.HTM",
+       platform::kDirectory | platform::kHidden | platform::kReadOnly, true},
+  };
+  const std::string bytes(100000, 'x');
+  for (const TakenCase& c : cases) {
+    platform::MemoryFileSystem files;
+    platform::ScopedFileSystem useFiles(files);
+    ASSERT_TRUE(c.folder ? files.AddDirectory(c.entry) : files.AddFile(c.entry, bytes)) << c.name;
+    ASSERT_TRUE(files.SetAttributes(c.entry, c.attributes)) << c.name;
+    DocumentState doc;
+    doc.htmlPath = "C:\\Out\\REPORT.HTM";
+    EXPECT_EQ(BeginDocument(doc, "", "", ""), DocumentCreation::kNameTaken) << c.name;
+    EXPECT_EQ(doc.output.File(), 0) << c.name;
+    EXPECT_FALSE(doc.output.IsOpen()) << c.name;
+    EXPECT_EQ(doc.output.Buffered(), 0u) << c.name;
+    EndDocument(doc, /*showDocument=*/false, "");
+    unsigned attributes = 0;
+    EXPECT_TRUE(platform::FindEntryAttributes(c.entry, &attributes)) << c.name;
+    EXPECT_EQ(attributes, c.folder ? c.attributes | platform::kDirectory : c.attributes) << c.name;
+    EXPECT_EQ(files.List("C:\\Out"), std::vector<std::string>{c.entry + 7}) << c.name;
+    EXPECT_EQ(files.FileBytes(c.entry), c.folder ? "" : bytes) << c.name;
+    EXPECT_EQ(files.OpenFileCount(), 0) << c.name;
+  }
+}
+
+TEST(BeginDocumentTest, AnExistingFileOnTheDiskKeepsItsBytes) {
   TempFolder folder("existing");
   {
     std::ofstream out(folder.NativePath("report.htm"), std::ios::binary);
@@ -246,16 +292,16 @@ TEST(BeginDocumentTest, EmptiesAnExistingFile) {
   }
   DocumentState doc;
   doc.htmlPath = folder.Path("report.htm");
-  BeginDocument(doc, "", "", "");
-  doc.output.Close();
-  EXPECT_EQ(MaskDescription(ReadFileBytes(folder.NativePath("report.htm"))), ExpectedHead("", "", ""));
+  EXPECT_EQ(BeginDocument(doc, "", "", ""), DocumentCreation::kNameTaken);
+  EndDocument(doc, /*showDocument=*/false, "");
+  EXPECT_EQ(ReadFileBytes(folder.NativePath("report.htm")), std::string(100000, 'x'));
 }
 
 TEST(BeginDocumentTest, AFileThatCannotBeCreatedTakesNoWrites) {
   TempFolder folder("missing");
   DocumentState doc;
   doc.htmlPath = folder.Path("no such folder\\report.htm");
-  BeginDocument(doc, "", "", "");
+  EXPECT_EQ(BeginDocument(doc, "", "", ""), DocumentCreation::kRefused);
   EXPECT_EQ(doc.output.File(), 0);
   EXPECT_TRUE(doc.documentBegunInRun);
   EXPECT_EQ(doc.output.Buffered(), 0u);

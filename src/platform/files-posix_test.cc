@@ -93,6 +93,7 @@ TEST_F(PosixFolderTest, OnlyPlainFilesAreOpened) {
     EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
     EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0) << path;
     EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0) << path;
+    EXPECT_EQ(platform::CreateNewForWriting(path), 0) << path;
   }
   // A plain file opened so reads and writes as before: it does not stay
   // non-blocking.
@@ -121,6 +122,8 @@ TEST_F(PosixFolderTest, LookUpsSeeChangesMadeByOthers) {
   EXPECT_FALSE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
   std::ofstream(folder_ + "/late.txt") << "1";
   EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\LATE.TXT", &a));
+  EXPECT_EQ(platform::CreateNewForWriting(folder_ + "\\LATE.TXT"), 0);  // nor is it made again
+  EXPECT_EQ(Slurp(folder_ + "/late.txt"), "1");
   // What the program makes itself is found at once, in any letter case.
   EXPECT_TRUE(platform::MakeDirectory(folder_ + "\\Made"));
   EXPECT_FALSE(platform::MakeDirectory(folder_ + "\\MADE"));
@@ -146,6 +149,7 @@ TEST_F(PosixFolderTest, LookUpsSeeChangesMadeByOthers) {
     std::ofstream(folder_ + "/later" + n) << "1";
     ASSERT_EQ(stat(folder_.c_str(), &after), 0);
     EXPECT_TRUE(platform::FindEntryAttributes(folder_ + "\\LATER" + n, &a)) << i;
+    EXPECT_EQ(platform::CreateNewForWriting(folder_ + "\\Later" + n), 0) << i;
     addedInTick = addedInTick || sameStamps(before, after);
 
     std::ofstream(folder_ + "/gone" + n) << "1";
@@ -215,6 +219,19 @@ TEST_F(PosixFolderTest, HiddenAndReadOnlyFiles) {
   EXPECT_EQ(a, platform::kArchive | platform::kReadOnly);
   ASSERT_TRUE(platform::FindEntryAttributes(folder_ + "\\pipe", &a));
   EXPECT_EQ(a, platform::kSystem);
+  // None of them is taken for a new file, in any letter case, and each
+  // keeps its bytes and its mode.
+  for (const char* name : {".hidden", ".HIDDEN", "locked", "Locked", "pipe", "PIPE"})
+    EXPECT_EQ(platform::CreateNewForWriting(folder_ + "\\" + name), 0) << name;
+  EXPECT_EQ(Slurp(folder_ + "/.hidden"), "x");
+  EXPECT_EQ(Slurp(folder_ + "/locked"), "x");
+  struct stat st;
+  ASSERT_EQ(stat((folder_ + "/locked").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  // Nor is a name a link takes, even one that leads nowhere.
+  ASSERT_EQ(symlink("nowhere", (folder_ + "/link.htm").c_str()), 0);
+  EXPECT_EQ(platform::CreateNewForWriting(folder_ + "\\LINK.HTM"), 0);
+  EXPECT_NE(stat((folder_ + "/nowhere").c_str(), &st), 0);
 }
 
 }  // namespace

@@ -24,6 +24,12 @@ TEST(Win32FilesTest, ReadOnlyHiddenAndSystemAttributes) {
     unsigned a = 0;
     EXPECT_TRUE(platform::FindEntryAttributes(path, &a)) << path;
     EXPECT_TRUE(a & c.second) << path;
+    // The name is taken for a new file, and the file keeps its bytes and attributes.
+    EXPECT_EQ(platform::CreateNewForWriting(path), 0) << path;
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), c.second | FILE_ATTRIBUTE_ARCHIVE) << path;
+    std::string bytes;
+    std::getline(std::ifstream(path), bytes);
+    EXPECT_EQ(bytes, "x") << path;
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());
   }
@@ -39,6 +45,7 @@ TEST(Win32FilesTest, OnlyPlainFilesAreOpened) {
     EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
     EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0) << path;
     EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0) << path;
+    EXPECT_EQ(platform::CreateNewForWriting(path), 0) << path;
   }
   CloseHandle(pipe);
 }

@@ -103,6 +103,11 @@ LocalTime GetLocalTime();
 /// A number that differs between processes running at the same time.
 uint32_t ProcessId();
 
+/// 64 bits from the system's random source, which differ between runs
+/// started in the same instant, on one machine or on several that share a
+/// folder. Never waits for the source to fill; 0 when it gives nothing.
+uint64_t RandomSeed();
+
 /// Starts a program from a command line (the first word names it; the
 /// system's program search applies), with its window shown normally, no
 /// handles inherited and normal priority, and waits for it without a time

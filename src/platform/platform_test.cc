@@ -88,6 +88,32 @@ TEST_P(PlatformFileTest, CreateOrEmptyEmptiesAnExistingFile) {
   EXPECT_EQ(ReadFile(Path("doc.htm")), "short");
 }
 
+TEST_P(PlatformFileTest, CreateNewTakesOnlyAFreeName) {
+  // The first creation makes the file; every later one under that name, in
+  // any letter case, fails and leaves the file as it is, open or closed.
+  platform::FileNumber f = platform::CreateNewForWriting(Path("Doc.htm"));
+  ASSERT_NE(f, 0);
+  ASSERT_TRUE(platform::WriteBytes(f, "first", 5));
+  platform::FileNumber reader = platform::OpenExistingForReading(Path("doc.htm"));  // shared for reading
+  EXPECT_NE(reader, 0);
+  platform::CloseFile(reader);
+  for (const char* name : {"Doc.htm", "DOC.HTM", "doc.htm"}) EXPECT_EQ(platform::CreateNewForWriting(Path(name)), 0);
+  platform::CloseFile(f);
+  for (const char* name : {"Doc.htm", "DOC.HTM"}) EXPECT_EQ(platform::CreateNewForWriting(Path(name)), 0);
+  EXPECT_EQ(ReadFile(Path("Doc.htm")), "first");
+
+  // A folder of the name is taken too; a missing folder refuses.
+  ASSERT_TRUE(platform::MakeDirectory(Path("Taken.htm")));
+  EXPECT_EQ(platform::CreateNewForWriting(Path("taken.HTM")), 0);
+  unsigned attributes = 0;
+  ASSERT_TRUE(platform::FindEntryAttributes(Path("Taken.htm"), &attributes));
+  EXPECT_TRUE(attributes & platform::kDirectory);
+  EXPECT_EQ(platform::CreateNewForWriting(Path("no\\such\\doc.htm")), 0);
+  EXPECT_FALSE(platform::FindEntryAttributes(Path("no\\such\\doc.htm"), &attributes));
+  // In the folder, a free name is made.
+  EXPECT_NE(platform::CreateNewForWriting(Path("Taken.htm\\inner.htm")), 0);
+}
+
 TEST_P(PlatformFileTest, UpdateReadsWritesSeeksAndKeepsContents) {
   WriteFile(Path("stack"), "0123456789");
   platform::FileNumber f = platform::OpenOrCreateForUpdate(Path("stack"));
@@ -196,6 +222,10 @@ TEST(PlatformTest, ServicesInMemoryStandInForTheSystem) {
   {
     platform::ScopedServices inUse(memory);
     EXPECT_EQ(platform::GetEnvironment("ORVTMP"), "C:\\Tmp");
+    EXPECT_EQ(platform::RandomSeed(), 0u);  // names as without a random source
+    memory.SetRandomBits(0x5EED);
+    EXPECT_EQ(platform::RandomSeed(), 0x5EEDu);
+    EXPECT_EQ(memory.RandomReads(), 2);
     EXPECT_EQ(platform::GetEnvironment("PATH"), "");
     EXPECT_EQ(platform::GetLocalTime().year, 2026);
     EXPECT_EQ(platform::ProcessId(), 4242u);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The system's services on POSIX systems: environment, clock and processes;
-// files are in files-posix.cc. Text crosses to the system as UTF-8; a
+// The system's services on POSIX systems: environment, clock, random bits
+// and processes; files are in files-posix.cc. Text crosses to the system as UTF-8; a
 // program path is resolved as every other path is (path_resolver-posix.h).
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/random.h>
 #include <sys/time.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -48,8 +50,28 @@ class PosixServices : public Services {
 
   uint32_t ProcessNumber() override { return static_cast<uint32_t>(getpid()); }
 
+  uint64_t RandomBits() override;
+
   bool RunAndWait(const std::string& commandLine) override;
 };
+
+// getrandom without waiting: early in a boot its pool may not be ready,
+// and then, as on a system without the call, /dev/urandom gives what it
+// has. A source that gives nothing leaves the bits 0.
+uint64_t PosixServices::RandomBits() {
+  uint64_t bits = 0;
+  ssize_t n;
+  do n = getrandom(&bits, sizeof bits, GRND_NONBLOCK);
+  while (n < 0 && errno == EINTR);
+  if (n == static_cast<ssize_t>(sizeof bits)) return bits;
+  bits = 0;
+  const int fd = open("/dev/urandom", O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  do n = read(fd, &bits, sizeof bits);
+  while (n < 0 && errno == EINTR);
+  close(fd);
+  return n == static_cast<ssize_t>(sizeof bits) ? bits : 0;
+}
 
 bool PosixServices::RunAndWait(const std::string& commandLine) {
   std::vector<std::string> words = SplitCommandLine(commandLine);

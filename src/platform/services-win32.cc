@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The system's services on Windows: environment, clock and processes; files
-// are in files-win32.cc. Every byte string crosses to the wide interfaces
+// The system's services on Windows: environment, clock, random bits and
+// processes; files are in files-win32.cc. Every byte string crosses to the wide interfaces
 // through the OEM code page, the code page of the suite's console.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
 
 #include <vector>
 
@@ -17,6 +19,7 @@ class Win32Services : public Services {
   std::string Environment(const std::string& name) override;
   LocalTime Now() override;
   uint32_t ProcessNumber() override { return GetCurrentProcessId(); }
+  uint64_t RandomBits() override;
   bool RunAndWait(const std::string& commandLine) override;
 };
 
@@ -36,6 +39,14 @@ LocalTime Win32Services::Now() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
   return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+// The system's preferred generator needs no algorithm handle opened first.
+uint64_t Win32Services::RandomBits() {
+  uint64_t bits = 0;
+  const NTSTATUS status =
+      BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&bits), sizeof bits, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+  return status >= 0 ? bits : 0;
 }
 
 bool Win32Services::RunAndWait(const std::string& commandLine) {

@@ -22,6 +22,8 @@ LocalTime GetLocalTime() { return Current()->Now(); }
 
 uint32_t ProcessId() { return Current()->ProcessNumber(); }
 
+uint64_t RandomSeed() { return Current()->RandomBits(); }
+
 bool RunAndWait(const std::string& commandLine) { return Current()->RunAndWait(commandLine); }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What the program asks of the system besides files and the console: the
-// environment, the clock, its process number and the start of outside
-// programs. The system's own (services-posix.cc, services-win32.cc) are in
+// environment, the clock, its process number, random bits and the start of
+// outside programs. The system's own (services-posix.cc, services-win32.cc) are in
 // use unless others are put in their place for a while, such as the ones
 // tests and fuzzing hold in memory (memory/services-memory.h); the free
 // functions of platform.h go to whichever are in use.
@@ -25,6 +25,8 @@ class Services {
   virtual LocalTime Now() = 0;
   /// A number that differs between processes running at the same time.
   virtual uint32_t ProcessNumber() = 0;
+  /// Bits of the system's random source; 0 when it gives none.
+  virtual uint64_t RandomBits() = 0;
   /// Runs a command line and waits for it; false when it could not start.
   virtual bool RunAndWait(const std::string& commandLine) = 0;
 };

@@ -23,10 +23,32 @@ void FinishDocument(PrintRunState& run, const PrintRunInputs& inputs) {
   EndDocument(run.doc, inputs.showDocument, platform::GetEnvironment("COMSPEC"));
 }
 
-void StartDocument(PrintRunState& run, const PrintRunInputs& inputs) {
+// A name in `directory` that no entry has, file or folder of any
+// attributes: where a document given up would have been, so that the path
+// handed on names no file of another run.
+ByteString UnusedName(const ByteString& directory, NameSource& naming) {
+  ByteString name;
+  unsigned attributes = 0;
+  do name = MakeUniqueFileName(directory, "", kDocumentExtension, naming);
+  while (platform::FindEntryAttributes(name, &attributes));
+  return name;
+}
+
+// Begins a document under `htmlPath`, made in `directory`. A name another
+// file took since it was made is left to that file: the document takes a
+// fresh one, up to the last try, after which `htmlPath` names no entry.
+void StartDocument(PrintRunState& run, const PrintRunInputs& inputs, const ByteString& directory) {
   run.documentBegun = true;
   run.nameUsed = true;
-  BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
+  DocumentCreation creation = BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
+  for (int tries = 1; creation == DocumentCreation::kNameTaken; ++tries) {
+    if (tries == kDocumentNameTries) {
+      run.doc.htmlPath = UnusedName(directory, run.naming);
+      return;
+    }
+    run.doc.htmlPath = MakeUniqueFileName(directory, "", kDocumentExtension, run.naming);
+    creation = BeginDocument(run.doc, inputs.operatorName, inputs.menuTitle, inputs.metaKeywords);
+  }
 }
 
 void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs& inputs) {
@@ -39,9 +61,9 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
   run.sendRecipient.assign(line.recipient.data(), line.recipient.size());
   run.sendDirectory.assign(directory.data(), directory.size());
   if (!run.sendDirectory.empty()) {
-    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.nameAttempts);
+    run.doc.htmlPath = MakeUniqueFileName(run.sendDirectory, "", kDocumentExtension, run.naming);
     MakeDirectoryPath(run.sendDirectory);
-    StartDocument(run, inputs);
+    StartDocument(run, inputs, run.sendDirectory);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
 }
@@ -61,8 +83,8 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
     BeginPage(run.doc);
   } else if (line.kind == SpoolLine::Device && !run.documentBegun) {
     // A finished document keeps its name; the next one gets a fresh one.
-    if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
-    StartDocument(run, inputs);
+    if (run.nameUsed) run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.naming);
+    StartDocument(run, inputs, inputs.outputDir);
   }
   // Send lines are handled by the caller; blank lines print nothing.
 }
@@ -70,7 +92,10 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
 }  // namespace
 
 void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console) {
-  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.nameAttempts);
+  // Read once: every name of the run draws on it, and two runs of the same
+  // process id in the same hundredth of a second still name apart.
+  run.naming.random = platform::RandomSeed();
+  run.doc.htmlPath = MakeUniqueFileName(inputs.outputDir, "", kDocumentExtension, run.naming);
   OpenProgressBox(console);
   SpoolReader reader;
   ClassifierState classifier;  // one per reading of the file

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "fs/paths.h"
 #include "html/document.h"
 
 struct ConsoleState;
@@ -31,13 +32,24 @@ struct PrintRunState {
   bool nameUsed = false;        // a document was begun under the name in htmlPath
   ByteString sendRecipient;     // the fields of the most recent Send line
   ByteString sendDirectory;     // stays empty while documents are shown
-  uint32_t nameAttempts = 0;    // names tried for documents, mixed into each new one
+  NameSource naming;            // the random bits and the names tried, mixed into each new name
 };
 
-/// Converts `sessionDir` + "orvprint.tmp" into documents: the first name is
-/// made in `outputDir`, Device lines begin the document, Send lines switch
+/// How many names a document is tried under before it is given up: each
+/// was free when it was made and taken by the time its file was created,
+/// as when other runs fill the folder at the same moment. A document given
+/// up is written nowhere, as in a folder that refuses files.
+constexpr int kDocumentNameTries = 100;
+
+/// Converts `sessionDir` + "orvprint.tmp" into documents: the system's
+/// random source is read once, into `run.naming`, and the first name is
+/// made in `outputDir`; Device lines begin the document, Send lines switch
 /// printing on and off and, while documents are not shown, route sections
-/// into documents of their own in the folders they name. A missing spool
+/// into documents of their own in the folders they name. A document's file
+/// is created only under a name no entry has: when another file took the
+/// name by then it is left as it was, and a fresh name is tried, up to
+/// kDocumentNameTries in all; `htmlPath` ends as the name created (or, when
+/// none was, one that no entry had when the run gave up). A missing spool
 /// file reads as empty. Finished documents are handed to the command
 /// interpreter that COMSPEC names. Every file is closed on return; `run`
 /// is left as the last line left it.

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "console/console_state.h"
+#include "fs/paths.h"
 #include "html/document.h"
 #include "platform/memory/console-memory.h"
 #include "platform/memory/files-memory.h"
+#include "platform/memory/services-memory.h"
 #include "support/console_screen.h"
 #include "support/environment.h"
 #include "support/files.h"
@@ -255,6 +257,123 @@ TEST(ProcessSpoolFileTest, TheBoxIsNotRedrawnForSendLinesAndSkippedLines) {
     // Four writes draw the frame and the title, 45 give the cells back.
     EXPECT_EQ(run.screen.WriteCount() - writesBefore - 4 - 45, c.counterDraws) << c.name;
     EXPECT_TRUE(ScreenAndCursor(run.screen) == ScreenAndCursor(before)) << c.name;
+  }
+}
+
+// An entry at a name the run will pick: the attempt whose name it takes.
+struct Taken {
+  uint32_t attempt;
+  unsigned attributes;  // kDirectory for a folder
+};
+
+struct CollisionCase {
+  const char* name;
+  bool routed;  // the document is a routed section's, in C:\Correu
+  std::vector<Taken> taken;
+  bool refuse;          // the document's folder refuses new files
+  int documentAttempt;  // the attempt whose name the document has; -1 for none made
+  uint32_t attempts;    // names tried in the run
+};
+
+TEST(ProcessSpoolFileTest, DocumentsOfOtherRunsAreNeverTouched) {
+  // The clock stands still and the random source gives the same bits, as
+  // for runs started together on machines of one process id: the names the
+  // run picks are known. Entries stand at the first of them, documents of
+  // another run; the document must come out under a fresh name, or not at
+  // all, and every entry keep its bytes and attributes.
+  using platform::kArchive;
+  using platform::kDirectory;
+  using platform::kHidden;
+  using platform::kReadOnly;
+  using platform::kSystem;
+  std::vector<Taken> allTries;
+  for (uint32_t a = 0; a < kDocumentNameTries; ++a) allTries.push_back({a, a % 2 ? kArchive | kHidden : kReadOnly});
+  // And the names after them too, the ordinary ones the naming passes over.
+  std::vector<Taken> moreThanAllTries = allTries;
+  for (uint32_t a = kDocumentNameTries; a < kDocumentNameTries + 30; ++a)
+    moreThanAllTries.push_back({a, a % 3 ? kArchive | kReadOnly : kArchive});
+  const CollisionCase cases[] = {
+      {"no entry: the first name", false, {}, false, 0, 1},
+      // An ordinary file the naming passes over itself; read-only and
+      // hidden ones, and folders, it takes for free, and the creation finds
+      // them taken.
+      {"the first names taken",
+       false,
+       {{0, kArchive},
+        {1, kArchive | kReadOnly},
+        {2, kArchive | kHidden},
+        {3, kDirectory},
+        {4, kHidden | kSystem | kReadOnly}},
+       false,
+       5,
+       6},
+      {"a routed section's first names taken",
+       true,
+       {{1, kArchive | kReadOnly}, {2, kArchive}, {3, kArchive | kHidden}, {4, kDirectory | kHidden}},
+       false,
+       5,
+       6},
+      {"every try taken: no document, and the last name names no file", false, allTries, false, -1,
+       kDocumentNameTries + 1},
+      {"every try and the names after them taken", false, moreThanAllTries, false, -1, kDocumentNameTries + 31},
+      // A folder that refuses files is not tried under another name...
+      {"a refusing folder is tried once", false, {}, true, -1, 1},
+      {"a routed section's refusing folder is tried once", true, {}, true, -1, 2},
+      // ... but a taken name in it is worth one more.
+      {"a taken name in a refusing folder", false, {{0, kArchive | kHidden}}, true, -1, 2},
+  };
+  const platform::LocalTime now{2026, 5, 6, 7, 8, 9, 10};
+  const uint64_t random = 0x5EED5EED5EED5EEDull;
+  for (const CollisionCase& c : cases) {
+    PrintRun run;
+    platform::MemoryServices services;
+    platform::ScopedServices useServices(services);
+    services.SetNow(now);
+    services.SetRandomBits(random);
+    services.SetEnvironment("COMSPEC", "C:\\cmd.exe");
+    const std::string folder = c.routed ? "C:\\Correu" : run.session;
+    ASSERT_TRUE(run.files.AddDirectory(folder));
+    auto nameAt = [&](uint32_t attempt) {
+      return BuildUniqueFileName(folder, "", "htm", UniqueNameSeed(now, services.ProcessNumber(), random, attempt));
+    };
+    std::vector<std::string> before;
+    for (const Taken& t : c.taken) {
+      const std::string path = nameAt(t.attempt);
+      ASSERT_TRUE(t.attributes & kDirectory ? run.files.AddDirectory(path)
+                                            : run.files.AddFile(path, "another run's " + path))
+          << c.name;
+      ASSERT_TRUE(run.files.SetAttributes(path, t.attributes)) << c.name;
+      before.push_back(path);
+    }
+    if (c.refuse) run.files.RefuseCreatingIn(folder);
+    run.inputs.showDocument = !c.routed;
+    run.Process(c.routed ? "SEND ann,C:\\Correu\\\r\n1,Hello,1\r\nPAGE\r\n" : "DEVICE\r\n1,Hello,1\r\nPAGE\r\n");
+
+    for (const Taken& t : c.taken) {
+      const std::string path = nameAt(t.attempt);
+      unsigned attributes = 0;
+      EXPECT_TRUE(platform::FindEntryAttributes(path, &attributes)) << c.name << ": " << path;
+      EXPECT_EQ(attributes, t.attributes) << c.name << ": " << path;
+      EXPECT_EQ(run.files.FileBytes(path), t.attributes & kDirectory ? "" : "another run's " + path) << c.name;
+    }
+    std::vector<std::string> documents = run.Documents(folder);
+    EXPECT_EQ(documents.size(), c.taken.size() + (c.documentAttempt >= 0)) << c.name;
+    EXPECT_EQ(run.state.naming.attempts, c.attempts) << c.name;
+    EXPECT_EQ(services.RandomReads(), 1) << c.name;
+    EXPECT_EQ(run.files.OpenFileCount(), 0) << c.name;
+    if (c.documentAttempt >= 0) {
+      EXPECT_EQ(run.doc.htmlPath, nameAt(static_cast<uint32_t>(c.documentAttempt))) << c.name;
+      EXPECT_EQ(Body(run.files.FileBytes(run.doc.htmlPath)), "Hello\r\n" + kTail) << c.name;
+    } else {
+      // As in a folder that refuses files: the writes went nowhere, and the
+      // path names no file, nor another run's.
+      EXPECT_FALSE(run.files.FileExists(run.doc.htmlPath)) << c.name;
+      EXPECT_FALSE(run.files.DirectoryExists(run.doc.htmlPath)) << c.name;
+    }
+    // The viewer is handed the document's own path, made or not.
+    const std::vector<std::string> expected =
+        c.routed ? std::vector<std::string>{} : std::vector<std::string>{"C:\\cmd.exe /C USTART " + run.doc.htmlPath};
+    EXPECT_EQ(services.CommandLines(), expected) << c.name;
   }
 }
 

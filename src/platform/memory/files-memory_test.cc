@@ -119,8 +119,11 @@ TEST(MemoryFileSystemTest, FoldersAndFilesStayApart) {
     EXPECT_EQ(platform::OpenExistingForReading(path), 0) << path;
     EXPECT_EQ(platform::OpenOrCreateForUpdate(path), 0) << path;
     EXPECT_EQ(platform::CreateOrEmptyForWriting(path), 0) << path;
+    EXPECT_EQ(platform::CreateNewForWriting(path), 0) << path;
   }
   EXPECT_EQ(platform::CreateOrEmptyForWriting("C:\\D\\file\\inner"), 0);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\D\\file\\inner"), 0);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\Missing\\new"), 0);
   EXPECT_EQ(platform::CreateOrEmptyForWriting("C:\\Missing\\new"), 0);
   EXPECT_FALSE(platform::MakeDirectory("C:\\Missing\\Sub"));
   EXPECT_FALSE(platform::MakeDirectory("C:\\D\\file"));
@@ -130,6 +133,53 @@ TEST(MemoryFileSystemTest, FoldersAndFilesStayApart) {
   EXPECT_TRUE(files.FileExists("C:\\D\\FILE"));
   EXPECT_TRUE(files.DirectoryExists("C:\\D"));
   EXPECT_EQ(files.FileBytes("C:\\D\\file"), "x");
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+TEST(MemoryFileSystemTest, ANewFileTakesOnlyAFreeName) {
+  // Any entry of the name, file or folder of any attributes, in any letter
+  // case, makes the creation fail and stays as it was.
+  MemoryFileSystem files;
+  ScopedFileSystem use(files);
+  const struct {
+    const char* path;
+    unsigned attributes;
+    bool folder;
+  } entries[] = {
+      {"C:\\D\\plain.htm", platform::kArchive, false},
+      {"C:\\D\\ronly.htm", platform::kArchive | platform::kReadOnly, false},
+      {"C:\\D\\hidden.htm", platform::kArchive | platform::kHidden, false},
+      {"C:\\D\\system.htm", platform::kSystem | platform::kHidden | platform::kReadOnly, false},
+      {"C:\\D\\bare.htm", 0, false},
+      {"C:\\D\\folder.htm", platform::kDirectory, true},
+      {"C:\\D\\hidden folder.htm", platform::kDirectory | platform::kHidden | platform::kReadOnly, true},
+  };
+  for (const auto& e : entries) {
+    ASSERT_TRUE(e.folder ? files.AddDirectory(e.path) : files.AddFile(e.path, e.path)) << e.path;
+    ASSERT_TRUE(files.SetAttributes(e.path, e.attributes)) << e.path;
+  }
+  for (const auto& e : entries) {
+    std::string upper = e.path;
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    for (const std::string& path : {std::string(e.path), upper, std::string(e.path) + " ."})
+      EXPECT_EQ(platform::CreateNewForWriting(path), 0) << path;
+    unsigned attributes = 0;
+    ASSERT_TRUE(platform::FindEntryAttributes(e.path, &attributes)) << e.path;
+    EXPECT_EQ(attributes, e.attributes) << e.path;
+    EXPECT_EQ(files.FileBytes(e.path), e.folder ? "" : e.path) << e.path;
+  }
+  // A free name is made, as an ordinary empty file, and is taken from then on.
+  platform::FileNumber file = platform::CreateNewForWriting("C:\\D\\New.htm");
+  ASSERT_NE(file, 0);
+  EXPECT_TRUE(platform::WriteBytes(file, "new", 3));
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\D\\NEW.HTM"), 0);
+  platform::CloseFile(file);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\D\\new.htm"), 0);
+  EXPECT_EQ(files.FileBytes("C:\\D\\new.htm"), "new");
+  unsigned attributes = 0;
+  ASSERT_TRUE(platform::FindEntryAttributes("C:\\D\\new.htm", &attributes));
+  EXPECT_EQ(attributes, platform::kArchive);
+  EXPECT_EQ(files.List("C:\\D").size(), 8u);
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
@@ -147,6 +197,7 @@ TEST(MemoryFileSystemTest, FailuresOnDemand) {
   platform::CloseFile(file);
   EXPECT_EQ(platform::OpenOrCreateForUpdate("C:\\D\\locked"), 0);
   EXPECT_EQ(platform::CreateOrEmptyForWriting("C:\\D\\locked"), 0);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\D\\LOCKED"), 0);
   EXPECT_FALSE(platform::RemoveFile("C:\\D\\locked"));
   EXPECT_EQ(files.FileBytes("C:\\D\\locked"), "kept");
   unsigned attributes = 0;
@@ -156,6 +207,8 @@ TEST(MemoryFileSystemTest, FailuresOnDemand) {
   // A folder where nothing may be created still gives its files.
   files.RefuseCreatingIn("C:\\Shut");
   EXPECT_EQ(platform::CreateOrEmptyForWriting("C:\\Shut\\new"), 0);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\Shut\\new"), 0);
+  EXPECT_EQ(platform::CreateNewForWriting("C:\\Shut\\Old"), 0);  // taken, and nothing may be made there
   EXPECT_EQ(platform::OpenOrCreateForUpdate("C:\\Shut\\new"), 0);
   EXPECT_FALSE(platform::MakeDirectory("C:\\Shut\\Sub"));
   EXPECT_EQ(ReadAll("C:\\Shut\\OLD"), "old");

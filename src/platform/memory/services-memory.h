@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Services held in memory, for tests and fuzzing (put in use with
 // ScopedServices): an environment of its
-// own, a clock that stands still, a fixed process number, and programs
-// that are never started, only recorded with their command lines.
+// own, a clock that stands still, a fixed process number, random bits set
+// by the test, and programs that are never started, only recorded with
+// their command lines.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +15,18 @@
 
 namespace platform {
 
-/// Starts with an empty environment, the clock at 2026-01-02 03:04:05.006
-/// and process number 4242; every program "starts" and ends at once.
+/// Starts with an empty environment, the clock at 2026-01-02 03:04:05.006,
+/// process number 4242 and random bits 0 (names then come out as they
+/// would without a random source); every program "starts" and ends at once.
 class MemoryServices : public Services {
  public:
   std::string Environment(const std::string& name) override;
   LocalTime Now() override { return now_; }
   uint32_t ProcessNumber() override { return processNumber_; }
+  uint64_t RandomBits() override {
+    ++randomReads_;
+    return randomBits_;
+  }
   bool RunAndWait(const std::string& commandLine) override;
 
   /// Sets a variable; names are compared without regard to letter case, as on Windows.
@@ -29,6 +35,10 @@ class MemoryServices : public Services {
   void UnsetEnvironment(const std::string& name);
   void SetNow(const LocalTime& now) { now_ = now; }
   void SetProcessNumber(uint32_t number) { processNumber_ = number; }
+  /// What every later reading of the random source gives.
+  void SetRandomBits(uint64_t bits) { randomBits_ = bits; }
+  /// How often the random source was read.
+  int RandomReads() const { return randomReads_; }
   /// From now on programs fail to start (they are still recorded).
   void RefuseStarting(bool refuse) { refuseStarting_ = refuse; }
 
@@ -39,6 +49,8 @@ class MemoryServices : public Services {
   std::map<std::string, std::string> environment_;  // by folded name
   LocalTime now_{2026, 1, 2, 3, 4, 5, 6};
   uint32_t processNumber_ = 4242;
+  uint64_t randomBits_ = 0;
+  int randomReads_ = 0;
   bool refuseStarting_ = false;
   std::vector<std::string> commandLines_;
 };
