@@ -3,7 +3,8 @@
 # The test command: installs what is missing (Debian), then checks the layout
 # of the C++ sources, configures, builds and runs the native tests (with the
 # browser tests), runs the static analysis, the sanitizer tests and the
-# Windows tests under Wine. Exits non-zero on any failure.
+# Windows tests under Wine, and builds the packages twice to compare them.
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -30,6 +31,14 @@ install_missing " for the browser tests" chromium poppler-utils imagemagick font
 # which they install with npm.
 command -v npm >/dev/null 2>&1 || install_missing " for printing on A4 and measuring the screen" nodejs npm ||
   echo "== could not install them: the browser tests will be skipped"
+# The packaging makes the MSI with wixl and msitools (faketime stamps it),
+# packs the archives in order with python3; the package test signs with
+# osslsigncode and a certificate made by openssl.
+install_missing " for the packages" wixl msitools faketime python3 osslsigncode openssl ||
+  echo "== could not install them: the MSI and the signatures will not be checked"
+# Shows what differs when two builds of the same sources do not give the same bytes.
+install_missing " to show differences between builds" diffoscope-minimal ||
+  echo "== could not install it: a difference between builds is shown by cmp"
 # Wine takes its OEM code page (850) from this locale.
 if ! locale -a 2>/dev/null | grep -qi '^ca_ES\.utf-\?8$'; then
   $sudo sed -i 's/^# *ca_ES.UTF-8 UTF-8/ca_ES.UTF-8 UTF-8/' /etc/locale.gen
@@ -103,6 +112,7 @@ run linux
 check "static analysis (tools/check-tidy)" tools/check-tidy
 run sanitize
 run windows
+check "reproducible packages (tools/check-reproducible)" tools/check-reproducible
 fuzz
 
 echo "== summary"

@@ -1,8 +1,13 @@
 # SPDX-License-Identifier: MIT
-# The release package: the version resource of orvprint.exe, what is installed
-# where, and the CPack settings. The windows build packs orvprint-<version>-win64.zip,
-# a Linux build orvprint-<version>-linux-<processor>.tar.gz and a .deb; all of it
-# is written into the build folder (`cmake --build --preset X --target package`).
+# The release package: the resources of orvprint.exe, what is installed where,
+# and the CPack settings. The windows build packs orvprint-<version>-win64.zip
+# and the MSI orvprint-<version>-win64.msi, a Linux build
+# orvprint-<version>-linux-<processor>.tar.gz and a .deb, each with SHA256SUMS
+# beside them; all of it is written into the build folder
+# (`cmake --build --preset X --target package`). The same commit gives the same
+# bytes (cmake/reproducible.cmake, packaging/before-packing.cmake and
+# after-packing.cmake); orvprint.exe and the MSI are signed when a key is
+# given (packaging/sign.cmake).
 include(GNUInstallDirs)
 
 set(ORVPRINT_DESCRIPTION "Turns the suite's printer spool file into an HTML document")
@@ -17,10 +22,23 @@ if(NOT ORVPRINT_LICENSE MATCHES "\n(Copyright [^\n]+)\n")
   message(FATAL_ERROR "LICENSE holds no copyright line")
 endif()
 set(ORVPRINT_COPYRIGHT "${CMAKE_MATCH_1}")
+# The publisher an installer names: the holder of that copyright.
+string(REGEX REPLACE "^Copyright (\\(c\\) )?[0-9, -]+ " "" ORVPRINT_MANUFACTURER "${ORVPRINT_COPYRIGHT}")
+
+# A publisher's certificate and key for signing orvprint.exe and the MSI; the
+# environment variables of the same names serve when these are empty.
+set(ORVPRINT_SIGN_PFX "" CACHE FILEPATH "PKCS#12 file with the certificate and key that sign orvprint.exe and the MSI")
+set(ORVPRINT_SIGN_CERT "" CACHE FILEPATH "Certificate (chain) that signs orvprint.exe and the MSI, with ORVPRINT_SIGN_KEY")
+set(ORVPRINT_SIGN_KEY "" CACHE FILEPATH "Private key of ORVPRINT_SIGN_CERT")
+set(ORVPRINT_SIGN_PASSWORD_FILE "" CACHE FILEPATH "File holding the password of the PFX or the key")
+set(ORVPRINT_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server for the signatures")
 
 if(WIN32)
-  # The version a Windows user sees in the Details tab of the file's properties.
+  # The application manifest, and the version a Windows user sees in the
+  # Details tab of the file's properties.
   enable_language(RC)
+  set(ORVPRINT_MANIFEST ${PROJECT_BINARY_DIR}/packaging/orvprint.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/orvprint.manifest.in ${ORVPRINT_MANIFEST} @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/orvprint.rc.in
                  ${PROJECT_BINARY_DIR}/packaging/orvprint.rc @ONLY)
   target_sources(orvprint PRIVATE ${PROJECT_BINARY_DIR}/packaging/orvprint.rc)
@@ -107,6 +125,17 @@ an HTML document styled for screen and print, shows its progress in a small
 box on the console and hands the document to the suite's viewer command.
 The suite's command interpreter and viewer command are in
 /usr/libexec/orvprint.")
+
+# The same bytes from the same commit: every time is SOURCE_DATE_EPOCH, the
+# modes are set whatever the umask; then the MSI and the checksums.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-project.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/before-packing.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/after-packing.cmake)
+set(CPACK_ORVPRINT_SOURCE_DATE_EPOCH ${ORVPRINT_SOURCE_DATE_EPOCH})
+set(CPACK_ORVPRINT_MANUFACTURER "${ORVPRINT_MANUFACTURER}")
+foreach(setting PFX CERT KEY PASSWORD_FILE TIMESTAMP_URL)
+  set(CPACK_ORVPRINT_SIGN_${setting} "${ORVPRINT_SIGN_${setting}}")
+endforeach()
 
 # The source package would otherwise take in build folders and the history.
 set(CPACK_SOURCE_GENERATOR TGZ)

@@ -2,13 +2,15 @@
 // Reads the version resource of a Windows program the way the file's
 // properties do, for the package test:
 //
-//   version_info PROGRAM OUTPUT
+//   version_info PROGRAM OUTPUT [MANIFEST]
 //
 // writes to OUTPUT one "name=value" line each for the fixed file and product
 // versions, the language of the first translation and the strings of that
-// translation's table, in UTF-8. Exits with 1 when the program has no
-// version resource. The output goes to a file because a console under Wine
-// would change the line ends.
+// translation's table, in UTF-8, and to MANIFEST the bytes of the program's
+// application manifest as the loader finds it (resource 1 of RT_MANIFEST).
+// Exits with 1 when the program has no version resource, or not exactly one
+// manifest. The output goes to files because a console under Wine would
+// change the line ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,10 +45,36 @@ std::string Quad(DWORD high, DWORD low) {
   return text;
 }
 
+BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// The one manifest of `program`, or false when it has none or several.
+bool ReadManifest(const std::wstring& program, std::string& manifest) {
+  HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!module) return false;
+  int count = 0;
+  EnumResourceNamesW(module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&count));
+  HRSRC found = FindResourceW(module, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (bytes) manifest.assign(static_cast<const char*>(bytes), SizeofResource(module, found));
+  FreeLibrary(module);
+  return count == 1 && bytes;
+}
+
+bool SaveFile(const char* path, const std::string& bytes) {
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
   std::wstring program = Wide(argv[1]);
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
@@ -82,9 +110,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  FILE* file = std::fopen(argv[2], "wb");
-  if (!file) return 2;
-  std::fwrite(out.data(), 1, out.size(), file);
-  std::fclose(file);
+  if (!SaveFile(argv[2], out)) return 2;
+  if (argc == 4) {
+    std::string manifest;
+    if (!ReadManifest(program, manifest)) return 1;
+    if (!SaveFile(argv[3], manifest)) return 2;
+  }
   return 0;
 }
