@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
@@ -46,7 +47,7 @@ void DocumentOutput::ReleaseHeld() {
   if (!holding_) return;
   holding_ = false;
   if (heldAt_ >= flushed_ && held_.size() <= kBufferSize - used_) {
-    char* at = buffer_.get() + (heldAt_ - flushed_);
+    char* at = buffer_.bytes_.get() + (heldAt_ - flushed_);
     std::memmove(at + held_.size(), at, used_ - static_cast<size_t>(heldAt_ - flushed_));
     std::memcpy(at, held_.data(), held_.size());
     used_ += held_.size();
@@ -64,7 +65,7 @@ void DocumentOutput::Append(const char* data, size_t size) {
   while (size > 0) {
     const size_t n = std::min(size, kDocumentFlushSize);
     if (kBufferSize - used_ < n) Flush();
-    std::memcpy(buffer_.get() + used_, data, n);
+    std::memcpy(buffer_.bytes_.get() + used_, data, n);
     Commit(n);
     data += n;
     size -= n;
@@ -73,13 +74,23 @@ void DocumentOutput::Append(const char* data, size_t size) {
 
 void DocumentOutput::Open(const ByteString& path) {
   Close();
-  if (!buffer_) buffer_.reset(new char[kBufferSize]);
+  if (!buffer_.bytes_) buffer_.bytes_.reset(new char[kBufferSize]);
   used_ = 0;
   DropHeld();
   flushed_ = 0;
   path_ = path;
   file_ = platform::CreateOrEmptyForWriting(path);
   open_ = file_ != 0;
+}
+
+void DocumentOutput::AdoptBuffer(DocumentBuffer& buffer) {
+  if (open_ || !buffer.bytes_) return;
+  buffer_.bytes_ = std::move(buffer.bytes_);
+}
+
+void DocumentOutput::TakeBuffer(DocumentBuffer& buffer) {
+  if (open_) return;
+  buffer.bytes_ = std::move(buffer_.bytes_);
 }
 
 void DocumentOutput::Write(const char* data, size_t size) {
@@ -116,7 +127,7 @@ void DocumentOutput::DropHeld() {
 
 void DocumentOutput::Flush() {
   if (open_ && used_ > 0) {
-    platform::WriteBytes(file_, buffer_.get(), used_);
+    platform::WriteBytes(file_, buffer_.bytes_.get(), used_);
     flushed_ += static_cast<int64_t>(used_);
   }
   used_ = 0;
