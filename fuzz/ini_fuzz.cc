@@ -57,7 +57,9 @@ FUZZ_UNTRACED std::string WithoutTrailingSpaces(const std::string& text) {
   return text.substr(0, n);
 }
 
-FUZZ_UNTRACED std::string WithoutSpaces(const std::string& text) { return WithoutTrailingSpaces(WithoutLeadingSpaces(text)); }
+FUZZ_UNTRACED std::string WithoutSpaces(const std::string& text) {
+  return WithoutTrailingSpaces(WithoutLeadingSpaces(text));
+}
 
 // The value of `key` in the first section `section` of `data`, read from
 // memory: lines end at CR or CR LF, Ctrl-Z ends the data, ";" starts a

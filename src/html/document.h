@@ -141,8 +141,8 @@ class DocumentOutput {
   platform::FileNumber file_ = 0;
   bool open_ = false;
   DocumentBuffer buffer_;  // kBufferSize bytes once a document was opened
-  size_t used_ = 0;                 // bytes of the buffer written but not yet passed to the file
-  int64_t flushed_ = 0;             // bytes passed to the file since it was opened
+  size_t used_ = 0;        // bytes of the buffer written but not yet passed to the file
+  int64_t flushed_ = 0;    // bytes passed to the file since it was opened
 
   // Bytes held back at a place in the output (the last page-break block):
   // they go there once printed text follows, and are left out when the
