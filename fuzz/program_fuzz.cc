@@ -360,7 +360,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::ScopedFileSystem files(world.files);
     platform::ScopedServices services(world.services);
     // The document buffer is too large for the sanitizer's allocator to
-    // keep: a fresh one would be mapped, zero-filled and unmapped by every
+    // keep: a fresh one would be mapped, faulted in and unmapped by every
     // run, most of a run's time.
     static DocumentBuffer documentBuffer;
     RunMainFlow(world.console, documentBuffer);
