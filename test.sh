@@ -85,7 +85,7 @@ fuzz() {
   fi
   local failed=() target
   mkdir -p build/fuzz/findings
-  for target in program_fuzz ini_fuzz window_stack_fuzz number_fuzz; do
+  for target in program_fuzz line_fuzz ini_fuzz window_stack_fuzz number_fuzz; do
     local corpus=build/fuzz/corpus-run/$target
     rm -rf "$corpus" && mkdir -p "$corpus" && cp fuzz/corpus/$target/* "$corpus"/
     echo "== fuzz: $target"

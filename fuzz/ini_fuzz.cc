@@ -8,11 +8,13 @@
 // and the print options are loaded from it. Everything runs on an
 // in-memory file system with in-memory services, so that folders the
 // options create stay in memory.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,7 +32,7 @@ const std::string kFolder = "C:\\SESSIO\\";
 
 // Upper case as the suite's code page has it: a to z, and seven accented
 // letters whose capitals are in the code page.
-std::string Upper(std::string text) {
+FUZZ_UNTRACED std::string Upper(std::string text) {
   static const unsigned char kSmall[] = {132, 148, 129, 130, 164, 134, 135};
   static const unsigned char kCapital[] = {142, 153, 154, 144, 165, 143, 128};
   for (char& c : text) {
@@ -43,25 +45,29 @@ std::string Upper(std::string text) {
 }
 
 // Spaces only are trimmed, never tabs.
-std::string WithoutLeadingSpaces(const std::string& text) {
+FUZZ_UNTRACED std::string WithoutLeadingSpaces(const std::string& text) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   return text.substr(i);
 }
 
-std::string WithoutTrailingSpaces(const std::string& text) {
+FUZZ_UNTRACED std::string WithoutTrailingSpaces(const std::string& text) {
   size_t n = text.size();
   while (n > 0 && text[n - 1] == ' ') --n;
   return text.substr(0, n);
 }
 
-std::string WithoutSpaces(const std::string& text) { return WithoutTrailingSpaces(WithoutLeadingSpaces(text)); }
+FUZZ_UNTRACED std::string WithoutSpaces(const std::string& text) {
+  return WithoutTrailingSpaces(WithoutLeadingSpaces(text));
+}
 
 // The value of `key` in the first section `section` of `data`, read from
 // memory: lines end at CR or CR LF, Ctrl-Z ends the data, ";" starts a
 // comment, names are trimmed and folded.
-std::string ExpectedValue(const std::string& bytes, const std::string& section, const std::string& key) {
-  const std::string data = bytes.substr(0, bytes.find('\x1a'));
+FUZZ_UNTRACED std::string ExpectedValue(const std::string& bytes, const std::string& section, const std::string& key) {
+  // Views of the input, not copies: a look-up is made some thirty times a
+  // run, in inputs of up to a hundred kilobytes and more.
+  const std::string_view data = std::string_view(bytes).substr(0, bytes.find('\x1a'));
   const std::string wantedSection = Upper(WithoutSpaces(section));
   const std::string wantedKey = Upper(WithoutSpaces(key));
   std::string result;
@@ -69,26 +75,26 @@ std::string ExpectedValue(const std::string& bytes, const std::string& section, 
   size_t i = 0;
   while (i < data.size()) {
     size_t end = data.find('\r', i);
-    if (end == std::string::npos) end = data.size();
-    std::string line = data.substr(i, end - i);
+    if (end == std::string_view::npos) end = data.size();
+    std::string_view line = data.substr(i, end - i);
     i = end + 1;
     if (i < data.size() && data[i] == '\n') ++i;
-
-    line = WithoutLeadingSpaces(line.substr(0, line.find(';')));
+    line = line.substr(0, line.find(';'));
+    line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
     if (line.empty()) continue;
     if (!inSection) {
       if (line[0] == '[') {
         const size_t close = line.find(']');
-        const std::string name = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        const std::string name(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         inSection = Upper(WithoutSpaces(name)) == wantedSection;
       }
       continue;
     }
     if (line[0] == '[') break;
     const size_t equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    if (Upper(WithoutTrailingSpaces(line.substr(0, equals))) == wantedKey) {
-      result = line.substr(equals + 1);
+    if (equals == std::string_view::npos) continue;
+    if (Upper(WithoutTrailingSpaces(std::string(line.substr(0, equals)))) == wantedKey) {
+      result = std::string(line.substr(equals + 1));
       break;
     }
   }
@@ -100,7 +106,7 @@ std::string ExpectedValue(const std::string& bytes, const std::string& section, 
 // ends skipped, then a sign and a decimal number with an exponent (E, e, D
 // or d), or an ampersand and a number in another base; rounded to even,
 // held at the ends of the range. Decimal text goes through strtod.
-int16_t ExpectedInt16(const std::string& text) {
+FUZZ_UNTRACED int16_t ExpectedInt16(const std::string& text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
   auto digitIn = [&](size_t at, int base) {
@@ -158,7 +164,7 @@ int16_t ExpectedInt16(const std::string& text) {
 
 // A section and a key named by the input itself: the first bracketed
 // name, and the text before the first "=" after it.
-std::pair<std::string, std::string> NamesFromInput(const std::string& data) {
+FUZZ_UNTRACED std::pair<std::string, std::string> NamesFromInput(const std::string& data) {
   std::pair<std::string, std::string> names;
   const size_t open = data.find('[');
   if (open == std::string::npos) return names;
@@ -196,7 +202,7 @@ void CheckLookUps(platform::MemoryFileSystem& files, const std::string& input) {
   FUZZ_CHECK(files.OpenFileCount() == 0);  // every look-up closes its file
 }
 
-bool EndsInSeparator(const std::string& directory, bool slashCounts) {
+FUZZ_UNTRACED bool EndsInSeparator(const std::string& directory, bool slashCounts) {
   if (directory.empty()) return true;
   const char last = directory.back();
   return last == '\\' || last == ':' || (slashCounts && last == '/');

@@ -32,12 +32,19 @@ void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options
 }
 
 void RunMainFlow(platform::Console& console) {
+  DocumentBuffer documentBuffer;
+  RunMainFlow(console, documentBuffer);
+}
+
+void RunMainFlow(platform::Console& console, DocumentBuffer& documentBuffer) {
   SessionSettings settings;
   PrintOptions options;
   LoadSessionSettings(settings);
   ReadPrintOptions(settings, options);
   ConsoleState consoleState = MakeConsoleState(console, settings.sessionDir, settings.screenColours);
   PrintRunState run;
+  run.doc.output.AdoptBuffer(documentBuffer);
   ProcessSpoolFile(PrintRunInputsOf(settings, options), run, consoleState);
+  run.doc.output.TakeBuffer(documentBuffer);  // every document is closed by now
   FinishPrintRun(settings, options);
 }

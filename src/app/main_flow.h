@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "app/settings.h"
 #include "common/text.h"
+#include "html/document.h"
 #include "platform/console.h"
 #include "spool/print_run.h"
 
@@ -27,3 +28,8 @@ void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options
 /// run with its progress box, then FinishPrintRun. Reports nothing; the
 /// process's exit code does not depend on it.
 void RunMainFlow(platform::Console& console);
+
+/// RunMainFlow with the documents buffered in `documentBuffer`, made by the
+/// first document when empty and left there for the next call: a caller
+/// that runs the flow many times in one process (fuzzing) allocates it once.
+void RunMainFlow(platform::Console& console, DocumentBuffer& documentBuffer);

@@ -29,7 +29,8 @@ TEST(MailProgramCommandTest, JoinsTheProgramFolderAndQuotesBlanks) {
 }
 
 // One run per row: the documents made, the programs started, the screen
-// and the host's files afterwards.
+// and the host's files afterwards. The rows share one document buffer, as
+// the runs of a fuzz target do: made by the first, written over by the next.
 TEST(RunMainFlowTest, RunsSettingsOptionsPrintRunAndEnd) {
   struct Case {
     const char* name;
@@ -48,6 +49,7 @@ TEST(RunMainFlowTest, RunsSettingsOptionsPrintRunAndEnd) {
       // The interpreter would expand %NAME%: no hand-off.
       {"folder with a percent", "0", "C:\\S\\100%", 9, 0, {}},
   };
+  DocumentBuffer documentBuffer;
   for (const Case& c : cases) {
     platform::MemoryFileSystem files;
     platform::MemoryServices services;
@@ -67,7 +69,7 @@ TEST(RunMainFlowTest, RunsSettingsOptionsPrintRunAndEnd) {
     {
       platform::ScopedFileSystem useFiles(files);
       platform::ScopedServices useServices(services);
-      RunMainFlow(console);
+      RunMainFlow(console, documentBuffer);
     }
     EXPECT_EQ(files.OpenFileCount(), 0) << c.name;
     EXPECT_TRUE(console.SameCells(before)) << c.name;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
@@ -47,7 +48,7 @@ void DocumentOutput::ReleaseHeld() {
   if (!holding_) return;
   holding_ = false;
   if (heldAt_ >= flushed_ && held_.size() <= kBufferSize - used_) {
-    char* at = buffer_.get() + (heldAt_ - flushed_);
+    char* at = buffer_.bytes_.get() + (heldAt_ - flushed_);
     std::memmove(at + held_.size(), at, used_ - static_cast<size_t>(heldAt_ - flushed_));
     std::memcpy(at, held_.data(), held_.size());
     used_ += held_.size();
@@ -65,7 +66,7 @@ void DocumentOutput::Append(const char* data, size_t size) {
   while (size > 0) {
     const size_t n = std::min(size, kDocumentFlushSize);
     if (kBufferSize - used_ < n) Flush();
-    std::memcpy(buffer_.get() + used_, data, n);
+    std::memcpy(buffer_.bytes_.get() + used_, data, n);
     Commit(n);
     data += n;
     size -= n;
@@ -74,7 +75,7 @@ void DocumentOutput::Append(const char* data, size_t size) {
 
 DocumentCreation DocumentOutput::Open(const ByteString& path) {
   Close();
-  if (!buffer_) buffer_.reset(new char[kBufferSize]);
+  if (!buffer_.bytes_) buffer_.bytes_.reset(new char[kBufferSize]);
   used_ = 0;
   DropHeld();
   flushed_ = 0;
@@ -86,6 +87,16 @@ DocumentCreation DocumentOutput::Open(const ByteString& path) {
   // refuses files is not tried again under every other name.
   unsigned attributes = 0;
   return platform::FindEntryAttributes(path, &attributes) ? DocumentCreation::kNameTaken : DocumentCreation::kRefused;
+}
+
+void DocumentOutput::AdoptBuffer(DocumentBuffer& buffer) {
+  if (open_ || !buffer.bytes_) return;
+  buffer_.bytes_ = std::move(buffer.bytes_);
+}
+
+void DocumentOutput::TakeBuffer(DocumentBuffer& buffer) {
+  if (open_) return;
+  buffer.bytes_ = std::move(buffer_.bytes_);
 }
 
 void DocumentOutput::Write(const char* data, size_t size) {
@@ -122,7 +133,7 @@ void DocumentOutput::DropHeld() {
 
 void DocumentOutput::Flush() {
   if (open_ && used_ > 0) {
-    platform::WriteBytes(file_, buffer_.get(), used_);
+    platform::WriteBytes(file_, buffer_.bytes_.get(), used_);
     flushed_ += static_cast<int64_t>(used_);
   }
   used_ = 0;

@@ -27,6 +27,19 @@ enum class DocumentCreation {
   kRefused,    // no entry of that name, yet the file could not be made
 };
 
+class DocumentOutput;
+
+/// The memory a document's output is buffered in, made by the first Open
+/// of an output that has none. A caller that makes one print run after
+/// another in one process (the fuzz targets) keeps it from one run to the
+/// next, so that it is allocated once; the program makes one run and one
+/// buffer. Only an output makes one, of the size it needs.
+class DocumentBuffer {
+ private:
+  friend class DocumentOutput;
+  std::unique_ptr<char[]> bytes_;
+};
+
 /// The document file and the bytes on their way to it. Its data belongs to
 /// the procedures below alone: writers append through them and never see
 /// the buffer, the held bytes or the file's length.
@@ -41,6 +54,15 @@ class DocumentOutput {
   platform::FileNumber File() const { return file_; }
   /// Bytes written but not yet passed to the file.
   size_t Buffered() const { return used_; }
+
+  /// Gives the output a buffer an output made earlier (TakeBuffer), so that
+  /// the next Open allocates none; `buffer` is left empty. Only while no
+  /// document is open; an empty one changes nothing.
+  void AdoptBuffer(DocumentBuffer& buffer);
+  /// Hands the output's buffer (none before its first Open) to `buffer`;
+  /// the next Open makes a new one unless another is adopted. Only while no
+  /// document is open.
+  void TakeBuffer(DocumentBuffer& buffer);
 
   /// Ends the output to a document still open (its buffered bytes are
   /// written and the file closed, with no tail), then creates `path`,
@@ -64,7 +86,7 @@ class DocumentOutput {
   char* Room(size_t size) {
     if (holding_) ReleaseHeld();
     if (kBufferSize - used_ < size) Flush();
-    return buffer_.get() + used_;
+    return buffer_.bytes_.get() + used_;
   }
   /// Counts `size` bytes written at Room as output.
   void Commit(size_t size) {
@@ -82,7 +104,7 @@ class DocumentOutput {
     // A tag is a few bytes, and what is buffered stays below the flush size:
     // it fits at once.
     if (bytes.size() <= kDocumentFlushSize) {
-      std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+      std::memcpy(buffer_.bytes_.get() + used_, bytes.data(), bytes.size());
       Commit(bytes.size());
       return;
     }
@@ -93,7 +115,7 @@ class DocumentOutput {
   /// bytes, of which the first `size` are the tag.
   void WriteShortTag(const char* bytes, size_t size) {
     if (!open_) return;
-    std::memcpy(buffer_.get() + used_, bytes, 4);  // below the flush size there is room for four
+    std::memcpy(buffer_.bytes_.get() + used_, bytes, 4);  // below the flush size there is room for four
     Commit(size);
   }
 
@@ -127,9 +149,9 @@ class DocumentOutput {
   ByteString path_;  // where the file was created: read back to insert held bytes
   platform::FileNumber file_ = 0;
   bool open_ = false;
-  std::unique_ptr<char[]> buffer_;  // kBufferSize bytes once a document was opened
-  size_t used_ = 0;                 // bytes of the buffer written but not yet passed to the file
-  int64_t flushed_ = 0;             // bytes passed to the file since it was opened
+  DocumentBuffer buffer_;  // kBufferSize bytes once a document was opened
+  size_t used_ = 0;        // bytes of the buffer written but not yet passed to the file
+  int64_t flushed_ = 0;    // bytes passed to the file since it was opened
 
   // Bytes held back at a place in the output (the last page-break block):
   // they go there once printed text follows, and are left out when the

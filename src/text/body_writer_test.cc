@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,15 +44,19 @@ struct BodyCase {
 };
 
 // Each text handed over as the caller's own string, or as a view of bytes
-// that must stay as they are, as the print run hands them.
+// that must stay as they are, as the print run hands them. The view's bytes
+// are a heap block of exactly their size, so that the sanitizer build sees
+// a read of the byte after a text (a string would have its terminator there).
 void RunCalls(DocumentState& doc, const std::vector<Call>& calls, bool asView) {
   for (const Call& c : calls) {
     if (!c.fillText.empty()) SetLeaderFill(doc, static_cast<int16_t>(c.fillColumn), c.fillText);
-    std::string text = c.text;
     if (asView) {
-      WriteBodyText(doc, c.column, ByteView(text), c.newlines);
-      EXPECT_EQ(text, c.text);
+      const std::unique_ptr<char[]> bytes(new char[c.text.size()]);
+      std::copy(c.text.begin(), c.text.end(), bytes.get());
+      WriteBodyText(doc, c.column, ByteView(bytes.get(), c.text.size()), c.newlines);
+      EXPECT_EQ(std::string(bytes.get(), c.text.size()), c.text);
     } else {
+      std::string text = c.text;
       WriteBodyText(doc, c.column, text, c.newlines);
     }
   }
@@ -199,6 +205,14 @@ TEST(WriteBodyTextTest, TurnsDashAndEqualsLinesIntoRules) {
        0,
        1},
       {"copies that never pair", {{1, "", 1, "-=", 4}}, "-=-=\r\n", 0, 1},
+      // The sign looked for in pairs is the text's last byte.
+      {"a double rule ending in a lone dash", {{1, "a == b -", 1}}, "a " + Repeat(kDouble, 2) + " b -\r\n", 0, 1},
+      {"dashes ending in a lone equals sign", {{1, "-- =", 1}}, "-- =\r\n", 0, 1},
+      {"a long text ending in a lone dash",
+       {{1, std::string(70, 'x') + " == -", 1}},
+       std::string(70, 'x') + " " + Repeat(kDouble, 2) + " -\r\n",
+       0,
+       1},
   });
 }
 
