@@ -71,8 +71,9 @@ class PosixFileSystem : public FileSystem {
     // Opened without blocking, so that a pipe with no writer or a device
     // cannot hold the program up; only a plain file is kept.
     int fd;
-    do fd = openat(resolved.folder, resolved.name.c_str(),
-                   access | (access == O_RDONLY ? 0 : O_CREAT) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    do
+      fd = openat(resolved.folder, resolved.name.c_str(),
+                  access | (access == O_RDONLY ? 0 : O_CREAT) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
     struct stat st;
