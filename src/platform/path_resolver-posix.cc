@@ -23,10 +23,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <unordered_map>
@@ -48,8 +50,15 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // Folders kept open at once, each with its index; the least recently used
 // goes first. Enough for a run that routes its sections to a few dozen
-// customers' folders in turn, and few beside the descriptors a process has.
+// customers' folders in turn; never more than an eighth of the descriptors
+// the process may open, so that the documents always find one.
 constexpr size_t kKeptFolders = 64;
+
+size_t KeptFolders() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kKeptFolders;
+  return std::max<size_t>(2, std::min<size_t>(kKeptFolders, static_cast<size_t>(limit.rlim_cur / 8)));
+}
 
 // A change this close to the reading of a folder might share its stamps
 // with a later change (coarse clocks step every 1 to 10 ms).
@@ -93,7 +102,7 @@ struct Folder {
 };
 
 struct Resolver {
-  Resolver() : folders(kKeptFolders) {}
+  Resolver() : folders(KeptFolders()) {}
   std::vector<Folder> folders;  // never resized: a slot stays where it is
   uint64_t uses = 0;
   // The path resolved last: the slot of its folder, that folder's key and
