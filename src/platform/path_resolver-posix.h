@@ -39,7 +39,7 @@ struct ResolvedPath {
 ResolvedPath ResolvePath(const std::string& path);
 
 /// Resolves the folders of `path` only: `name` is the last name as written
-/// ("." for the folder itself) and `exists` is left false, for a caller
+/// and `exists` is true only for the folder itself ("."), for a caller
 /// whose own system call on that name tells whether it is there (an
 /// exclusive creation, a status query), so that it is not asked twice.
 /// FindMatchingName then tells whether it is there in another letter case.
