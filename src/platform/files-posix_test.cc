@@ -234,6 +234,7 @@ void WaitForTick() {
 
 TEST_F(PosixFolderTest, KeptFoldersFollowWhatOthersDo) {
   using S = FolderStep;
+  const std::string tooLong = "a\\" + std::string(NAME_MAX + 1, 'x');
   const FolderSession sessions[] = {
       {"up and down the kept folders",
        {{S::kMakeFolder, "a", true},
@@ -309,6 +310,7 @@ TEST_F(PosixFolderTest, KeptFoldersFollowWhatOthersDo) {
         {S::kMakeFolder, "a\\sub", false},
         {S::kMakeFolder, "a\\SUB", false},
         {S::kCreateNew, "a\\SUB\\x.htm", true},
+        {S::kMakeFolder, tooLong.c_str(), false},
         {S::kOther, "test -f a/sub/x.htm && grep -qx other a/two.htm", true}}},
   };
   for (const FolderSession& session : sessions) {

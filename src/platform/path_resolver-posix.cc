@@ -149,7 +149,6 @@ void Drop(Resolver& r, Folder& f) {
   f.key.clear();
   f.resolved.clear();
   f.indexed = false;
-  f.racy = false;
   f.ownStamp = Stamp();
   f.byFoldedName.clear();
   f.twins.clear();
