@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The system's file system on POSIX: every operation works relative to the
-// folder the resolver found, on the entry name it found there.
+// folder the resolver found, on the entry name it found there; an
+// operation whose own call tells whether the name is there (a creation, a
+// status query) asks the resolver only for the other spellings of it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -17,17 +19,32 @@ namespace {
 
 int Descriptor(FileHandle handle) { return static_cast<int>(handle); }
 
-// O_EXCL makes the creation one step, on NFS too (version 3 and later): of
-// two processes creating the name, one fails. An entry of the name in any
-// letter case counts as taken. A file made this way is a new plain file,
-// so it needs neither the non-blocking open nor the type test.
-bool CreateNew(const ResolvedPath& resolved, FileHandle& handle) {
-  if (resolved.exists) return false;
+// Creates the entry `resolved` names as a new plain file, opened with
+// `access`, only when no entry of the name is there: -1 when it cannot be
+// made or the name is taken (errno EEXIST). O_EXCL makes the creation one
+// step, on NFS too (version 3 and later): of two processes creating the
+// name, one fails. A file made this way is a new plain file, so it needs
+// neither the non-blocking open nor the type test.
+int CreateExclusive(const ResolvedPath& resolved, int access) {
   int fd;
-  do fd = openat(resolved.folder, resolved.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+  do fd = openat(resolved.folder, resolved.name.c_str(), access | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
   while (fd < 0 && errno == EINTR);
+  if (fd >= 0) {
+    NoteEntryCreated(resolved);
+  } else if (errno == EEXIST) {
+    NoteNameTaken(resolved);
+    errno = EEXIST;
+  }
+  return fd;
+}
+
+// An entry of the name in any letter case counts as taken. The exact name
+// is left to the creation itself.
+bool CreateNew(const std::string& path, FileHandle& handle) {
+  ResolvedPath resolved = ResolveFolder(path);
+  if (resolved.folder < 0 || resolved.exists || !FindMatchingName(resolved).empty()) return false;
+  const int fd = CreateExclusive(resolved, O_WRONLY);
   if (fd < 0) return false;
-  NoteEntryCreated(resolved);
   handle = fd;
   return true;
 }
@@ -35,19 +52,30 @@ bool CreateNew(const ResolvedPath& resolved, FileHandle& handle) {
 class PosixFileSystem : public FileSystem {
  public:
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
+    if (mode == OpenMode::kCreateNewForWriting) return CreateNew(path, handle);
     ResolvedPath resolved = ResolvePath(path);
-    if (resolved.folder < 0) return false;
-    if (mode == OpenMode::kCreateNewForWriting) return CreateNew(resolved, handle);
-    int flags = mode == OpenMode::kExistingForReading  ? O_RDONLY
-                : mode == OpenMode::kOrCreateForUpdate ? O_RDWR | O_CREAT
-                                                       : O_WRONLY | O_CREAT;
+    if (resolved.folder < 0 || (mode == OpenMode::kExistingForReading && !resolved.exists)) return false;
+    const int access = mode == OpenMode::kExistingForReading  ? O_RDONLY
+                       : mode == OpenMode::kOrCreateForUpdate ? O_RDWR
+                                                              : O_WRONLY;
+    // A file missing a moment ago is made in one call; one that another
+    // program made meanwhile is opened as any other.
+    if (!resolved.exists) {
+      const int fd = CreateExclusive(resolved, access);
+      if (fd >= 0) {
+        handle = fd;
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
     // Opened without blocking, so that a pipe with no writer or a device
     // cannot hold the program up; only a plain file is kept.
     int fd;
-    do fd = openat(resolved.folder, resolved.name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    do
+      fd = openat(resolved.folder, resolved.name.c_str(),
+                  access | (access == O_RDONLY ? 0 : O_CREAT) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
-    if (!resolved.exists) NoteEntryCreated(resolved);
     struct stat st;
     int status = fcntl(fd, F_GETFL);
     // A file that is empty already is not truncated: on ext4 a truncation
@@ -100,17 +128,32 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool MakeDirectory(const std::string& path) override {
-    ResolvedPath resolved = ResolvePath(path);
-    if (resolved.folder < 0 || resolved.exists || mkdirat(resolved.folder, resolved.name.c_str(), 0777) != 0)
+    // A folder held open that the path still leads to is there: making it
+    // again could only fail.
+    if (IsKnownFolder(path)) return false;
+    ResolvedPath resolved = ResolveFolder(path);
+    if (resolved.folder < 0 || resolved.exists || !FindMatchingName(resolved).empty()) return false;
+    if (mkdirat(resolved.folder, resolved.name.c_str(), 0777) != 0) {
+      if (errno == EEXIST) NoteNameTaken(resolved);
       return false;
+    }
     NoteEntryCreated(resolved);
+    NoteFolderCreated(resolved);
     return true;
   }
 
   bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {
-    ResolvedPath resolved = ResolvePath(path);
+    ResolvedPath resolved = ResolveFolder(path);
+    if (resolved.folder < 0) return false;
+    // The name as written first; another spelling only when it is not there.
+    std::string name = resolved.name;
     struct stat st;
-    if (resolved.folder < 0 || fstatat(resolved.folder, resolved.name.c_str(), &st, 0) != 0) return false;
+    if (fstatat(resolved.folder, name.c_str(), &st, 0) != 0) {
+      if (errno != ENOENT) return false;
+      name = FindMatchingName(resolved);
+      // The name itself is there only as a link that leads nowhere.
+      if (name.empty() || name == resolved.name || fstatat(resolved.folder, name.c_str(), &st, 0) != 0) return false;
+    }
     unsigned a = 0;
     if (S_ISDIR(st.st_mode))
       a |= kDirectory;
@@ -120,7 +163,6 @@ class PosixFileSystem : public FileSystem {
       a |= kSystem;
     if (!(st.st_mode & S_IWUSR)) a |= kReadOnly;
     // A name that begins with a full stop is hidden on POSIX systems.
-    const std::string& name = resolved.name;
     if (!name.empty() && name[0] == '.' && name != "." && name != "..") a |= kHidden;
     *attributes = a;
     return true;

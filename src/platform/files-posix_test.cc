@@ -6,11 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/path_resolver-posix.h"
 #include "platform/platform.h"
@@ -205,6 +208,146 @@ TEST_F(PosixFolderTest, DeepFoldersAndTheFolderKeptOpen) {
   EXPECT_EQ(stat((folder_ + "/rel/sub").c_str(), &st), 0);
   EXPECT_NE(stat((folder_ + "/rel/sub2").c_str(), &st), 0);
   EXPECT_EQ(stat((other.path() + "/rel/sub").c_str(), &st), 0);
+}
+
+// One step of a session with the folders the resolver keeps open: the
+// program's own operation on a path under the test folder, or another
+// program's work there (a shell command run in the folder), and what it gives.
+struct FolderStep {
+  enum Kind { kMakeFolder, kCreateNew, kFind, kOther, kTick } kind;
+  const char* what;  // a path with backslashes, or a shell command
+  bool expected;
+};
+
+struct FolderSession {
+  const char* name;
+  std::vector<FolderStep> steps;
+};
+
+// Waits for the file system's coarse clock to step, so that another
+// program's change cannot share the stamps of the program's last one on a
+// system whose clock does not give each change a finer time.
+void WaitForTick() {
+  timespec start, now;
+  clock_gettime(CLOCK_REALTIME_COARSE, &start);
+  do {
+    usleep(200);
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  } while (now.tv_sec == start.tv_sec && now.tv_nsec == start.tv_nsec);
+}
+
+TEST_F(PosixFolderTest, KeptFoldersFollowWhatOthersDo) {
+  using S = FolderStep;
+  const std::string tooLong = "a\\" + std::string(NAME_MAX + 1, 'x');
+  const FolderSession sessions[] = {
+      {"up and down the kept folders",
+       {{S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kMakeFolder, "a\\b\\c", true},
+        {S::kCreateNew, "a\\b\\c\\one.htm", true},
+        {S::kMakeFolder, "a\\x", true},
+        {S::kMakeFolder, "a\\x\\y", true},
+        {S::kCreateNew, "a\\x\\y\\two.htm", true},
+        {S::kFind, "a\\B\\C\\ONE.HTM", true},
+        {S::kCreateNew, "a\\b\\c\\One.htm", false},
+        {S::kMakeFolder, "a\\B", false},
+        {S::kFind, "a\\b\\..\\x\\Y\\two.HTM", true},
+        {S::kCreateNew, "a\\b\\c\\..\\..\\x\\.\\y\\three.htm", true},
+        {S::kFind, "a\\x\\y\\three.htm", true},
+        {S::kFind, "a\\b\\c\\three.htm", false},
+        {S::kOther, "test -f a/x/y/three.htm && test -f a/b/c/one.htm", true}}},
+      {"the kept folder renamed and another made under its name",
+       {{S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kCreateNew, "a\\b\\one.htm", true},
+        {S::kOther, "mv a/b a/old && mkdir a/b", true},
+        {S::kFind, "a\\b\\one.htm", false},
+        {S::kMakeFolder, "a\\b", false},
+        {S::kCreateNew, "a\\b\\two.htm", true},
+        {S::kOther, "test -f a/b/two.htm && ! test -e a/old/two.htm", true}}},
+      {"a folder above the kept one renamed",
+       {{S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kMakeFolder, "a\\b\\c", true},
+        {S::kOther, "mv a old", true},
+        {S::kFind, "a\\b\\c", false},
+        {S::kMakeFolder, "a\\b\\c", false},
+        {S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kMakeFolder, "a\\b\\c", true},
+        {S::kCreateNew, "a\\b\\c\\doc.htm", true},
+        {S::kOther, "test -f a/b/c/doc.htm && ! test -e old/b/c/doc.htm", true}}},
+      {"the kept folder removed, then made again by the program",
+       {{S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kCreateNew, "a\\b\\one.htm", true},
+        {S::kOther, "rm -r a/b", true},
+        {S::kCreateNew, "a\\b\\two.htm", false},
+        {S::kMakeFolder, "a\\b", true},
+        {S::kFind, "a\\b\\ONE.HTM", false},
+        {S::kCreateNew, "a\\b\\one.htm", true},
+        {S::kOther, "test -f a/b/one.htm", true}}},
+      {"a folder made by another program between two look-ups",
+       {{S::kMakeFolder, "a", true},
+        {S::kFind, "a\\NEW\\f.txt", false},
+        {S::kOther, "mkdir a/new && touch a/new/f.txt", true},
+        {S::kFind, "a\\NEW\\F.TXT", true},
+        {S::kMakeFolder, "a\\New", false},
+        {S::kCreateNew, "a\\NEW\\g.htm", true},
+        {S::kOther, "test -f a/new/g.htm", true}}},
+      {"a name made by another program in another letter case in a folder just made",
+       {{S::kMakeFolder, "a", true},
+        {S::kMakeFolder, "a\\made", true},
+        {S::kTick, "", true},
+        {S::kOther, "touch a/made/DOC.HTM && mkdir a/made/SUB", true},
+        {S::kFind, "a\\made\\doc.htm", true},
+        {S::kCreateNew, "a\\made\\doc.htm", false},
+        {S::kMakeFolder, "a\\made\\Sub", false},
+        {S::kCreateNew, "a\\made\\sub\\x.htm", true},
+        {S::kOther, "test -f a/made/SUB/x.htm && ! test -e a/made/doc.htm", true}}},
+      {"names taken by another program right after the program's own change",
+       {{S::kMakeFolder, "a", true},
+        {S::kCreateNew, "a\\one.htm", true},
+        {S::kOther, "echo other >a/two.htm && mkdir a/sub", true},
+        {S::kCreateNew, "a\\two.htm", false},
+        {S::kFind, "a\\TWO.HTM", true},
+        {S::kMakeFolder, "a\\sub", false},
+        {S::kMakeFolder, "a\\SUB", false},
+        {S::kCreateNew, "a\\SUB\\x.htm", true},
+        {S::kMakeFolder, tooLong.c_str(), false},
+        {S::kOther, "test -f a/sub/x.htm && grep -qx other a/two.htm", true}}},
+  };
+  for (const FolderSession& session : sessions) {
+    temp_.Clear();
+    for (size_t i = 0; i < session.steps.size(); ++i) {
+      const FolderStep& step = session.steps[i];
+      const std::string path = folder_ + "\\" + step.what;
+      bool got = false;
+      unsigned a = 0;
+      switch (step.kind) {
+        case FolderStep::kMakeFolder:
+          got = platform::MakeDirectory(path);
+          break;
+        case FolderStep::kCreateNew: {
+          platform::FileNumber file = platform::CreateNewForWriting(path);
+          got = file != 0;
+          platform::CloseFile(file);
+          break;
+        }
+        case FolderStep::kFind:
+          got = platform::FindEntryAttributes(path, &a);
+          break;
+        case FolderStep::kOther:
+          got = system(("cd '" + folder_ + "' && " + step.what).c_str()) == 0;
+          break;
+        case FolderStep::kTick:
+          WaitForTick();
+          got = true;
+          break;
+      }
+      EXPECT_EQ(got, step.expected) << session.name << ", step " << i + 1 << ": " << step.what;
+    }
+  }
 }
 
 TEST_F(PosixFolderTest, HiddenAndReadOnlyFiles) {

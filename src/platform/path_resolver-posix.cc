@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Program paths resolved level by level from an open folder, with folder
-// indexes for the letter-case look-up.
+// Program paths resolved level by level from the deepest folder kept open
+// that they pass through, with folder indexes for the letter-case look-up.
+//
+// A kept folder is used only once a status query of its path, made from
+// the current directory (or the root) as the system follows it now, has
+// found that very folder there: one call tells that it was not removed,
+// renamed or replaced, and that a relative path still starts where it did.
 //
 // An index is trusted while the folder's time stamps stay as they were
 // when it was read. Time stamps move in steps (a clock tick), so a folder
@@ -8,19 +13,26 @@
 // "racy" index answers found names but reads the folder again before it
 // says a name is missing. The program's own creations are written into
 // the index at once, with the stamps they leave, so that making thousands
-// of folders in one folder reads it only once.
+// of folders in one folder reads it only once; by the same rule a folder
+// the program has just made is known to be empty, with the stamps it was
+// made with. An exact name is always asked of the system itself (by the
+// open, creation or query that uses it); the index answers only for the
+// other spellings of a name.
 #include "platform/path_resolver-posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/charset.h"
@@ -36,12 +48,24 @@ constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-// Indexes kept at once; the least recently used goes first.
-constexpr size_t kIndexedFolders = 8;
+// Folders kept open at once, each with its index; the least recently used
+// goes first. Enough for a run that routes its sections to a few dozen
+// customers' folders in turn; never more than an eighth of the descriptors
+// the process may open, so that the documents always find one.
+constexpr size_t kKeptFolders = 64;
+
+size_t KeptFolders() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kKeptFolders;
+  return std::max<size_t>(2, std::min<size_t>(kKeptFolders, static_cast<size_t>(limit.rlim_cur / 8)));
+}
 
 // A change this close to the reading of a folder might share its stamps
 // with a later change (coarse clocks step every 1 to 10 ms).
 constexpr int64_t kRacyNanoseconds = 20 * 1000 * 1000;
+
+// Bytes of folder entries read in one call.
+constexpr size_t kEntryBlock = 32 * 1024;
 
 struct Stamp {
   int64_t modified = -1;  // nanoseconds
@@ -54,29 +78,39 @@ int64_t Nanoseconds(const timespec& t) { return static_cast<int64_t>(t.tv_sec) *
 
 Stamp StampOf(const struct stat& st) { return Stamp{Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)}; }
 
-struct FolderIndex {
+struct Folder {
+  int fd = -1;  // -1 while the slot is free
+  // The folder's path as written (code page bytes, "/" for every separator,
+  // ending in "/"; empty for the current directory) and as the system names
+  // it (empty for the current directory).
+  std::string key;
+  std::string resolved;
   dev_t device = 0;
   ino_t inode = 0;
+  Stamp seen;  // the folder's stamps when it was last opened or checked
+  uint64_t lastUse = 0;
+
+  bool indexed = false;
   Stamp stamp;     // the folder's stamps when the index was last known right
   Stamp ownStamp;  // the stamps the program's own last change left
   bool racy = false;
-  uint64_t lastUse = 0;
   std::unordered_map<std::string, std::string> byFoldedName;  // folded code page name -> entry name
+  // Every name of those that differ from another only in letter case
+  // (possible here, not on Windows): the index names the least of them,
+  // and these tell whether the one asked for is there as written.
+  std::unordered_set<std::string> twins;
 };
 
 struct Resolver {
-  // The folder resolved last, kept open: its path as written (code page
-  // bytes, "/" for every separator, ending in "/"; empty for the current
-  // directory) and as the system names it.
-  int folder = -1;
-  std::string key;
-  std::string resolved;
-  bool relative = false;
-  dev_t cwdDevice = 0;  // the current directory a relative key was resolved from
-  ino_t cwdInode = 0;
-
-  std::vector<FolderIndex> indexes;
+  Resolver() : folders(KeptFolders()) {}
+  std::vector<Folder> folders;  // never resized: a slot stays where it is
   uint64_t uses = 0;
+  // The path resolved last: the slot of its folder, that folder's key and
+  // the last name as written.
+  Folder* last = nullptr;
+  std::string lastKey;
+  std::string lastName;
+  std::vector<char> entries;  // read buffer of folder entries
 };
 
 Resolver& State() {
@@ -84,9 +118,9 @@ Resolver& State() {
   return resolver;
 }
 
-int OpenFolder(int at, const char* name) {
+int OpenFolder(int at, const char* name, int extraFlags = 0) {
   int fd;
-  do fd = openat(at, name, kFolderFlags);
+  do fd = openat(at, name, kFolderFlags | extraFlags);
   while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -97,116 +131,180 @@ bool CodePageName(const std::string& utf8, std::string& name) {
   return ConvertCharset(name) == utf8;
 }
 
-FolderIndex* FindIndex(Resolver& r, const struct stat& st) {
-  for (FolderIndex& index : r.indexes)
-    if (index.device == st.st_dev && index.inode == st.st_ino) return &index;
-  return nullptr;
+// Of names that differ only in letter case the same one is always taken.
+void AddName(Folder& f, const std::string& utf8) {
+  std::string name;
+  if (!CodePageName(utf8, name)) return;
+  std::string& found = f.byFoldedName[FoldFileName(name)];
+  if (!found.empty() && found != utf8) {
+    f.twins.insert(found);
+    f.twins.insert(utf8);
+  }
+  if (found.empty() || utf8 < found) found = utf8;
 }
 
-// Reads the folder's names into its index (a new one, or the old one again).
-FolderIndex* ReadIndex(Resolver& r, int folder, const struct stat& st, FolderIndex* index) {
-  if (!index) {
-    if (r.indexes.size() >= kIndexedFolders) {
-      size_t oldest = 0;
-      for (size_t i = 1; i < r.indexes.size(); ++i)
-        if (r.indexes[i].lastUse < r.indexes[oldest].lastUse) oldest = i;
-      r.indexes.erase(r.indexes.begin() + static_cast<std::ptrdiff_t>(oldest));
-    }
-    r.indexes.emplace_back();
-    index = &r.indexes.back();
-    index->device = st.st_dev;
-    index->inode = st.st_ino;
-  }
-  index->byFoldedName.clear();
-  index->stamp = StampOf(st);
-  timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  index->racy = index->stamp != index->ownStamp && Nanoseconds(now) - index->stamp.changed < kRacyNanoseconds;
+void Drop(Resolver& r, Folder& f) {
+  if (f.fd >= 0) close(f.fd);
+  f.fd = -1;
+  f.key.clear();
+  f.resolved.clear();
+  f.indexed = false;
+  f.ownStamp = Stamp();
+  f.byFoldedName.clear();
+  f.twins.clear();
+  if (r.last == &f) r.last = nullptr;
+}
 
-  int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
-  if (!dir) {
-    if (fd >= 0) close(fd);
-    index->racy = true;  // nothing was read: ask again next time
-    return index;
+// A free slot, or the least recently used one but `keep`, emptied.
+Folder& FreeSlot(Resolver& r, const Folder* keep) {
+  Folder* pick = nullptr;
+  for (Folder& f : r.folders) {
+    if (f.fd < 0) return f;
+    if (&f != keep && (!pick || f.lastUse < pick->lastUse)) pick = &f;
   }
-  std::string name;
+  Drop(r, *pick);
+  return *pick;
+}
+
+// Keeps the folder open at `fd`, whose status is `st`; the caller names it.
+Folder& Keep(Resolver& r, int fd, const struct stat& st, const Folder* parent) {
+  Folder& f = FreeSlot(r, parent);
+  f.fd = fd;
+  f.device = st.st_dev;
+  f.inode = st.st_ino;
+  f.seen = StampOf(st);
+  f.lastUse = ++r.uses;
+  return f;
+}
+
+// True when the kept folder's path leads to it still; its stamps are taken
+// on the way. A relative path is followed from the current directory.
+bool Check(Resolver& r, Folder& f) {
+  struct stat st;
+  if (stat(f.resolved.empty() ? "." : f.resolved.c_str(), &st) != 0 || st.st_dev != f.device || st.st_ino != f.inode)
+    return false;
+  f.seen = StampOf(st);
+  f.lastUse = ++r.uses;
+  return true;
+}
+
+// The kept folder with the longest key that `key` begins with.
+Folder* Deepest(Resolver& r, const std::string& key, bool relative) {
+  Folder* best = nullptr;
+  for (Folder& f : r.folders) {
+    if (f.fd < 0 || f.key.size() > key.size() || (best && f.key.size() <= best->key.size())) continue;
+    // The current directory begins every relative key and no other.
+    if (f.key.empty() ? relative : key.compare(0, f.key.size(), f.key) == 0) best = &f;
+  }
+  return best;
+}
+
+// Opens and keeps the folder a key starts from: the root or the current directory.
+Folder* Start(Resolver& r, bool relative) {
+  const int fd = OpenFolder(AT_FDCWD, relative ? "." : "/");
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  Folder& f = Keep(r, fd, st, nullptr);
+  f.key.assign(relative ? "" : "/");
+  f.resolved.assign(f.key);
+  return &f;
+}
+
+// Reads the names of the folder open at `fd` into the index and closes it.
+// False when they could not all be read.
+#ifdef __linux__
+bool ReadNames(Resolver& r, int fd, Folder& f) {
+  // The entries straight from the system: a directory stream would first
+  // query the descriptor's status and flags and set them again.
+  if (r.entries.empty()) r.entries.resize(kEntryBlock);
+  bool complete = false;
+  for (;;) {
+    const ssize_t n = getdents64(fd, r.entries.data(), r.entries.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      complete = n == 0;
+      break;
+    }
+    for (ssize_t at = 0; at < n;) {
+      const auto* entry = reinterpret_cast<const struct dirent64*>(r.entries.data() + at);
+      const std::string utf8 = entry->d_name;
+      if (utf8 != "." && utf8 != "..") AddName(f, utf8);
+      at += entry->d_reclen;
+    }
+  }
+  close(fd);
+  return complete;
+}
+#else
+bool ReadNames(Resolver&, int fd, Folder& f) {
+  DIR* dir = fdopendir(fd);
+  if (!dir) {
+    close(fd);
+    return false;
+  }
   while (dirent* entry = readdir(dir)) {
     const std::string utf8 = entry->d_name;
-    if (utf8 == "." || utf8 == ".." || !CodePageName(utf8, name)) continue;
-    // Of names that differ only in letter case (possible here, not on
-    // Windows) the same one is always taken.
-    std::string& found = index->byFoldedName[FoldFileName(name)];
-    if (found.empty() || utf8 < found) found = utf8;
+    if (utf8 != "." && utf8 != "..") AddName(f, utf8);
   }
   closedir(dir);
-  return index;
+  return true;
+}
+#endif
+
+// Reads the folder's names into its index, under the stamps last seen.
+void ReadIndex(Resolver& r, Folder& f) {
+  f.indexed = true;
+  f.byFoldedName.clear();
+  f.twins.clear();
+  f.stamp = f.seen;
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  f.racy = f.stamp != f.ownStamp && Nanoseconds(now) - f.stamp.changed < kRacyNanoseconds;
+  int fd;
+  do fd = openat(f.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  // Nothing or not everything was read: ask again next time.
+  if (fd < 0 || !ReadNames(r, fd, f)) f.racy = true;
 }
 
-// The name of the entry of `folder` that matches `name` (code page bytes)
-// without regard to letter case; empty when none does.
-std::string FindFolded(Resolver& r, int folder, const std::string& name) {
+// The name of the entry of `f` that matches `name` (code page bytes)
+// without regard to letter case, the name itself first; empty when none
+// does. The folder's stamps must have been seen in this resolution.
+std::string Matching(Resolver& r, Folder& f, const std::string& name) {
   if (name.empty() || name.size() > NAME_MAX) return std::string();
-  struct stat st;
-  if (fstat(folder, &st) != 0) return std::string();
   const std::string folded = FoldFileName(name);
-  FolderIndex* index = FindIndex(r, st);
   bool fresh = false;
-  if (!index || index->stamp != StampOf(st)) {
-    index = ReadIndex(r, folder, st, index);
+  if (!f.indexed || f.stamp != f.seen) {
+    ReadIndex(r, f);
     fresh = true;
   }
-  index->lastUse = ++r.uses;
-  auto hit = index->byFoldedName.find(folded);
-  if (hit != index->byFoldedName.end()) return hit->second;
-  if (index->racy && !fresh) {
-    index = ReadIndex(r, folder, st, index);
-    hit = index->byFoldedName.find(folded);
-    if (hit != index->byFoldedName.end()) return hit->second;
+  auto hit = f.byFoldedName.find(folded);
+  if (hit == f.byFoldedName.end() && f.racy && !fresh) {
+    ReadIndex(r, f);
+    hit = f.byFoldedName.find(folded);
   }
-  return std::string();
-}
-
-void CloseLast(Resolver& r) {
-  if (r.folder >= 0) close(r.folder);
-  r.folder = -1;
-  r.key.clear();
-  r.resolved.clear();
-}
-
-// True when the folder kept open still is what `key` begins with.
-bool CanReuse(Resolver& r, const std::string& key, bool relative) {
-  if (r.folder < 0 || relative != r.relative || key.compare(0, r.key.size(), r.key) != 0) return false;
-  struct stat st;
-  if (fstat(r.folder, &st) != 0 || st.st_nlink == 0) return false;  // removed meanwhile
-  if (!relative) return true;
-  return stat(".", &st) == 0 && st.st_dev == r.cwdDevice && st.st_ino == r.cwdInode;
-}
-
-// Opens the folder a key starts from: the root or the current directory.
-bool Start(Resolver& r, bool relative) {
-  CloseLast(r);
-  r.relative = relative;
-  r.folder = OpenFolder(AT_FDCWD, relative ? "." : "/");
-  if (r.folder < 0) return false;
-  if (relative) {
-    struct stat st;
-    if (fstat(r.folder, &st) != 0) {
-      CloseLast(r);
-      return false;
-    }
-    r.cwdDevice = st.st_dev;
-    r.cwdInode = st.st_ino;
-  } else {
-    r.key = "/";
-    r.resolved = "/";
+  if (hit == f.byFoldedName.end()) return std::string();
+  if (!f.twins.empty()) {
+    std::string utf8 = ConvertCharset(name);
+    if (utf8 != hit->second && f.twins.count(utf8)) return utf8;
   }
-  return true;
+  return hit->second;
+}
+
+// The kept folder of the path resolved last, when `resolved` is that path's.
+Folder* LastFolder(Resolver& r, const ResolvedPath& resolved) {
+  return resolved.folder >= 0 && r.last && r.last->fd == resolved.folder ? r.last : nullptr;
 }
 
 }  // namespace
 
-ResolvedPath ResolvePath(const std::string& path) {
+ResolvedPath ResolveFolder(const std::string& path) {
+  Resolver& r = State();
+  r.last = nullptr;
   ResolvedPath out;
   if (path.empty() || path.size() >= PATH_MAX) return out;  // the system form is no shorter
   std::string slashed = path;
@@ -219,60 +317,116 @@ ResolvedPath ResolvePath(const std::string& path) {
   const std::string name = slashed.substr(lastSlash == std::string::npos ? 0 : lastSlash + 1);
   const bool relative = key.empty() || key[0] != '/';
 
-  Resolver& r = State();
-  if (!CanReuse(r, key, relative) && !Start(r, relative)) return out;
+  // The deepest kept folder on the way that is still where it was; the
+  // others met on the way are let go.
+  Folder* f;
+  for (;;) {
+    f = Deepest(r, key, relative);
+    if (!f) {
+      f = Start(r, relative);
+      if (!f) return out;
+      break;
+    }
+    if (Check(r, *f)) break;
+    Drop(r, *f);
+  }
 
-  // Each level from where the kept folder ends. Once a level is missing,
-  // nothing below it can exist, so the rest is not looked at.
-  size_t pos = r.key.size();
+  // Each level from where the kept folder ends, each folder kept. Once a
+  // level is missing, nothing below it can exist, so the rest is not looked at.
+  std::string resolved = f->resolved;
+  size_t pos = f->key.size();
   while (pos < key.size()) {
     const size_t slash = key.find('/', pos);
     const std::string level = key.substr(pos, slash - pos);
     std::string utf8 = ConvertCharset(level);
     if (!level.empty() && level != ".") {
-      int next = OpenFolder(r.folder, utf8.c_str());
+      int next = OpenFolder(f->fd, utf8.c_str());
       if (next < 0 && errno == ENOENT && level != "..") {
-        std::string found = FindFolded(r, r.folder, level);
-        if (!found.empty()) {
+        std::string found = Matching(r, *f, level);
+        if (!found.empty() && found != utf8) {
           utf8 = found;
-          next = OpenFolder(r.folder, utf8.c_str());
+          next = OpenFolder(f->fd, utf8.c_str());
         }
       }
+      struct stat st;
+      if (next >= 0 && (resolved.size() + utf8.size() + 1 >= PATH_MAX || fstat(next, &st) != 0)) {
+        close(next);
+        next = -1;
+      }
       if (next < 0) {
-        out.systemPath = r.resolved + ConvertCharset(slashed.substr(pos));
-        r.key = key.substr(0, pos);
+        out.systemPath = resolved + ConvertCharset(slashed.substr(pos));
         return out;
       }
-      close(r.folder);
-      r.folder = next;
+      resolved += utf8;
+      resolved += '/';
+      Folder& kept = Keep(r, next, st, f);
+      kept.key.assign(key, 0, slash + 1);
+      kept.resolved = resolved;
+      f = &kept;
+    } else {
+      resolved += utf8;
+      resolved += '/';
     }
-    r.resolved += utf8;
-    r.resolved += '/';
     pos = slash + 1;
   }
-  r.key = key;
 
-  out.name = ConvertCharset(name);
   if (name.empty() || name == ".") {
     out.name = ".";
-    out.systemPath = r.resolved + ConvertCharset(name);
+    out.exists = true;
+    out.systemPath = resolved + ConvertCharset(name);
   } else {
-    struct stat st;
-    if (fstatat(r.folder, out.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      out.exists = true;
-    } else if (errno == ENOENT && name != "..") {
-      std::string found = FindFolded(r, r.folder, name);
-      if (!found.empty()) {
-        out.name = found;
-        out.exists = true;
-      }
-    }
-    out.systemPath = r.resolved + out.name;
+    out.name = ConvertCharset(name);
+    out.systemPath = resolved + out.name;
   }
-  if (out.name == ".") out.exists = true;
   if (out.systemPath.size() >= PATH_MAX) return ResolvedPath{-1, std::string(), false, out.systemPath};
-  out.folder = r.folder;
+  out.folder = f->fd;
+  r.last = f;
+  r.lastKey = key;
+  r.lastName = name;
   return out;
+}
+
+ResolvedPath ResolvePath(const std::string& path) {
+  ResolvedPath out = ResolveFolder(path);
+  if (out.folder < 0 || out.exists) return out;
+  struct stat st;
+  if (fstatat(out.folder, out.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    out.exists = true;
+  } else if (errno == ENOENT && out.name != "..") {
+    const std::string found = FindMatchingName(out);
+    if (!found.empty()) {
+      out.systemPath.replace(out.systemPath.size() - out.name.size(), out.name.size(), found);
+      out.name = found;
+      out.exists = true;
+      if (out.systemPath.size() >= PATH_MAX) return ResolvedPath{-1, std::string(), false, out.systemPath};
+    }
+  }
+  return out;
+}
+
+std::string FindMatchingName(const ResolvedPath& resolved) {
+  Resolver& r = State();
+  Folder* f = LastFolder(r, resolved);
+  if (!f) return std::string();
+  if (resolved.name == "." || resolved.name == "..") return resolved.name;
+  return Matching(r, *f, r.lastName);
+}
+
+bool IsKnownFolder(const std::string& path) {
+  if (path.empty() || path.size() >= PATH_MAX) return false;
+  std::string key = path;
+  for (char& c : key)
+    if (c == '\\') c = '/';
+  while (key.size() > 1 && key.back() == '/') key.pop_back();
+  if (key != "/") key += '/';
+  Resolver& r = State();
+  for (Folder& f : r.folders) {
+    if (f.fd < 0 || f.key != key) continue;
+    if (Check(r, f)) return true;
+    Drop(r, f);
+    return false;
+  }
+  return false;
 }
 
 std::string SystemPath(const std::string& path) {
@@ -289,30 +443,59 @@ std::string SystemPath(const std::string& path) {
 
 void NoteEntryCreated(const ResolvedPath& resolved) {
   Resolver& r = State();
+  Folder* f = LastFolder(r, resolved);
+  if (!f) return;
   struct stat st;
-  if (resolved.folder < 0 || fstat(resolved.folder, &st) != 0) return;
-  FolderIndex* index = FindIndex(r, st);
-  if (!index) return;
-  std::string name;
-  if (CodePageName(resolved.name, name)) {
-    std::string& found = index->byFoldedName[FoldFileName(name)];
-    if (found.empty() || resolved.name < found) found = resolved.name;
+  if (fstat(f->fd, &st) != 0) {
+    f->indexed = false;
+    return;
   }
-  index->stamp = index->ownStamp = StampOf(st);
+  // The index takes the name only when it was right as the name was looked
+  // up; otherwise it is read again when next needed.
+  const bool right = f->indexed && f->stamp == f->seen;
+  f->seen = f->ownStamp = StampOf(st);
+  if (!right) return;
+  AddName(*f, resolved.name);
+  f->stamp = f->seen;
 }
 
 void NoteEntryRemoved(const ResolvedPath& resolved) {
   Resolver& r = State();
+  const Folder* f = LastFolder(r, resolved);
+  if (!f) return;
+  // Another entry may differ from the removed one only in letter case: the
+  // folder is read again when it is next needed, under any key it is kept by.
+  for (Folder& other : r.folders)
+    if (other.fd >= 0 && other.device == f->device && other.inode == f->inode) other.indexed = false;
+}
+
+void NoteFolderCreated(const ResolvedPath& resolved) {
+  Resolver& r = State();
+  Folder* parent = LastFolder(r, resolved);
+  if (!parent || resolved.name == "." || resolved.name == "..") return;
+  const std::string key = r.lastKey + r.lastName + '/';
+  for (Folder& f : r.folders)
+    if (f.fd >= 0 && f.key == key) Drop(r, f);
+  // Not followed if it was swapped for a link meanwhile.
+  const int fd = OpenFolder(parent->fd, resolved.name.c_str(), O_NOFOLLOW);
+  if (fd < 0) return;
   struct stat st;
-  if (resolved.folder < 0 || fstat(resolved.folder, &st) != 0) return;
-  // Another entry may differ from the removed one only in letter case:
-  // the folder is read again when it is next needed.
-  for (size_t i = 0; i < r.indexes.size(); ++i) {
-    if (r.indexes[i].device == st.st_dev && r.indexes[i].inode == st.st_ino) {
-      r.indexes.erase(r.indexes.begin() + static_cast<std::ptrdiff_t>(i));
-      return;
-    }
+  // A folder made inside it already would show in its link count.
+  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_nlink > 2 || resolved.systemPath.size() + 1 >= PATH_MAX) {
+    close(fd);
+    return;
   }
+  Folder& made = Keep(r, fd, st, parent);
+  made.key = key;
+  made.resolved = resolved.systemPath + '/';
+  made.indexed = true;
+  made.stamp = made.ownStamp = made.seen;
+  made.racy = false;
+}
+
+void NoteNameTaken(const ResolvedPath& resolved) {
+  Resolver& r = State();
+  if (Folder* f = LastFolder(r, resolved)) f->indexed = false;
 }
 
 }  // namespace platform

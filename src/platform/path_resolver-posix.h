@@ -5,10 +5,10 @@
 // find it (the suite names one file "OrvPrint.ini" and "ORVPRINT.INI").
 //
 // Look-ups stay cheap however many entries a folder holds and however deep
-// a path goes: each folder's names are indexed once and the index is kept
-// while the folder's time stamps say nothing changed in it, and the folder
-// resolved last is kept open, so that a path one level deeper than the one
-// before costs one step.
+// a path goes: the folders found lately are kept open, each with the index
+// of its names, so that a path is followed from the deepest kept folder it
+// passes through, one check that the path still leads there, and a name is
+// looked up in the index while the folder's time stamps say nothing changed.
 #pragma once
 
 #include <string>
@@ -38,12 +38,42 @@ struct ResolvedPath {
 /// "?" is a question mark, not a wildcard.
 ResolvedPath ResolvePath(const std::string& path);
 
+/// Resolves the folders of `path` only: `name` is the last name as written
+/// and `exists` is true only for the folder itself ("."), for a caller
+/// whose own system call on that name tells whether it is there (an
+/// exclusive creation, a status query), so that it is not asked twice.
+/// FindMatchingName then tells whether it is there in another letter case.
+ResolvedPath ResolveFolder(const std::string& path);
+
+/// The name of the entry that matches the last name of the path resolved
+/// last (`resolved`, from ResolveFolder or ResolvePath) without regard to
+/// letter case: the name itself when it is there, another spelling of it,
+/// or empty when there is none. Answered from the folder's index; a name
+/// another program added within a tick of the index's reading is found
+/// all the same.
+std::string FindMatchingName(const ResolvedPath& resolved);
+
+/// True when `path` names a folder that the resolver holds open and that
+/// the path still leads to: one system call, where making it again would
+/// fail only to say that it is there.
+bool IsKnownFolder(const std::string& path);
+
 /// The path as the system names it (ResolvePath's systemPath).
 std::string SystemPath(const std::string& path);
 
-/// Tells the resolver that the entry was just created or removed, so that
-/// the folder's index stays right without being read again.
+/// Tells the resolver that the entry `resolved` names (the path resolved
+/// last) was just created or removed, so that the folder's index stays
+/// right without being read again.
 void NoteEntryCreated(const ResolvedPath& resolved);
 void NoteEntryRemoved(const ResolvedPath& resolved);
+
+/// After NoteEntryCreated for a folder the program just made: keeps it
+/// open, known to be empty, so that the first look-up in it reads nothing.
+void NoteFolderCreated(const ResolvedPath& resolved);
+
+/// The name was found taken by a creation that the index said could go
+/// ahead: the index missed a change, and the folder is read again when it
+/// is next needed.
+void NoteNameTaken(const ResolvedPath& resolved);
 
 }  // namespace platform
