@@ -7,6 +7,7 @@
 #include <string>
 
 #include "console/window_stack.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -119,6 +120,8 @@ void OpenProgressBox(ConsoleState& state) {
   const size_t pushedBefore = state.pushedWindows.size();
   PushWindow(state, kBoxTop, kBoxLeft, kBoxBottom, kBoxRight);
   state.progress.pushed = state.pushedWindows.size() > pushedBefore;
+  platform::Trace("console: ", ConsoleRows(state), " rows, ", ConsoleColumns(state), " columns",
+                  state.progress.pushed ? "" : ": too small for the progress box, the screen is not saved");
   state.progress.shown = false;
   state.progress.pending = false;
   state.progress.callsBeforeClock = 0;  // the first counters go the slow path

@@ -13,6 +13,7 @@
 
 #include "common/number.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr int kFieldCount = 10;            // 2-digit positions at the start of 
 constexpr int64_t kFixedLength = 25;       // the fields and the length digits
 constexpr int64_t kLongestRecord = 99999;  // what five digits can tell
 
-ByteString StackFilePath(const ConsoleState& state) { return state.sessionDir + "WinPush.tmp"; }
+ByteString StackFilePath(const ConsoleState& state) { return state.sessionDir + kWindowStackFileName; }
 
 int64_t CellCount(int top, int left, int bottom, int right) {
   if (bottom < top || right < left) return 0;
@@ -209,7 +210,14 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   state.console->ReadArea(top, left, bottom, right, pushed.cells);
   // A file that cannot take the record costs the stack nothing: the window
   // is kept in memory alone and given back from there.
+  platform::NoteFailure("its header does not fit it");  // unless the system gives a reason
   pushed.onFile = AppendRecord(state, pushed);
+  if (pushed.onFile)
+    platform::Trace("window stack ", StackFilePath(state), ": screen under rows ", top, "-", bottom, ", columns ",
+                    left, "-", right, " pushed at position ", pushed.recordStart);
+  else
+    platform::Trace("window stack ", StackFilePath(state), ": the file could not take the screen (",
+                    platform::LastFailure(), "): kept in memory");
 
   state.pushedWindows.push_back(std::move(pushed));
   state.windowTop = top;
@@ -237,8 +245,10 @@ void PopWindow(ConsoleState& state) {
   Record record;
   if (own.onFile && TakeTopRecord(state, &own, record)) {
     WriteBack(state, record.fields, record.cells);
+    platform::Trace("window stack ", StackFilePath(state), ": screen popped from the file");
   } else {
     WriteBack(state, own.fields, own.cells);
+    platform::Trace("window stack ", StackFilePath(state), ": screen given back from memory");
   }
   LeaveWindow(state, own.fields);
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/trace.h"
+
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
 // The file's contents are read back through a second, read-only handle.
@@ -80,6 +82,10 @@ void DocumentOutput::Open(const ByteString& path) {
   path_ = path;
   file_ = platform::CreateOrEmptyForWriting(path);
   open_ = file_ != 0;
+  if (open_)
+    platform::Trace("document ", path, ": created");
+  else
+    platform::Trace("document ", path, ": not created: ", platform::LastFailure());
 }
 
 void DocumentOutput::Write(const char* data, size_t size) {

@@ -199,19 +199,19 @@ TEST(PlatformTest, ServicesInMemoryStandInForTheSystem) {
     EXPECT_EQ(platform::GetEnvironment("PATH"), "");
     EXPECT_EQ(platform::GetLocalTime().year, 2026);
     EXPECT_EQ(platform::ProcessId(), 4242u);
-    EXPECT_TRUE(platform::RunAndWait("C:\\no\\such\\ORVEML"));
+    EXPECT_TRUE(platform::RunAndWait("C:\\no\\such\\ORVEML").started);
     memory.RefuseStarting(true);
-    EXPECT_FALSE(platform::RunAndWait("x"));
+    EXPECT_FALSE(platform::RunAndWait("x").started);
   }
   EXPECT_EQ(memory.CommandLines(), (std::vector<std::string>{"C:\\no\\such\\ORVEML", "x"}));
   EXPECT_EQ(platform::GetEnvironment("ORVTMP_SURELY_UNSET_HERE"), "");
-  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere").started);
 }
 
 TEST(PlatformTest, AProgramThatCannotStartIsReported) {
-  EXPECT_FALSE(platform::RunAndWait(""));
-  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
-  EXPECT_FALSE(platform::RunAndWait("C:\\no\\such\\folder\\ORVEML"));
+  EXPECT_FALSE(platform::RunAndWait("").started);
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere").started);
+  EXPECT_FALSE(platform::RunAndWait("C:\\no\\such\\folder\\ORVEML").started);
 }
 
 }  // namespace

@@ -22,6 +22,8 @@ LocalTime GetLocalTime() { return Current()->Now(); }
 
 uint32_t ProcessId() { return Current()->ProcessNumber(); }
 
-bool RunAndWait(const std::string& commandLine) { return Current()->RunAndWait(commandLine); }
+int64_t Milliseconds() { return Current()->Milliseconds(); }
+
+ProgramRun RunAndWait(const std::string& commandLine) { return Current()->RunAndWait(commandLine); }
 
 }  // namespace platform

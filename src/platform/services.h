@@ -25,8 +25,10 @@ class Services {
   virtual LocalTime Now() = 0;
   /// A number that differs between processes running at the same time.
   virtual uint32_t ProcessNumber() = 0;
-  /// Runs a command line and waits for it; false when it could not start.
-  virtual bool RunAndWait(const std::string& commandLine) = 0;
+  /// A clock that only goes forward, in milliseconds from any start.
+  virtual int64_t Milliseconds() = 0;
+  /// Runs a command line and waits for it (see platform::RunAndWait).
+  virtual ProgramRun RunAndWait(const std::string& commandLine) = 0;
 };
 
 /// The operating system's services.

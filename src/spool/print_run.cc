@@ -11,6 +11,7 @@
 #include "html/head.h"
 #include "html/pages.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "spool/reader.h"
 #include "text/body_writer.h"
 
@@ -44,6 +45,8 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
     StartDocument(run, inputs);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
+  platform::Trace("Send section: recipient \"", run.sendRecipient, "\", folder \"", run.sendDirectory, "\": ",
+                  run.printingEnabled ? "printed" : "left out (mail is on, PerCorreu, and PrtTambe is 0)");
 }
 
 // Kinds are tested one after another, the most frequent first, rather than
@@ -67,6 +70,26 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
   // Send lines are handled by the caller; blank lines print nothing.
 }
 
+void TraceSpoolOpened(const SpoolReader& reader, const ByteString& path) {
+  if (!platform::TraceOn()) return;
+  if (reader.file == 0)
+    platform::Trace("spool file ", path, ": not read: ", platform::LastFailure());
+  else
+    platform::Trace("spool file ", path, ": ", platform::FileSize(reader.file), " bytes");
+}
+
+void TraceSpoolRead(const SpoolReader& reader, uint32_t lines, uint32_t linesLeftOut, const PrintRunState& run) {
+  if (!platform::TraceOn()) return;
+  platform::Trace("spool file: ", lines, " lines read");
+  const int64_t size = platform::FileSize(reader.file);
+  if (reader.ctrlZAt >= 0 && reader.ctrlZAt + 1 < size)
+    platform::Trace("spool file: a Ctrl-Z at byte ", reader.ctrlZAt, " ended it; ", size - reader.ctrlZAt - 1,
+                    " bytes after it were not read");
+  if (reader.linesPassedOver + linesLeftOut > 0)
+    platform::Trace("spool file: ", reader.linesPassedOver + linesLeftOut, " lines left out as too long");
+  if (!run.doc.documentBegunInRun) platform::Trace("spool file: no Device line, so no document was begun");
+}
+
 }  // namespace
 
 void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleState& console) {
@@ -74,12 +97,16 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   OpenProgressBox(console);
   SpoolReader reader;
   ClassifierState classifier;  // one per reading of the file
-  OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
+  const ByteString spoolPath = inputs.sessionDir + kSpoolFileName;
+  OpenSpoolFile(reader, spoolPath);
+  TraceSpoolOpened(reader, spoolPath);
   SpoolLine line;  // one for every line, reset by each classifying
+  uint32_t lines = 0, linesLeftOut = 0;  // for the trace
 
   while (!SpoolAtEnd(reader)) {
     try {
       const ByteView text = ReadSpoolLine(reader);
+      ++lines;
       // While printing is off only Send lines count; the others are skipped
       // unread, so the column of text lines stays.
       if (!run.printingEnabled && !IsSendLine(text)) continue;
@@ -93,9 +120,11 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
     } catch (const std::bad_alloc&) {
       // A line too long to work on (its codes, its leader, its recipient)
       // is left out and the reading goes on with the next one.
+      ++linesLeftOut;
     }
   }
 
+  TraceSpoolRead(reader, lines, linesLeftOut, run);
   CloseSpoolFile(reader);
   CloseProgressBox(console);
   FinishDocument(run, inputs);

@@ -15,13 +15,15 @@
 namespace platform {
 
 /// Starts with an empty environment, the clock at 2026-01-02 03:04:05.006
-/// and process number 4242; every program "starts" and ends at once.
+/// and process number 4242; every program "starts" and ends at once with
+/// exit code 0.
 class MemoryServices : public Services {
  public:
   std::string Environment(const std::string& name) override;
   LocalTime Now() override { return now_; }
   uint32_t ProcessNumber() override { return processNumber_; }
-  bool RunAndWait(const std::string& commandLine) override;
+  int64_t Milliseconds() override { return milliseconds_; }
+  ProgramRun RunAndWait(const std::string& commandLine) override;
 
   /// Sets a variable; names are compared without regard to letter case, as on Windows.
   void SetEnvironment(const std::string& name, const std::string& value);
@@ -29,8 +31,12 @@ class MemoryServices : public Services {
   void UnsetEnvironment(const std::string& name);
   void SetNow(const LocalTime& now) { now_ = now; }
   void SetProcessNumber(uint32_t number) { processNumber_ = number; }
+  /// Moves the clock that only goes forward (it stands still otherwise).
+  void SetMilliseconds(int64_t milliseconds) { milliseconds_ = milliseconds; }
   /// From now on programs fail to start (they are still recorded).
   void RefuseStarting(bool refuse) { refuseStarting_ = refuse; }
+  /// The exit code of every program started from now on.
+  void SetExitCode(long exitCode) { exitCode_ = exitCode; }
 
   /// Every command line run so far, oldest first.
   const std::vector<std::string>& CommandLines() const { return commandLines_; }
@@ -39,7 +45,9 @@ class MemoryServices : public Services {
   std::map<std::string, std::string> environment_;  // by folded name
   LocalTime now_{2026, 1, 2, 3, 4, 5, 6};
   uint32_t processNumber_ = 4242;
+  int64_t milliseconds_ = 0;
   bool refuseStarting_ = false;
+  long exitCode_ = 0;
   std::vector<std::string> commandLines_;
 };
 
