@@ -55,7 +55,8 @@ void LoadSessionSettings(SessionSettings& settings) {
   platform::Trace("terminal folder: \"", settings.terminalDir, "\"");
 
   if (settings.sessionDir.empty()) settings.sessionDir = settings.terminalDir;
-  platform::Trace("session folder: \"", settings.sessionDir, "\"", settings.sessionDir.empty() ? " (the current folder)" : "");
+  platform::Trace("session folder: \"", settings.sessionDir, "\"",
+                  settings.sessionDir.empty() ? " (the current folder)" : "");
 
   const ByteString terminalFile = settings.sessionDir + kTerminalFileName;
   TraceIniFile(terminalFile);

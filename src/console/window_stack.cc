@@ -213,8 +213,8 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   platform::NoteFailure("its header does not fit it");  // unless the system gives a reason
   pushed.onFile = AppendRecord(state, pushed);
   if (pushed.onFile)
-    platform::Trace("window stack ", StackFilePath(state), ": screen under rows ", top, "-", bottom, ", columns ",
-                    left, "-", right, " pushed at position ", pushed.recordStart);
+    platform::Trace("window stack ", StackFilePath(state), ": screen under rows ", top, "-", bottom, ", columns ", left,
+                    "-", right, " pushed at position ", pushed.recordStart);
   else
     platform::Trace("window stack ", StackFilePath(state), ": the file could not take the screen (",
                     platform::LastFailure(), "): kept in memory");

@@ -27,7 +27,8 @@ void TraceNoHandOff(const DocumentState& doc, bool showDocument) {
 
 void TraceProgramRun(const char* what, const ByteString& commandLine, const platform::ProgramRun& run) {
   if (run.started)
-    platform::Trace(what, ": ", commandLine, " ended with exit code ", run.exitCode, " after ", run.milliseconds, " ms");
+    platform::Trace(what, ": ", commandLine, " ended with exit code ", run.exitCode, " after ", run.milliseconds,
+                    " ms");
   else
     platform::Trace(what, ": ", commandLine, " did not start: ", run.failure);
 }

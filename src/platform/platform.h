@@ -112,10 +112,10 @@ int64_t Milliseconds();
 
 /// How a program run by RunAndWait went.
 struct ProgramRun {
-  bool started = false;  // false when it could not be started
-  long exitCode = 0;     // its exit code, once it has ended
+  bool started = false;      // false when it could not be started
+  long exitCode = 0;         // its exit code, once it has ended
   int64_t milliseconds = 0;  // from its start to its end
-  std::string failure;   // why it did not start, the system's text (while the trace is on)
+  std::string failure;       // why it did not start, the system's text (while the trace is on)
 };
 
 /// Starts a program from a command line (the first word names it; the

@@ -19,14 +19,14 @@ constexpr size_t kLongestHold = 1000;
 
 struct TraceState {
   bool on = false;
-  bool opened = false;              // OpenTrace was called: lines go to the file
-  std::string path;                 // ORVPRINT_LOG as read
-  std::vector<std::string> held;    // lines waiting for OpenTrace
-  FileSystem* owner = nullptr;      // the file's file system, null while no file is open
+  bool opened = false;            // OpenTrace was called: lines go to the file
+  std::string path;               // ORVPRINT_LOG as read
+  std::vector<std::string> held;  // lines waiting for OpenTrace
+  FileSystem* owner = nullptr;    // the file's file system, null while no file is open
   FileHandle handle = 0;
-  int64_t start = 0;                // Milliseconds() at StartTrace
-  std::string prefix;               // "[process] "
-  std::string failure;              // the latest reason noted
+  int64_t start = 0;    // Milliseconds() at StartTrace
+  std::string prefix;   // "[process] "
+  std::string failure;  // the latest reason noted
 };
 
 TraceState& State() {

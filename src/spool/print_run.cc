@@ -45,8 +45,8 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
     StartDocument(run, inputs);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
-  platform::Trace("Send section: recipient \"", run.sendRecipient, "\", folder \"", run.sendDirectory, "\": ",
-                  run.printingEnabled ? "printed" : "left out (mail is on, PerCorreu, and PrtTambe is 0)");
+  platform::Trace("Send section: recipient \"", run.sendRecipient, "\", folder \"", run.sendDirectory,
+                  "\": ", run.printingEnabled ? "printed" : "left out (mail is on, PerCorreu, and PrtTambe is 0)");
 }
 
 // Kinds are tested one after another, the most frequent first, rather than
@@ -100,7 +100,7 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   const ByteString spoolPath = inputs.sessionDir + kSpoolFileName;
   OpenSpoolFile(reader, spoolPath);
   TraceSpoolOpened(reader, spoolPath);
-  SpoolLine line;  // one for every line, reset by each classifying
+  SpoolLine line;                        // one for every line, reset by each classifying
   uint32_t lines = 0, linesLeftOut = 0;  // for the trace
 
   while (!SpoolAtEnd(reader)) {
