@@ -34,6 +34,20 @@ ByteString TracedEnvironment(const char* name) {
   return value;
 }
 
+// The session folder, and whether it is there: the first thing to know when
+// the program finds none of its files.
+void TraceSessionFolder(const ByteString& sessionDir) {
+  if (!platform::TraceOn()) return;
+  if (sessionDir.empty()) {
+    platform::Trace("session folder: the current folder");
+    return;
+  }
+  unsigned attributes = 0;
+  const ByteString folder = sessionDir.back() == '\\' ? sessionDir.substr(0, sessionDir.size() - 1) : sessionDir;
+  const bool there = platform::FindEntryAttributes(folder, &attributes) && (attributes & platform::kDirectory) != 0;
+  platform::Trace("session folder: \"", sessionDir, "\"", there ? "" : ": no such folder");
+}
+
 }  // namespace
 
 void LoadSessionSettings(SessionSettings& settings) {
@@ -55,8 +69,7 @@ void LoadSessionSettings(SessionSettings& settings) {
   platform::Trace("terminal folder: \"", settings.terminalDir, "\"");
 
   if (settings.sessionDir.empty()) settings.sessionDir = settings.terminalDir;
-  platform::Trace("session folder: \"", settings.sessionDir, "\"",
-                  settings.sessionDir.empty() ? " (the current folder)" : "");
+  TraceSessionFolder(settings.sessionDir);
 
   const ByteString terminalFile = settings.sessionDir + kTerminalFileName;
   TraceIniFile(terminalFile);
