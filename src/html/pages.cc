@@ -61,8 +61,8 @@ void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interp
   const bool wasOpen = doc.output.IsOpen();
   doc.output.Close();
   if (wasOpen)
-    platform::Trace("document ", doc.htmlPath, ": ended, ", doc.pageCount, " pages, ", doc.pageLineCount,
-                    " lines on the last page");
+    platform::Trace("document ", doc.htmlPath, ": ended with pages ", doc.pageCount, ", lines on its last page ",
+                    doc.pageLineCount);
 
   if (!showDocument || doc.pageCount <= 0 || !doc.documentBegunInRun) {
     TraceNoHandOff(doc, showDocument);

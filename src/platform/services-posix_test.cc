@@ -65,6 +65,8 @@ TEST_F(PosixServicesTest, ProgramsStartWithTheSignalsThisRunIgnores) {
   std::string survived = folder_ + "/survived";
   // The child interrupts itself: it must end there, not run on.
   EXPECT_TRUE(platform::RunAndWait("/bin/sh -c \"kill -INT $$; echo on > " + survived + "\"").started);
+  EXPECT_EQ(platform::RunAndWait("/bin/sh -c \"exit 7\"").exitCode, 7);
+  EXPECT_EQ(platform::RunAndWait("/bin/sh -c \"kill -TERM $$\"").exitCode, 128 + 15);
   sigaction(SIGINT, &previous, nullptr);
   struct stat st;
   EXPECT_NE(stat(survived.c_str(), &st), 0);
