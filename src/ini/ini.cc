@@ -80,7 +80,7 @@ ByteString ReadIniValue(const ByteString& fileName, const ByteString& section, c
   platform::FileNumber file = platform::OpenExistingForReading(fileName);
   if (file == 0) {
     platform::Trace("INI ", fileName, " [", section, "] ", key,
-                    ": the file could not be read: ", platform::LastFailure());
+                    ": not read: ", platform::LastFailure());
     return ByteString();
   }
 
