@@ -19,7 +19,9 @@
 //   @@K  knobs: byte 0 console rows (mod 41), byte 1 columns (mod 121),
 //        byte 2 failure bits: 1 disk full after byte 3 x 64 bytes,
 //        2 nothing may be created in the session folder, 4 nor on C:\,
-//        8 WinPush.tmp read-only, 16 programs fail to start
+//        8 WinPush.tmp read-only, 16 programs fail to start, 32 the trace
+//        on, into C:\TRACE.LOG unless @@L names its file
+//   @@L  ORVPRINT_LOG   the trace file, any path (the trace is on)
 //
 // A file part that is absent is no file. Absent environment parts give
 // ORVTMP=C:\SESSIO, TERM=C:\TERM, COMSPEC=C:\WINDOWS\system32\cmd.exe and
@@ -34,7 +36,9 @@
 // created but documents, each valid UTF-8 with CR LF lines and nothing
 // after its tail; the screen comes back cell for cell with the cursor;
 // the viewer is started with exactly one new, finished document, the mail
-// program only as the last thing, with the command line ORVEXE names.
+// program only as the last thing, with the command line ORVEXE names. A
+// trace is the one other new file: lines of this run's process, each ending
+// in CR LF, and never one of the files that were there.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -64,9 +68,10 @@ enum Failure : unsigned char {
   kRefuseDriveC = 4,
   kStackReadOnly = 8,
   kProgramsFail = 16,
+  kTraceOn = 32,
 };
 
-const char kPartLetters[] = "SIDOPWTEMCK";
+const char kPartLetters[] = "SIDOPWTEMCKL";
 constexpr size_t kPartCount = sizeof kPartLetters - 1;
 
 // The number of a part letter, or kPartCount for none.
@@ -136,6 +141,17 @@ FUZZ_UNTRACED std::string LastLevel(const std::string& key) {
 }
 
 // The names the print run gives documents: eight characters and ".htm".
+// Whole lines of this run, each ending in CR LF and holding no other line end.
+FUZZ_UNTRACED bool IsTrace(const std::string& bytes) {
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t end = bytes.find("\r\n", at);
+    if (end == std::string::npos || bytes.compare(at, 7, "[4242] ") != 0) return false;
+    if (bytes.find_first_of("\r\n", at) != end) return false;
+    at = end + 2;
+  }
+  return true;
+}
+
 FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
   const std::string name = LastLevel(key);
   return name.size() == 12 && name.compare(8, 4, ".HTM") == 0 && name.find('.') == 8;
@@ -198,6 +214,7 @@ struct World {
   const platform::MemoryConsole& screen;  // the host's screen before the run
   platform::MemoryConsole& console;
   std::string sessionFolder, stackKey;
+  std::string traceKey;  // the trace file's folded path; empty without a trace
   // The files there before the run: their bytes are the input's parts.
   Files before;
 
@@ -224,6 +241,11 @@ struct World {
     services.SetEnvironment("COMSPEC", EnvironmentValue(input, 'C', "C:\\WINDOWS\\system32\\cmd.exe"));
     if (input.Has('E')) services.SetEnvironment("ORVEXE", input.Part('E'));
     services.RefuseStarting((failures & kProgramsFail) != 0);
+    if (input.Has('L') || (failures & kTraceOn)) {
+      const std::string log = input.Has('L') ? input.Part('L') : "C:\\TRACE.LOG";
+      services.SetEnvironment("ORVPRINT_LOG", log);
+      traceKey = files.FoldedPath(log);
+    }
 
     sessionFolder = orvtmp;
     const char* const sessionFiles[][2] = {
@@ -338,6 +360,10 @@ FUZZ_UNTRACED void CheckFiles(const World& world, bool diskFull) {
   // New files: documents only, each finished unless the disk filled up.
   world.files.ForEachFile([&](const std::string& key, const std::string& bytes) {
     if (world.before.count(key)) return;
+    if (!world.traceKey.empty() && key == world.traceKey) {
+      FUZZ_CHECK(IsTrace(bytes));
+      return;
+    }
     FUZZ_CHECK(IsDocumentName(key));
     if (!diskFull) FUZZ_CHECK(IsFinishedDocument(bytes));
   });

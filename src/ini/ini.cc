@@ -79,8 +79,7 @@ bool ReadIniLine(IniLineReader& reader, ByteString& line) {
 ByteString ReadIniValue(const ByteString& fileName, const ByteString& section, const ByteString& key) {
   platform::FileNumber file = platform::OpenExistingForReading(fileName);
   if (file == 0) {
-    platform::Trace("INI ", fileName, " [", section, "] ", key,
-                    ": not read: ", platform::LastFailure());
+    platform::Trace("INI ", fileName, " [", section, "] ", key, ": not read: ", platform::LastFailure());
     return ByteString();
   }
 

@@ -34,11 +34,12 @@ bool IsPlainFile(HANDLE handle) {
 class Win32FileSystem : public FileSystem {
  public:
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
-    // Appending data alone makes every write go to the end of the file,
-    // in one step however many others append.
+    // The right to append data alone makes every write go to the end of
+    // the file, in one step however many others append; the attributes
+    // tell a plain file and the same file.
     DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
                    : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
-                   : mode == OpenMode::kAppendForWriting  ? FILE_APPEND_DATA | SYNCHRONIZE
+                   : mode == OpenMode::kAppendForWriting  ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE
                                                           : GENERIC_WRITE;
     // CREATE_NEW is one step on the server too: of two machines creating
     // the same name in a shared folder, one fails.
