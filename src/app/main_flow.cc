@@ -42,6 +42,7 @@ void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options
   platform::CloseAllFiles();
   if (options.sendByMail == 0) return;
   const ByteString command = MailProgramCommand(settings.programDir);
+  platform::Trace("mail program: starting ", command);
   TraceProgramRun("mail program", command, platform::RunAndWait(command));
 }
 

@@ -145,6 +145,7 @@ TEST(RunMainFlowTest, TracesTheRunWhereAsked) {
       "[4242]      0 ms  spool file: a Ctrl-Z at byte 24 ended it; 9 bytes after it were not read\r\n"
       "[4242]      0 ms  window stack C:\\S\\WinPush.tmp: screen popped from the file\r\n"
       "[4242]      0 ms  document C:\\S\\DOCUMENT.htm: ended with pages 1, lines on its last page 1\r\n"
+      "[4242]      0 ms  viewer: starting C:\\cmd.exe /C USTART C:\\S\\DOCUMENT.htm\r\n"
       "[4242]      0 ms  viewer: C:\\cmd.exe /C USTART C:\\S\\DOCUMENT.htm ended with exit code 0 after 0 ms\r\n"
       "[4242]      0 ms  end: 0 ms in all\r\n";
   const Case cases[] = {

@@ -73,5 +73,6 @@ void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interp
     return;
   }
   const ByteString command = HandOffCommandLine(interpreter, doc.htmlPath);
+  platform::Trace("viewer: starting ", command);
   TraceProgramRun("viewer", command, platform::RunAndWait(command));
 }

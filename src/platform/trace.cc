@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The trace's own state and its file: lines held until the file may be
-// opened, then each written whole, in one write, at the file's end.
+// opened, then written in blocks of whole lines, each in one write, at the
+// file's end.
 #include "platform/trace.h"
 
 #include <cstdint>
@@ -13,16 +14,19 @@
 namespace platform {
 namespace {
 
-// Lines kept before the file is opened: the start-up traces a few dozen.
-// More (a run that never opens the trace) are dropped, not kept.
-constexpr size_t kLongestHold = 1000;
+// Lines wait in memory and go to the file in blocks of whole lines: a
+// report may hold thousands of Send sections, and a write for each would
+// cost the run more than its lines. Before the file is opened they wait
+// up to kLongestHold bytes; more are dropped, not kept.
+constexpr size_t kTraceBlockSize = 64 * 1024;
+constexpr size_t kLongestHold = 1024 * 1024;
 
 struct TraceState {
   bool on = false;
-  bool opened = false;            // OpenTrace was called: lines go to the file
-  std::string path;               // ORVPRINT_LOG as read
-  std::vector<std::string> held;  // lines waiting for OpenTrace
-  FileSystem* owner = nullptr;    // the file's file system, null while no file is open
+  bool opened = false;          // OpenTrace was called: lines go to the file
+  std::string path;             // ORVPRINT_LOG as read
+  std::string pending;          // whole lines not yet written
+  FileSystem* owner = nullptr;  // the file's file system, null while no file is open
   FileHandle handle = 0;
   int64_t start = 0;    // Milliseconds() at StartTrace
   std::string prefix;   // "[process] "
@@ -42,8 +46,19 @@ void CloseTraceFile(TraceState& state) {
 void TurnOff(TraceState& state) {
   CloseTraceFile(state);
   state.on = false;
-  state.held.clear();
-  state.held.shrink_to_fit();
+  std::string().swap(state.pending);
+}
+
+// The lines waiting go to the file in one write, so that another run's
+// lines, appended to the same file, come before or after them, never
+// between. A write that fails ends the trace.
+void WritePending(TraceState& state) {
+  if (!state.owner || state.pending.empty()) return;
+  if (!state.owner->Write(state.handle, state.pending.data(), state.pending.size())) {
+    TurnOff(state);
+    return;
+  }
+  state.pending.clear();
 }
 
 // Bytes below 20 hex would break the line or end it early in a reader:
@@ -65,10 +80,6 @@ std::string Printable(std::string_view event) {
   return text;
 }
 
-void WriteWhole(TraceState& state, const std::string& line) {
-  if (!state.owner->Write(state.handle, line.data(), line.size())) TurnOff(state);
-}
-
 }  // namespace
 
 bool TraceOn() { return State().on; }
@@ -76,19 +87,19 @@ bool TraceOn() { return State().on; }
 void TraceLine(std::string_view event) {
   TraceState& state = State();
   if (!state.on) return;
-  std::string line = state.prefix;
+  if (!state.opened && state.pending.size() > kLongestHold) return;
+  std::string& out = state.pending;
+  out += state.prefix;
   const std::string ms = std::to_string(Milliseconds() - state.start);
-  if (ms.size() < 6) line.append(6 - ms.size(), ' ');
-  line += ms;
-  line += " ms  ";
-  line += ConvertCharset(Printable(event));
-  line += "\r\n";
-  if (!state.opened) {
-    if (state.held.size() < kLongestHold) state.held.push_back(std::move(line));
-    return;
-  }
-  WriteWhole(state, line);
+  if (ms.size() < 6) out.append(6 - ms.size(), ' ');
+  out += ms;
+  out += " ms  ";
+  out += ConvertCharset(Printable(event));
+  out += "\r\n";
+  if (state.pending.size() >= kTraceBlockSize) WritePending(state);
 }
+
+void FlushTrace() { WritePending(State()); }
 
 void StartTrace() {
   TraceState& state = State();
@@ -121,20 +132,14 @@ void OpenTrace(const std::vector<std::string>& guarded) {
       return;
     }
   }
-  std::vector<std::string> held = std::move(state.held);
-  for (const std::string& line : held) {
-    if (!state.on) return;
-    WriteWhole(state, line);
-  }
-  state.held.clear();
+  WritePending(state);
 }
 
 void EndTrace() {
   TraceState& state = State();
   if (state.on) {
     Trace("end: ", Milliseconds() - state.start, " ms in all");
-    // A run that ended before its trace could be checked writes nothing.
-    if (!state.opened) state.held.clear();
+    WritePending(state);  // a run that ended before its trace was opened has no file to write to
   }
   TurnOff(state);
   state.opened = false;

@@ -22,8 +22,13 @@ bool TraceOn();
 
 /// Appends one event (code page bytes, no line end) to the trace, prefixed
 /// by the process number and the milliseconds since StartTrace, as UTF-8
-/// ending in CR LF, in one write. Lines before OpenTrace are held in memory.
+/// ending in CR LF. Lines wait in memory and reach the file in blocks of
+/// whole lines (at OpenTrace, every 64 KiB, FlushTrace and EndTrace), each
+/// in one write, so that lines of runs sharing the file never mix.
 void TraceLine(std::string_view event);
+
+/// Writes the lines waiting: before the run waits on another program.
+void FlushTrace();
 
 /// Appends the decimal digits of an integer, or the bytes of a text.
 template <typename Part>
