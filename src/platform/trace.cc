@@ -146,9 +146,9 @@ void EndTrace() {
   state.failure.clear();
 }
 
-void NoteFailure(std::string reason) {
+void NoteFailure(std::string_view reason) {
   TraceState& state = State();
-  if (state.on) state.failure = std::move(reason);
+  if (state.on) state.failure.assign(reason.data(), reason.size());
 }
 
 std::string LastFailure() {

@@ -67,7 +67,7 @@ void EndTrace();
 /// Records the system's text for a failure that an operation absorbs, so
 /// that the caller may trace it (LastFailure). Kept only while the trace is
 /// on; the platform's own files call it where they fail.
-void NoteFailure(std::string reason);
+void NoteFailure(std::string_view reason);
 
 /// The reason noted for the latest failure, in the code page; "unknown"
 /// when none was noted.
