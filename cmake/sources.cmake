@@ -84,7 +84,8 @@ set(ORVPRINT_CONSOLE_TESTS
 
 set(ORVPRINT_SPOOL_SOURCES
   src/spool/print_run.cc
-  src/spool/reader.cc)
+  src/spool/reader.cc
+  src/spool/run_trace.cc)
 set(ORVPRINT_SPOOL_TESTS
   src/spool/print_run_test.cc
   src/spool/reader_test.cc)

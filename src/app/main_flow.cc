@@ -56,6 +56,7 @@ void RunMainFlow(platform::Console& console) {
   platform::OpenTrace(RunFiles(settings));
   ReadPrintOptions(settings, options);
   ConsoleState consoleState = MakeConsoleState(console, settings.sessionDir, settings.screenColours);
+  platform::Trace("console: ", ConsoleRows(consoleState), " rows, ", ConsoleColumns(consoleState), " columns");
   PrintRunState run;
   ProcessSpoolFile(PrintRunInputsOf(settings, options), run, consoleState);
   FinishPrintRun(settings, options);

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "console/window_stack.h"
-#include "platform/trace.h"
 
 namespace {
 
@@ -118,10 +117,8 @@ void LocateInWindow(ConsoleState& state, int16_t row, int16_t column) {
 
 void OpenProgressBox(ConsoleState& state) {
   const size_t pushedBefore = state.pushedWindows.size();
-  platform::Trace("console: ", ConsoleRows(state), " rows, ", ConsoleColumns(state), " columns");
   PushWindow(state, kBoxTop, kBoxLeft, kBoxBottom, kBoxRight);
   state.progress.pushed = state.pushedWindows.size() > pushedBefore;
-  if (!state.progress.pushed) platform::Trace("progress box: the console is too small, the screen is not saved");
   state.progress.shown = false;
   state.progress.pending = false;
   state.progress.callsBeforeClock = 0;  // the first counters go the slow path

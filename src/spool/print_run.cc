@@ -11,8 +11,8 @@
 #include "html/head.h"
 #include "html/pages.h"
 #include "platform/platform.h"
-#include "platform/trace.h"
 #include "spool/reader.h"
+#include "spool/run_trace.h"
 #include "text/body_writer.h"
 
 namespace {
@@ -45,8 +45,7 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
     StartDocument(run, inputs);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
-  platform::Trace("Send section: recipient \"", run.sendRecipient, "\", folder \"", run.sendDirectory,
-                  "\": ", run.printingEnabled ? "printed" : "left out (mail is on, PerCorreu, and PrtTambe is 0)");
+  TraceSendSection(run.sendRecipient, run.sendDirectory, run.printingEnabled);
 }
 
 // Kinds are tested one after another, the most frequent first, rather than
@@ -68,26 +67,6 @@ void HandleLine(const SpoolLine& line, PrintRunState& run, const PrintRunInputs&
     StartDocument(run, inputs);
   }
   // Send lines are handled by the caller; blank lines print nothing.
-}
-
-void TraceSpoolOpened(const SpoolReader& reader, const ByteString& path) {
-  if (!platform::TraceOn()) return;
-  if (reader.file == 0)
-    platform::Trace("spool file ", path, ": not read: ", platform::LastFailure());
-  else
-    platform::Trace("spool file ", path, ": ", platform::FileSize(reader.file), " bytes");
-}
-
-void TraceSpoolRead(const SpoolReader& reader, uint32_t lines, uint32_t linesLeftOut, const PrintRunState& run) {
-  if (!platform::TraceOn()) return;
-  platform::Trace("spool file: ", lines, " lines read");
-  const int64_t size = platform::FileSize(reader.file);
-  if (reader.ctrlZAt >= 0 && reader.ctrlZAt + 1 < size)
-    platform::Trace("spool file: a Ctrl-Z at byte ", reader.ctrlZAt, " ended it; ", size - reader.ctrlZAt - 1,
-                    " bytes after it were not read");
-  if (reader.linesPassedOver + linesLeftOut > 0)
-    platform::Trace("spool file: ", reader.linesPassedOver + linesLeftOut, " lines left out as too long");
-  if (!run.doc.documentBegunInRun) platform::Trace("spool file: no Device line, so no document was begun");
 }
 
 }  // namespace
@@ -124,7 +103,7 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
     }
   }
 
-  TraceSpoolRead(reader, lines, linesLeftOut, run);
+  TraceSpoolRead(reader, lines, linesLeftOut, run.doc.documentBegunInRun);
   CloseSpoolFile(reader);
   CloseProgressBox(console);
   FinishDocument(run, inputs);
