@@ -19,7 +19,7 @@
 //   @@K  knobs: byte 0 console rows (mod 41), byte 1 columns (mod 121),
 //        byte 2 failure bits: 1 disk full after byte 3 x 64 bytes,
 //        2 nothing may be created in the session folder, 4 nor on C:\,
-//        8 WinPush.tmp read-only, 16 programs fail to start, 32 the trace
+//        8 WinPush.tmp read-only, 16 programs fail to start, 64 the trace
 //        on, into C:\TRACE.LOG unless @@L names its file
 //   @@L  ORVPRINT_LOG   the trace file, any path (the trace is on)
 //
@@ -68,7 +68,7 @@ enum Failure : unsigned char {
   kRefuseDriveC = 4,
   kStackReadOnly = 8,
   kProgramsFail = 16,
-  kTraceOn = 32,
+  kTraceOn = 64,
 };
 
 const char kPartLetters[] = "SIDOPWTEMCKL";
