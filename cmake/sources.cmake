@@ -30,7 +30,8 @@ set(ORVPRINT_PLATFORM_SOURCES
   src/platform/files-${SYSTEM}.cc
   src/platform/services.cc
   src/platform/services-${SYSTEM}.cc
-  src/platform/text-${SYSTEM}.cc)
+  src/platform/text-${SYSTEM}.cc
+  src/platform/trace.cc)
 if(NOT WIN32)
   # Windows resolves letter case itself; POSIX paths are resolved level by level.
   list(APPEND ORVPRINT_PLATFORM_SOURCES src/platform/path_resolver-posix.cc)
@@ -83,7 +84,8 @@ set(ORVPRINT_CONSOLE_TESTS
 
 set(ORVPRINT_SPOOL_SOURCES
   src/spool/print_run.cc
-  src/spool/reader.cc)
+  src/spool/reader.cc
+  src/spool/run_trace.cc)
 set(ORVPRINT_SPOOL_TESTS
   src/spool/print_run_test.cc
   src/spool/reader_test.cc)

@@ -8,6 +8,7 @@ target_link_libraries(orvprint_tests PRIVATE orvmemory orvcore GTest::gtest GTes
 target_include_directories(orvprint_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_options(orvprint_tests PRIVATE ${ORVPRINT_WARNINGS})
 target_compile_definitions(orvprint_tests PRIVATE
+  ORVPRINT_VERSION="${PROJECT_VERSION}"
   ORVPRINT_TEST_HELPER_PATH="$<TARGET_FILE:orvtest_helper>")
 if(MINGW)
   target_link_options(orvprint_tests PRIVATE -static)

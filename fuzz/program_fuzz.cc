@@ -25,7 +25,9 @@
 //        files) stand at the first names the run picks in the session
 //        folder, the output folder and C:\CORREU: byte 4 mod 16 of them
 //        (default 8), or from byte 4 = 224 on 120 to 151, about as many
-//        as a document is tried under or more (each costs ten runs)
+//        as a document is tried under or more (each costs ten runs),
+//        64 the trace on, into C:\TRACE.LOG unless @@L names its file
+//   @@L  ORVPRINT_LOG   the trace file, any path (the trace is on)
 //
 // A file part that is absent is no file. Absent environment parts give
 // ORVTMP=C:\SESSIO, TERM=C:\TERM, COMSPEC=C:\WINDOWS\system32\cmd.exe and
@@ -41,7 +43,9 @@
 // created but documents, each valid UTF-8 with CR LF lines and nothing
 // after its tail; the screen comes back cell for cell with the cursor;
 // the viewer is started with exactly one new, finished document, the mail
-// program only as the last thing, with the command line ORVEXE names.
+// program only as the last thing, with the command line ORVEXE names. A
+// trace is the one other new file: lines of this run's process, each ending
+// in CR LF, and never one of the files that were there.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -75,6 +79,7 @@ enum Failure : unsigned char {
   kStackReadOnly = 8,
   kProgramsFail = 16,
   kNamesCollide = 32,
+  kTraceOn = 64,
 };
 
 // The random bits of a run whose names collide with another run's.
@@ -92,7 +97,7 @@ const unsigned kOtherRunAttributes[] = {
 };
 constexpr uint32_t kOtherRunKinds = sizeof kOtherRunAttributes / sizeof kOtherRunAttributes[0];
 
-const char kPartLetters[] = "SIDOPWTEMCK";
+const char kPartLetters[] = "SIDOPWTEMCKL";
 constexpr size_t kPartCount = sizeof kPartLetters - 1;
 
 // The number of a part letter, or kPartCount for none.
@@ -162,6 +167,17 @@ FUZZ_UNTRACED std::string LastLevel(const std::string& key) {
 }
 
 // The names the print run gives documents: eight characters and ".htm".
+// Whole lines of this run, each ending in CR LF and holding no other line end.
+FUZZ_UNTRACED bool IsTrace(const std::string& bytes) {
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t end = bytes.find("\r\n", at);
+    if (end == std::string::npos || bytes.compare(at, 7, "[4242] ") != 0) return false;
+    if (bytes.find_first_of("\r\n", at) != end) return false;
+    at = end + 2;
+  }
+  return true;
+}
+
 FUZZ_UNTRACED bool IsDocumentName(const std::string& key) {
   const std::string name = LastLevel(key);
   return name.size() == 12 && name.compare(8, 4, ".HTM") == 0 && name.find('.') == 8;
@@ -229,6 +245,7 @@ struct World {
   const platform::MemoryConsole& screen;  // the host's screen before the run
   platform::MemoryConsole& console;
   std::string sessionFolder, stackKey;
+  std::string traceKey;  // the trace file's folded path; empty without a trace
   // The files there before the run: their bytes are the input's parts or
   // the documents of another run, their attributes as they were given.
   Files before;
@@ -262,6 +279,11 @@ struct World {
     services.SetEnvironment("COMSPEC", EnvironmentValue(input, 'C', "C:\\WINDOWS\\system32\\cmd.exe"));
     if (input.Has('E')) services.SetEnvironment("ORVEXE", input.Part('E'));
     services.RefuseStarting((failures & kProgramsFail) != 0);
+    if (input.Has('L') || (failures & kTraceOn)) {
+      const std::string log = input.Has('L') ? input.Part('L') : "C:\\TRACE.LOG";
+      services.SetEnvironment("ORVPRINT_LOG", log);
+      traceKey = files.FoldedPath(log);
+    }
 
     sessionFolder = orvtmp;
     const char* const sessionFiles[][2] = {
@@ -414,6 +436,10 @@ FUZZ_UNTRACED void CheckFiles(World& world, bool diskFull) {
   // New files: documents only, each finished unless the disk filled up.
   world.files.ForEachFile([&](const std::string& key, const std::string& bytes) {
     if (world.before.count(key)) return;
+    if (!world.traceKey.empty() && key == world.traceKey) {
+      FUZZ_CHECK(IsTrace(bytes));
+      return;
+    }
     FUZZ_CHECK(IsDocumentName(key));
     if (!diskFull) FUZZ_CHECK(IsFinishedDocument(bytes));
   });

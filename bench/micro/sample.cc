@@ -151,6 +151,8 @@ class DiscardingFileSystem : public platform::FileSystem {
   bool Remove(const std::string&) override { return false; }
   bool MakeDirectory(const std::string&) override { return false; }
   bool FindEntryAttributes(const std::string&, unsigned*) override { return false; }
+  bool SameFile(platform::FileHandle, const std::string&) override { return false; }
+  std::string EntryPath(const std::string&) override { return std::string(); }
 };
 
 std::vector<std::string>& TemporaryFiles() {

@@ -3,6 +3,9 @@
 // starting the suite's mail program when the options ask for it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/options.h"
 #include "app/settings.h"
 #include "common/text.h"
@@ -16,6 +19,12 @@
 /// blank for the program.
 ByteString MailProgramCommand(const ByteString& programDir);
 
+/// The files a run reads or writes by fixed names, which the trace must
+/// never be: the session file (in the session folder and, without ORVTMP,
+/// the current one), the terminal and option files, the spool file and the
+/// window stack file.
+std::vector<std::string> RunFiles(const SessionSettings& settings);
+
 /// What the print run reads of the settings and options.
 PrintRunInputs PrintRunInputsOf(const SessionSettings& settings, const PrintOptions& options);
 
@@ -26,7 +35,8 @@ void FinishPrintRun(const SessionSettings& settings, const PrintOptions& options
 
 /// The whole run on `console`: session settings, print options, the print
 /// run with its progress box, then FinishPrintRun. Reports nothing; the
-/// process's exit code does not depend on it.
+/// process's exit code does not depend on it. When ORVPRINT_LOG names a
+/// file, a trace of the run is appended to it.
 void RunMainFlow(platform::Console& console);
 
 /// RunMainFlow with the documents buffered in `documentBuffer`, made by the

@@ -5,9 +5,11 @@
 #include "common/number.h"
 #include "fs/paths.h"
 #include "ini/ini.h"
+#include "platform/trace.h"
 
 void ReadPrintOptions(const SessionSettings& settings, PrintOptions& options) {
-  const ByteString optionsFile = settings.sessionDir + "OrvPrint.ini";
+  const ByteString optionsFile = settings.sessionDir + kOptionsFileName;
+  TraceIniFile(optionsFile);
   options.showDocument = FoldUpper(ReadIniValue(optionsFile, "Opcions", "Mostrar")) != "N";
   options.outputDir = ReadIniValue(optionsFile, "Opcions", "Directori");
   options.metaKeywords = ReadIniValue(optionsFile, "Opcions", "Keywords");
@@ -19,7 +21,11 @@ void ReadPrintOptions(const SessionSettings& settings, PrintOptions& options) {
     MakeDirectoryPath(options.outputDir);
   options.outputDir = WithSeparator(options.outputDir, /*slashCounts=*/true);
 
-  const ByteString mailFile = settings.terminalDir + "ORVPRINT.INI";
+  const ByteString mailFile = settings.terminalDir + kMailOptionsFileName;
+  TraceIniFile(mailFile);
   options.sendByMail = ReadInt16(ReadIniValue(mailFile, "Entrada", "PerCorreu"));
   options.alsoPrint = ReadInt16(ReadIniValue(mailFile, "Entrada", "PrtTambe"));
+  platform::Trace("options: documents ", options.showDocument ? "shown" : "not shown (Mostrar=N)", ", output folder \"",
+                  options.outputDir, "\", mail ", options.sendByMail != 0 ? "on" : "off", ", also print ",
+                  options.alsoPrint != 0 ? "on" : "off");
 }

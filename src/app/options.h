@@ -8,6 +8,10 @@
 #include "app/settings.h"
 #include "common/text.h"
 
+/// The files of the print options: in the session folder and in the terminal folder.
+constexpr const char* kOptionsFileName = "OrvPrint.ini";
+constexpr const char* kMailOptionsFileName = "ORVPRINT.INI";
+
 /// The options that steer a print run, from "OrvPrint.ini" and "ORVPRINT.INI".
 struct PrintOptions {
   bool showDocument = true;  // [Opcions] Mostrar is not "N"

@@ -19,6 +19,14 @@ struct SessionSettings {
   int16_t screenColours[5][2] = {};
 };
 
+/// The suite's files in the session folder that the settings come from.
+constexpr const char* kSessionFileName = "Sessio.ini";
+constexpr const char* kTerminalFileName = "DornTerm.ini";
+
+/// Traces an INI file about to be read: the path the program gives, and the
+/// entry found there as the system names it, or that there is none.
+void TraceIniFile(const ByteString& path);
+
 /// The colour string used when the terminal file names none: slot 0 white
 /// on black, slot 1 grey on black, slots 2 to 4 black on grey.
 constexpr const char* kDefaultScreenColours = "15000700000700070007";

@@ -13,6 +13,7 @@
 
 #include "common/number.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr int kFieldCount = 10;            // 2-digit positions at the start of 
 constexpr int64_t kFixedLength = 25;       // the fields and the length digits
 constexpr int64_t kLongestRecord = 99999;  // what five digits can tell
 
-ByteString StackFilePath(const ConsoleState& state) { return state.sessionDir + "WinPush.tmp"; }
+ByteString StackFilePath(const ConsoleState& state) { return state.sessionDir + kWindowStackFileName; }
 
 int64_t CellCount(int top, int left, int bottom, int right) {
   if (bottom < top || right < left) return 0;
@@ -166,6 +167,22 @@ void LeaveWindow(ConsoleState& state, const int16_t* f) {
   if (state.windowDepth > 0) --state.windowDepth;
 }
 
+// The trace's lines of the stack, out of the way of the console's own work.
+[[gnu::noinline]] void TraceStack(const ConsoleState& state, const char* what) {
+  if (platform::TraceOn()) platform::Trace("window stack ", StackFilePath(state), what);
+}
+
+[[gnu::noinline]] void TracePush(const ConsoleState& state, const PushedWindow& pushed) {
+  if (!platform::TraceOn()) return;
+  const int16_t* f = pushed.fields;
+  if (pushed.onFile)
+    platform::Trace("window stack ", StackFilePath(state), ": screen under rows ", f[6], "-", f[8], ", columns ", f[7],
+                    "-", f[9], " pushed at position ", pushed.recordStart);
+  else
+    platform::Trace("window stack ", StackFilePath(state), ": the file could not take the screen (",
+                    platform::LastFailure(), "): kept in memory");
+}
+
 }  // namespace
 
 ByteString ZeroPad(int value, int width) {
@@ -188,7 +205,10 @@ int ConsoleColumns(const ConsoleState& state) {
 void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, int16_t right) {
   const int rows = ConsoleRows(state), columns = ConsoleColumns(state);
   auto inRange = [](int value, int limit) { return value >= 1 && value <= limit; };
-  if (!inRange(top, rows) || !inRange(left, columns) || !inRange(bottom, rows) || !inRange(right, columns)) return;
+  if (!inRange(top, rows) || !inRange(left, columns) || !inRange(bottom, rows) || !inRange(right, columns)) {
+    TraceStack(state, ": the console is too small for the window, the screen is not saved");
+    return;
+  }
   if (kFixedLength + 2 * CellCount(top, left, bottom, right) > kLongestRecord) return;
 
   PushedWindow pushed;
@@ -209,7 +229,9 @@ void PushWindow(ConsoleState& state, int16_t top, int16_t left, int16_t bottom, 
   state.console->ReadArea(top, left, bottom, right, pushed.cells);
   // A file that cannot take the record costs the stack nothing: the window
   // is kept in memory alone and given back from there.
+  platform::NoteFailure("its header does not fit it");  // unless the system gives a reason
   pushed.onFile = AppendRecord(state, pushed);
+  TracePush(state, pushed);
 
   state.pushedWindows.push_back(std::move(pushed));
   state.windowTop = top;
@@ -237,8 +259,10 @@ void PopWindow(ConsoleState& state) {
   Record record;
   if (own.onFile && TakeTopRecord(state, &own, record)) {
     WriteBack(state, record.fields, record.cells);
+    TraceStack(state, ": screen popped from the file");
   } else {
     WriteBack(state, own.fields, own.cells);
+    TraceStack(state, ": screen given back from memory");
   }
   LeaveWindow(state, own.fields);
 }

@@ -12,6 +12,9 @@
 #include "common/text.h"
 #include "console/console_state.h"
 
+/// The window stack file's name in the session folder.
+constexpr const char* kWindowStackFileName = "WinPush.tmp";
+
 /// The value's decimal digits without sign, padded on the left with "0" to
 /// `width` characters, of which only the last `width` remain (123 with
 /// width 2 gives "23"). A width of 0 or less gives the empty text.

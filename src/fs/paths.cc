@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/trace.h"
+
 namespace {
 
 // A small explicit generator (SplitMix64): every naming attempt seeds its
@@ -62,7 +64,12 @@ std::vector<ByteString> DirectoryLevels(const ByteString& path) {
 }
 
 void MakeDirectoryPath(const ByteString& path) {
-  WalkDirectoryLevels(path, [](const ByteString& level) { platform::MakeDirectory(level); });
+  WalkDirectoryLevels(path, [](const ByteString& level) {
+    if (platform::MakeDirectory(level))
+      platform::Trace("folder ", level, ": made");
+    else
+      platform::Trace("folder ", level, ": not made: ", platform::LastFailure());
+  });
 }
 
 bool IsPlainFileAttributes(unsigned attributes) {
@@ -108,6 +115,10 @@ ByteString MakeUniqueFileName(const ByteString& directory, const ByteString& pre
     const uint64_t seed =
         UniqueNameSeed(platform::GetLocalTime(), platform::ProcessId(), source.random, source.attempts++);
     ByteString name = BuildUniqueFileName(directory, prefix, extension, seed);
-    if (!PlainFileExists(name)) return name;
+    if (!PlainFileExists(name)) {
+      platform::Trace("document named ", name);
+      return name;
+    }
+    platform::Trace("document name ", name, " is taken");
   }
 }

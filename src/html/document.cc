@@ -9,6 +9,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/trace.h"
+
 // Puts `bytes` into the file at `at`, moving what stands from there on
 // forward, a block at a time from the end so that memory stays bounded.
 // The file's contents are read back through a second, read-only handle.
@@ -82,7 +84,11 @@ DocumentCreation DocumentOutput::Open(const ByteString& path) {
   path_ = path;
   file_ = platform::CreateNewForWriting(path);
   open_ = file_ != 0;
-  if (open_) return DocumentCreation::kCreated;
+  if (open_) {
+    platform::Trace("document ", path, ": created");
+    return DocumentCreation::kCreated;
+  }
+  platform::Trace("document ", path, ": not created: ", platform::LastFailure());
   // One look-up, only after a failure, tells the two apart: a folder that
   // refuses files is not tried again under every other name.
   unsigned attributes = 0;

@@ -32,6 +32,10 @@ void EndDocument(DocumentState& doc, bool showDocument, const ByteString& interp
 /// act on. Never cut short.
 ByteString HandOffCommandLine(const ByteString& interpreter, const ByteString& path);
 
+/// Traces how a program the run started went: `what` ("viewer", "mail
+/// program"), its command line, and its exit code and time or why it did not start.
+void TraceProgramRun(const char* what, const ByteString& commandLine, const platform::ProgramRun& run);
+
 /// False when the path holds a double quote, a percent sign or a control
 /// byte. A double quote or a control byte cannot stand in a file name, and
 /// a double quote would end the quoting early and let the rest of the path

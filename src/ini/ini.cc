@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/trace.h"
+
 namespace {
 
 // The name of a section header line (which begins with "["): the text up to
@@ -76,13 +78,17 @@ bool ReadIniLine(IniLineReader& reader, ByteString& line) {
 
 ByteString ReadIniValue(const ByteString& fileName, const ByteString& section, const ByteString& key) {
   platform::FileNumber file = platform::OpenExistingForReading(fileName);
-  if (file == 0) return ByteString();
+  if (file == 0) {
+    platform::Trace("INI ", fileName, " [", section, "] ", key, ": not read: ", platform::LastFailure());
+    return ByteString();
+  }
 
   const ByteString wantedSection = FoldUpper(TrimBlanks(section));
   const ByteString wantedKey = FoldUpper(TrimBlanks(key));
   IniLineReader reader;
   StartIniLines(reader, file);
   bool inSection = false;
+  bool found = false;
   ByteString result;
   ByteString line;
   while (ReadIniLine(reader, line)) {
@@ -101,11 +107,16 @@ ByteString ReadIniValue(const ByteString& fileName, const ByteString& section, c
     if (equals == ByteString::npos) continue;
     if (FoldUpper(TrimTrailingBlanks(line.substr(0, equals))) == wantedKey) {
       result = line.substr(equals + 1);
+      found = true;
       break;
     }
   }
   platform::CloseFile(file);
 
   if (result.size() >= 2 && result.front() == '"' && result.back() == '"') result = result.substr(1, result.size() - 2);
+  if (found)
+    platform::Trace("INI ", fileName, " [", section, "] ", key, " = \"", result, "\"");
+  else
+    platform::Trace("INI ", fileName, " [", section, "] ", key, ": ", inSection ? "no such key" : "no such section");
   return result;
 }

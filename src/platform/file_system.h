@@ -24,6 +24,7 @@ enum class OpenMode {
   kCreateOrEmptyForWriting,  // writing; created when missing, emptied when not
   kCreateNewForWriting,      // writing; created only when no entry of the name exists, in one
                              // atomic step, so that no other run's file is ever emptied
+  kAppendForWriting,         // writing at the end, however many others append; created when missing
 };
 
 /// Paths are the program's byte strings in the DOS code page, with the
@@ -53,6 +54,12 @@ class FileSystem {
   /// The attributes (platform::Attribute bits) of the entry `path` names.
   /// The name is never a pattern: "?" and "*" match only themselves.
   virtual bool FindEntryAttributes(const std::string& path, unsigned* attributes) = 0;
+  /// True when `path` names the file open as `handle` (the same file under
+  /// another name or letter case too); false when it names none or another.
+  virtual bool SameFile(FileHandle handle, const std::string& path) = 0;
+  /// The full path of the entry `path` finds, in its own letter case, as
+  /// the system names it; empty when there is none.
+  virtual std::string EntryPath(const std::string& path) = 0;
 };
 
 /// The operating system's file system.
@@ -67,6 +74,12 @@ FileSystem& UseFileSystem(FileSystem& fileSystem);
 /// Closes every file `fileSystem` opened and, when it is in use, goes back
 /// to the system's. A file system that goes away calls this first.
 void ForgetFileSystem(FileSystem& fileSystem);
+
+/// Opens `path` on the file system in use, under the rules of every path,
+/// for the platform's own use (the trace): the file takes no number, and
+/// CloseAllFiles leaves it open. Null on failure, else the file system that
+/// owns `handle`, to which every later call on it goes.
+FileSystem* OpenUnnumbered(const std::string& path, OpenMode mode, FileHandle& handle);
 
 /// Puts a file system in use for as long as the object lives, then the
 /// one used before it again.

@@ -9,15 +9,29 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/file_system.h"
 #include "platform/path_resolver-posix.h"
 #include "platform/platform.h"
+#include "platform/text-posix.h"
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
 
 int Descriptor(FileHandle handle) { return static_cast<int>(handle); }
+
+// Notes the system's reason for a failure (errno), for the trace; the
+// answer to the caller is false all the same.
+bool Fail(int error) {
+  if (TraceOn()) NoteFailure(SystemErrorText(error));
+  return false;
+}
+
+// A folder on the way that the resolver could not reach: its reason is
+// the last call's, or a missing folder when it made none.
+bool FailFolder() { return Fail(errno != 0 ? errno : ENOENT); }
 
 // Creates the entry `resolved` names as a new plain file, opened with
 // `access`, only when no entry of the name is there: -1 when it cannot be
@@ -41,10 +55,12 @@ int CreateExclusive(const ResolvedPath& resolved, int access) {
 // An entry of the name in any letter case counts as taken. The exact name
 // is left to the creation itself.
 bool CreateNew(const std::string& path, FileHandle& handle) {
+  errno = 0;
   ResolvedPath resolved = ResolveFolder(path);
-  if (resolved.folder < 0 || resolved.exists || !FindMatchingName(resolved).empty()) return false;
+  if (resolved.folder < 0) return FailFolder();
+  if (resolved.exists || !FindMatchingName(resolved).empty()) return Fail(EEXIST);
   const int fd = CreateExclusive(resolved, O_WRONLY);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(errno);
   handle = fd;
   return true;
 }
@@ -53,10 +69,13 @@ class PosixFileSystem : public FileSystem {
  public:
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
     if (mode == OpenMode::kCreateNewForWriting) return CreateNew(path, handle);
+    errno = 0;
     ResolvedPath resolved = ResolvePath(path);
-    if (resolved.folder < 0 || (mode == OpenMode::kExistingForReading && !resolved.exists)) return false;
+    if (resolved.folder < 0) return FailFolder();
+    if (mode == OpenMode::kExistingForReading && !resolved.exists) return Fail(ENOENT);
     const int access = mode == OpenMode::kExistingForReading  ? O_RDONLY
                        : mode == OpenMode::kOrCreateForUpdate ? O_RDWR
+                       : mode == OpenMode::kAppendForWriting  ? O_WRONLY | O_APPEND
                                                               : O_WRONLY;
     // A file missing a moment ago is made in one call; one that another
     // program made meanwhile is opened as any other.
@@ -66,7 +85,7 @@ class PosixFileSystem : public FileSystem {
         handle = fd;
         return true;
       }
-      if (errno != EEXIST) return false;
+      if (errno != EEXIST) return Fail(errno);
     }
     // Opened without blocking, so that a pipe with no writer or a device
     // cannot hold the program up; only a plain file is kept.
@@ -75,16 +94,18 @@ class PosixFileSystem : public FileSystem {
       fd = openat(resolved.folder, resolved.name.c_str(),
                   access | (access == O_RDONLY ? 0 : O_CREAT) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
-    struct stat st;
+    if (fd < 0) return Fail(errno);
+    struct stat st = {};
     int status = fcntl(fd, F_GETFL);
     // A file that is empty already is not truncated: on ext4 a truncation
     // to nothing makes the close write the file's data out at once, which
     // costs a new document most of the time its close takes.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0 ||
+    bool plain = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!plain || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0 ||
         (mode == OpenMode::kCreateOrEmptyForWriting && st.st_size != 0 && ftruncate(fd, 0) != 0)) {
+      int error = plain ? errno : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
       close(fd);
-      return false;
+      return Fail(error);
     }
     handle = fd;
     return true;
@@ -101,7 +122,7 @@ class PosixFileSystem : public FileSystem {
     while (size > 0) {
       ssize_t n = write(Descriptor(handle), data, size);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
+      if (n <= 0) return Fail(n < 0 ? errno : ENOSPC);
       data += n;
       size -= static_cast<size_t>(n);
     }
@@ -130,16 +151,33 @@ class PosixFileSystem : public FileSystem {
   bool MakeDirectory(const std::string& path) override {
     // A folder held open that the path still leads to is there: making it
     // again could only fail.
-    if (IsKnownFolder(path)) return false;
+    if (IsKnownFolder(path)) return Fail(EEXIST);
+    errno = 0;
     ResolvedPath resolved = ResolveFolder(path);
-    if (resolved.folder < 0 || resolved.exists || !FindMatchingName(resolved).empty()) return false;
+    if (resolved.folder < 0) return FailFolder();
+    if (resolved.exists || !FindMatchingName(resolved).empty()) return Fail(EEXIST);
     if (mkdirat(resolved.folder, resolved.name.c_str(), 0777) != 0) {
-      if (errno == EEXIST) NoteNameTaken(resolved);
-      return false;
+      const int error = errno;
+      if (error == EEXIST) NoteNameTaken(resolved);
+      return Fail(error);
     }
     NoteEntryCreated(resolved);
     NoteFolderCreated(resolved);
     return true;
+  }
+
+  bool SameFile(FileHandle handle, const std::string& path) override {
+    struct stat open;
+    struct stat named;
+    ResolvedPath resolved = ResolvePath(path);
+    return resolved.folder >= 0 && resolved.exists && fstat(Descriptor(handle), &open) == 0 &&
+           fstatat(resolved.folder, resolved.name.c_str(), &named, 0) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+  }
+
+  std::string EntryPath(const std::string& path) override {
+    ResolvedPath resolved = ResolvePath(path);
+    return resolved.folder >= 0 && resolved.exists ? CodePageFromUtf8(resolved.systemPath) : std::string();
   }
 
   bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {

@@ -6,11 +6,18 @@
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/text-win32.h"
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
 
 HANDLE HandleOf(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Notes the system's reason for the failure just met, for the trace.
+bool Fail() {
+  if (TraceOn()) NoteFailure(SystemErrorText(GetLastError()));
+  return false;
+}
 
 // Reads and writes go in pieces the 32-bit counts of the calls can hold.
 constexpr size_t kLargestPiece = 0x40000000;
@@ -27,8 +34,12 @@ bool IsPlainFile(HANDLE handle) {
 class Win32FileSystem : public FileSystem {
  public:
   bool Open(const std::string& path, OpenMode mode, FileHandle& handle) override {
+    // The right to append data alone makes every write go to the end of
+    // the file, in one step however many others append; the attributes
+    // tell a plain file and the same file.
     DWORD access = mode == OpenMode::kExistingForReading  ? GENERIC_READ
                    : mode == OpenMode::kOrCreateForUpdate ? GENERIC_READ | GENERIC_WRITE
+                   : mode == OpenMode::kAppendForWriting  ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE
                                                           : GENERIC_WRITE;
     // CREATE_NEW is one step on the server too: of two machines creating
     // the same name in a shared folder, one fails.
@@ -37,9 +48,15 @@ class Win32FileSystem : public FileSystem {
                                                                  : OPEN_ALWAYS;
     HANDLE file = CreateFileW(WideFromOem(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Fail();
     // Emptied only once it is known to be a plain file.
-    if (!IsPlainFile(file) || (mode == OpenMode::kCreateOrEmptyForWriting && !SetEndOfFile(file))) {
+    if (!IsPlainFile(file)) {
+      CloseHandle(file);
+      if (TraceOn()) NoteFailure(SystemErrorText(ERROR_ACCESS_DENIED));
+      return false;
+    }
+    if (mode == OpenMode::kCreateOrEmptyForWriting && !SetEndOfFile(file)) {
+      Fail();
       CloseHandle(file);
       return false;
     }
@@ -58,7 +75,8 @@ class Win32FileSystem : public FileSystem {
     while (size > 0) {
       DWORD piece = static_cast<DWORD>(size > kLargestPiece ? kLargestPiece : size);
       DWORD written = 0;
-      if (!WriteFile(HandleOf(handle), data, piece, &written, nullptr) || written == 0) return false;
+      if (!WriteFile(HandleOf(handle), data, piece, &written, nullptr)) return Fail();
+      if (written == 0) return false;
       data += written;
       size -= written;
     }
@@ -81,7 +99,34 @@ class Win32FileSystem : public FileSystem {
   bool Remove(const std::string& path) override { return DeleteFileW(WideFromOem(path).c_str()) != 0; }
 
   bool MakeDirectory(const std::string& path) override {
-    return CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(WideFromOem(path).c_str(), nullptr) != 0 || Fail();
+  }
+
+  std::string EntryPath(const std::string& path) override {
+    std::wstring wide = WideFromOem(path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::string();
+    FindClose(search);
+    wchar_t full[MAX_PATH * 4];
+    wchar_t* name = nullptr;
+    DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH * 4, full, &name);
+    if (n == 0 || n >= MAX_PATH * 4 || !name) return OemFromWide(found.cFileName);
+    return OemFromWide(std::wstring(full, static_cast<size_t>(name - full)) + found.cFileName);
+  }
+
+  // The same file has the same volume and the same index, under any name.
+  bool SameFile(FileHandle handle, const std::string& path) override {
+    HANDLE named = CreateFileW(WideFromOem(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION a;
+    BY_HANDLE_FILE_INFORMATION b;
+    bool same = GetFileInformationByHandle(HandleOf(handle), &a) && GetFileInformationByHandle(named, &b) &&
+                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
   }
 
   bool FindEntryAttributes(const std::string& path, unsigned* attributes) override {

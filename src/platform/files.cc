@@ -9,6 +9,7 @@
 #include "platform/file_names.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
@@ -38,10 +39,10 @@ FileSystem*& Current() {
 }
 
 FileNumber Open(const std::string& path, OpenMode mode) {
-  if (NamesFolderOnly(path) || NamesNothing(path)) return 0;
-  FileSystem& fileSystem = *Current();
   FileHandle handle = 0;
-  if (!fileSystem.Open(path, mode, handle)) return 0;
+  FileSystem* owner = OpenUnnumbered(path, mode, handle);
+  if (!owner) return 0;
+  FileSystem& fileSystem = *owner;
   std::vector<OpenFile>& table = Table();
   for (size_t i = 0; i < table.size(); ++i) {
     if (!table[i].owner) {
@@ -61,6 +62,15 @@ OpenFile* Find(FileNumber file) {
 }
 
 }  // namespace
+
+FileSystem* OpenUnnumbered(const std::string& path, OpenMode mode, FileHandle& handle) {
+  if (NamesFolderOnly(path) || NamesNothing(path)) {
+    NoteFailure("the name is no file's name");
+    return nullptr;
+  }
+  FileSystem& fileSystem = *Current();
+  return fileSystem.Open(path, mode, handle) ? &fileSystem : nullptr;
+}
 
 FileSystem& UseFileSystem(FileSystem& fileSystem) {
   FileSystem& previous = *Current();
@@ -139,6 +149,10 @@ bool FindEntryAttributes(const std::string& path, unsigned* attributes) {
   if (!Current()->FindEntryAttributes(path, &found)) return false;
   *attributes = found;
   return true;
+}
+
+std::string FoundEntryPath(const std::string& path) {
+  return NamesFolderOnly(path) || NamesNothing(path) ? std::string() : Current()->EntryPath(path);
 }
 
 }  // namespace platform

@@ -89,6 +89,10 @@ enum Attribute : unsigned {
 /// separator. False when there is none or the query fails.
 bool FindEntryAttributes(const std::string& path, unsigned* attributes);
 
+/// The full path of the entry `path` finds, in its own letter case, as the
+/// system names it (for the trace); empty when there is none.
+std::string FoundEntryPath(const std::string& path);
+
 /// The value of an environment variable; empty when unset.
 std::string GetEnvironment(const std::string& name);
 
@@ -108,10 +112,21 @@ uint32_t ProcessId();
 /// folder. Never waits for the source to fill; 0 when it gives nothing.
 uint64_t RandomSeed();
 
+/// A clock that only goes forward, in milliseconds from any start.
+int64_t Milliseconds();
+
+/// How a program run by RunAndWait went.
+struct ProgramRun {
+  bool started = false;      // false when it could not be started
+  long exitCode = 0;         // its exit code, once it has ended
+  int64_t milliseconds = 0;  // from its start to its end
+  std::string failure;       // why it did not start, the system's text (while the trace is on)
+};
+
 /// Starts a program from a command line (the first word names it; the
 /// system's program search applies), with its window shown normally, no
 /// handles inherited and normal priority, and waits for it without a time
-/// limit. Its exit code is not consulted. False when it could not be started.
-bool RunAndWait(const std::string& commandLine);
+/// limit. The program does not act on the result; the trace reports it.
+ProgramRun RunAndWait(const std::string& commandLine);
 
 }  // namespace platform

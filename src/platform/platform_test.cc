@@ -14,6 +14,7 @@
 
 using testing_support::TempFolder;
 
+#include "platform/file_system.h"
 #include "platform/memory/files-memory.h"
 #include "platform/memory/services-memory.h"
 
@@ -197,6 +198,36 @@ TEST_P(PlatformFileTest, FileNamesInAnyLetterCaseNameOneFile) {
   EXPECT_TRUE(platform::FindEntryAttributes(Path("ORVPRINT.ini"), &attributes));
 }
 
+// The trace's file: two runs append to it at once, each write whole at the
+// end; it is told apart from other files whatever name it goes by.
+TEST_P(PlatformFileTest, AppendingAndTellingFilesApart) {
+  WriteFile(Path("trace.log"), "one\r\n");
+  WriteFile(Path("other.log"), "");
+  platform::FileHandle a = 0, b = 0;
+  platform::FileSystem* first = platform::OpenUnnumbered(Path("trace.log"), platform::OpenMode::kAppendForWriting, a);
+  platform::FileSystem* second = platform::OpenUnnumbered(Path("TRACE.LOG"), platform::OpenMode::kAppendForWriting, b);
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(first->Write(a, "two\r\n", 5));
+  EXPECT_TRUE(second->Write(b, "three\r\n", 7));
+  EXPECT_TRUE(first->Write(a, "four\r\n", 6));
+  const std::pair<std::string, bool> names[] = {
+      {Path("trace.log"), true}, {Path("Trace.Log"), true}, {Path("other.log"), false},
+      {Path("missing"), false},  {folder_.path(), false},
+  };
+  for (const auto& name : names) EXPECT_EQ(first->SameFile(a, name.first), name.second) << name.first;
+  first->Close(a);
+  second->Close(b);
+  EXPECT_EQ(ReadFile(Path("trace.log")), "one\r\ntwo\r\nthree\r\nfour\r\n");
+  EXPECT_NE(platform::FoundEntryPath(Path("TRACE.LOG")), "");
+  EXPECT_EQ(platform::FoundEntryPath(Path("missing")), "");
+  platform::FileHandle h = 0;
+  EXPECT_EQ(platform::OpenUnnumbered(folder_.path(), platform::OpenMode::kAppendForWriting, h), nullptr);
+  platform::FileSystem* created = platform::OpenUnnumbered(Path("new.log"), platform::OpenMode::kAppendForWriting, h);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->Size(h), 0);
+  created->Close(h);
+}
+
 std::string FilesName(const ::testing::TestParamInfo<Files>& files) {
   return files.param == Files::kSystem ? "System" : "Memory";
 }
@@ -229,19 +260,24 @@ TEST(PlatformTest, ServicesInMemoryStandInForTheSystem) {
     EXPECT_EQ(platform::GetEnvironment("PATH"), "");
     EXPECT_EQ(platform::GetLocalTime().year, 2026);
     EXPECT_EQ(platform::ProcessId(), 4242u);
-    EXPECT_TRUE(platform::RunAndWait("C:\\no\\such\\ORVEML"));
+    EXPECT_TRUE(platform::RunAndWait("C:\\no\\such\\ORVEML").started);
+    memory.SetExitCode(3);
+    EXPECT_EQ(platform::RunAndWait("C:\\no\\such\\ORVEML").exitCode, 3);
+    EXPECT_EQ(platform::Milliseconds(), 0);
     memory.RefuseStarting(true);
-    EXPECT_FALSE(platform::RunAndWait("x"));
+    EXPECT_NE(platform::RunAndWait("x").failure, "");
   }
-  EXPECT_EQ(memory.CommandLines(), (std::vector<std::string>{"C:\\no\\such\\ORVEML", "x"}));
+  EXPECT_EQ(memory.CommandLines(), (std::vector<std::string>{"C:\\no\\such\\ORVEML", "C:\\no\\such\\ORVEML", "x"}));
   EXPECT_EQ(platform::GetEnvironment("ORVTMP_SURELY_UNSET_HERE"), "");
-  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere").started);
 }
 
 TEST(PlatformTest, AProgramThatCannotStartIsReported) {
-  EXPECT_FALSE(platform::RunAndWait(""));
-  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere"));
-  EXPECT_FALSE(platform::RunAndWait("C:\\no\\such\\folder\\ORVEML"));
+  EXPECT_FALSE(platform::RunAndWait("").started);
+  EXPECT_FALSE(platform::RunAndWait("orvprint-no-such-program-anywhere").started);
+  const platform::ProgramRun run = platform::RunAndWait("C:\\no\\such\\folder\\ORVEML");
+  EXPECT_FALSE(run.started);
+  EXPECT_NE(run.failure, "");  // the system's reason
 }
 
 }  // namespace

@@ -52,9 +52,14 @@ class PosixServices : public Services {
 
   uint64_t RandomBits() override;
 
-  bool RunAndWait(const std::string& commandLine) override;
-};
+  int64_t Milliseconds() override {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  }
 
+  ProgramRun RunAndWait(const std::string& commandLine) override;
+};
 // getrandom without waiting: early in a boot its pool may not be ready,
 // and then, as on a system without the call, /dev/urandom gives what it
 // has. A source that gives nothing leaves the bits 0.
@@ -73,9 +78,13 @@ uint64_t PosixServices::RandomBits() {
   return n == static_cast<ssize_t>(sizeof bits) ? bits : 0;
 }
 
-bool PosixServices::RunAndWait(const std::string& commandLine) {
+ProgramRun PosixServices::RunAndWait(const std::string& commandLine) {
+  ProgramRun run;
   std::vector<std::string> words = SplitCommandLine(commandLine);
-  if (words.empty()) return false;
+  if (words.empty()) {
+    run.failure = "the command line is empty";
+    return run;
+  }
   std::vector<std::string> args;
   args.reserve(words.size());
   for (const std::string& word : words) args.push_back(ConvertCharset(word));
@@ -96,16 +105,24 @@ bool PosixServices::RunAndWait(const std::string& commandLine) {
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
+  const int64_t start = Milliseconds();
   pid_t pid;
   bool searchPath = args[0].find('/') == std::string::npos;
   int rc = searchPath ? posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ)
                       : posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
-  if (rc != 0) return false;
-  int status;
+  if (rc != 0) {
+    run.failure = SystemErrorText(rc);
+    return run;
+  }
+  run.started = true;
+  int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  return true;
+  // A program ended by a signal reports it as a shell would, 128 + its number.
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 0;
+  run.milliseconds = Milliseconds() - start;
+  return run;
 }
 
 }  // namespace

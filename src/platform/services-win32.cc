@@ -20,7 +20,8 @@ class Win32Services : public Services {
   LocalTime Now() override;
   uint32_t ProcessNumber() override { return GetCurrentProcessId(); }
   uint64_t RandomBits() override;
-  bool RunAndWait(const std::string& commandLine) override;
+  int64_t Milliseconds() override { return static_cast<int64_t>(GetTickCount64()); }
+  ProgramRun RunAndWait(const std::string& commandLine) override;
 };
 
 std::string Win32Services::Environment(const std::string& name) {
@@ -49,7 +50,8 @@ uint64_t Win32Services::RandomBits() {
   return status >= 0 ? bits : 0;
 }
 
-bool Win32Services::RunAndWait(const std::string& commandLine) {
+ProgramRun Win32Services::RunAndWait(const std::string& commandLine) {
+  ProgramRun run;
   std::wstring line = WideFromOem(commandLine);
   if (line.size() >= 32767) line.resize(32766);  // the system's own limit
   STARTUPINFOW startup = {};
@@ -57,15 +59,20 @@ bool Win32Services::RunAndWait(const std::string& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process = {};
+  const int64_t start = Milliseconds();
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                      &process))
-    return false;
+                      &process)) {
+    run.failure = SystemErrorText(GetLastError());
+    return run;
+  }
+  run.started = true;
   WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode;
-  GetExitCodeProcess(process.hProcess, &exitCode);
+  DWORD exitCode = 0;
+  if (GetExitCodeProcess(process.hProcess, &exitCode)) run.exitCode = static_cast<long>(exitCode);
+  run.milliseconds = Milliseconds() - start;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return true;
+  return run;
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST(Win32ServicesTest, RunAndWaitPassesTheCommandLineAndWaits) {
   DeleteFileA(record.c_str());
   SetEnvironmentVariableA("ORVTEST_RECORD", record.c_str());
   std::string helper = WindowsPath(ORVPRINT_TEST_HELPER_PATH);
-  ASSERT_TRUE(platform::RunAndWait(helper + " /C USTART \"C:\\My Docs\\R.htm\""));
+  ASSERT_TRUE(platform::RunAndWait(helper + " /C USTART \"C:\\My Docs\\R.htm\"").started);
   EXPECT_EQ(ReadFileBytes(record), "<orvtest_helper>\n[/C]\n[USTART]\n[C:\\My Docs\\R.htm]\n--\n");
   SetEnvironmentVariableA("ORVTEST_RECORD", nullptr);
   DeleteFileA(record.c_str());

@@ -2,6 +2,8 @@
 // The services in use and the free functions of platform.h that go to them.
 #include "platform/services.h"
 
+#include "platform/trace.h"
+
 namespace platform {
 namespace {
 
@@ -24,6 +26,12 @@ uint32_t ProcessId() { return Current()->ProcessNumber(); }
 
 uint64_t RandomSeed() { return Current()->RandomBits(); }
 
-bool RunAndWait(const std::string& commandLine) { return Current()->RunAndWait(commandLine); }
+int64_t Milliseconds() { return Current()->Milliseconds(); }
+
+ProgramRun RunAndWait(const std::string& commandLine) {
+  // The trace is up to date while the program runs, however long that is.
+  FlushTrace();
+  return Current()->RunAndWait(commandLine);
+}
 
 }  // namespace platform

@@ -27,8 +27,10 @@ class Services {
   virtual uint32_t ProcessNumber() = 0;
   /// Bits of the system's random source; 0 when it gives none.
   virtual uint64_t RandomBits() = 0;
-  /// Runs a command line and waits for it; false when it could not start.
-  virtual bool RunAndWait(const std::string& commandLine) = 0;
+  /// A clock that only goes forward, in milliseconds from any start.
+  virtual int64_t Milliseconds() = 0;
+  /// Runs a command line and waits for it (see platform::RunAndWait).
+  virtual ProgramRun RunAndWait(const std::string& commandLine) = 0;
 };
 
 /// The operating system's services.

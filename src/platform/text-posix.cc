@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "common/charset.h"
 #include "platform/platform.h"
@@ -81,6 +82,12 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   }
   if (inWord) words.push_back(word);
   return words;
+}
+
+std::string SystemErrorText(int error) {
+  // The program has one thread: strerror's buffer is not shared.
+  const char* message = std::strerror(error);
+  return CodePageFromUtf8(message ? message : "unknown error");
 }
 
 }  // namespace platform

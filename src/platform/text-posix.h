@@ -12,6 +12,9 @@ namespace platform {
 /// not valid UTF-8, becomes "?".
 std::string CodePageFromUtf8(const std::string& utf8);
 
+/// The system's text for an error number (strerror), in the code page.
+std::string SystemErrorText(int error);
+
 /// The words of a command line by the Windows rules: blanks and tabs
 /// separate words, double quotes group (and are removed), a backslash is an
 /// ordinary character.

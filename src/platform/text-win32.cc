@@ -26,4 +26,15 @@ std::string OemFromWide(const std::wstring& text) {
   return bytes;
 }
 
+std::string SystemErrorText(unsigned long error) {
+  wchar_t* message = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  std::wstring text = n > 0 && message ? std::wstring(message, n) : std::wstring();
+  if (message) LocalFree(message);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  if (text.empty()) return "error " + std::to_string(error);
+  return OemFromWide(text);
+}
+
 }  // namespace platform

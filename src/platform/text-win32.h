@@ -14,4 +14,8 @@ std::wstring WideFromOem(const std::string& text);
 /// become the code page's default character.
 std::string OemFromWide(const std::wstring& text);
 
+/// The system's text for an error code (FormatMessageW, in the system's
+/// language), in the OEM code page without its line end.
+std::string SystemErrorText(unsigned long error);
+
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include "html/pages.h"
 #include "platform/platform.h"
 #include "spool/reader.h"
+#include "spool/run_trace.h"
 #include "text/body_writer.h"
 
 namespace {
@@ -66,6 +67,7 @@ void HandleSendLine(const SpoolLine& line, PrintRunState& run, const PrintRunInp
     StartDocument(run, inputs, run.sendDirectory);
   }
   run.printingEnabled = inputs.alsoPrint != 0 || inputs.sendByMail == 0 || run.sendRecipient.empty();
+  TraceSendSection(run.sendRecipient, run.sendDirectory, run.printingEnabled);
 }
 
 // Kinds are tested one after another, the most frequent first, rather than
@@ -99,12 +101,16 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
   OpenProgressBox(console);
   SpoolReader reader;
   ClassifierState classifier;  // one per reading of the file
-  OpenSpoolFile(reader, inputs.sessionDir + "orvprint.tmp");
-  SpoolLine line;  // one for every line, reset by each classifying
+  const ByteString spoolPath = inputs.sessionDir + kSpoolFileName;
+  OpenSpoolFile(reader, spoolPath);
+  TraceSpoolOpened(reader, spoolPath);
+  SpoolLine line;                        // one for every line, reset by each classifying
+  uint32_t lines = 0, linesLeftOut = 0;  // for the trace
 
   while (!SpoolAtEnd(reader)) {
     try {
       const ByteView text = ReadSpoolLine(reader);
+      ++lines;
       // While printing is off only Send lines count; the others are skipped
       // unread, so the column of text lines stays.
       if (!run.printingEnabled && !IsSendLine(text)) continue;
@@ -118,9 +124,11 @@ void ProcessSpoolFile(const PrintRunInputs& inputs, PrintRunState& run, ConsoleS
     } catch (const std::bad_alloc&) {
       // A line too long to work on (its codes, its leader, its recipient)
       // is left out and the reading goes on with the next one.
+      ++linesLeftOut;
     }
   }
 
+  TraceSpoolRead(reader, lines, linesLeftOut, run.doc.documentBegunInRun);
   CloseSpoolFile(reader);
   CloseProgressBox(console);
   FinishDocument(run, inputs);

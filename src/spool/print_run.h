@@ -11,6 +11,9 @@
 
 struct ConsoleState;
 
+/// The spool file's name in the session folder.
+constexpr const char* kSpoolFileName = "orvprint.tmp";
+
 /// The settings and options a print run reads; written once before it.
 struct PrintRunInputs {
   ByteString sessionDir;     // where "orvprint.tmp" is

@@ -29,6 +29,7 @@ void Fill(SpoolReader& reader) {
   if (const void* z = std::memchr(buffer + reader.filled, kCtrlZ, n)) {
     n = static_cast<size_t>(static_cast<const char*>(z) - (buffer + reader.filled));
     reader.dataEnds = true;
+    reader.ctrlZAt = reader.bufferStart + static_cast<int64_t>(reader.filled + n);
   }
   reader.filled += n;
   if (reader.crPending && reader.position < reader.filled && buffer[reader.position] == '\n') ++reader.position;
@@ -115,7 +116,10 @@ ByteView ReadLongLine(SpoolReader& reader) {
     endsAtCr = cr != nullptr;
   }
   ByteView line;
-  if (length <= reader.longestLine && TakeLongLine(reader, start, length)) line = reader.longLine;
+  if (length <= reader.longestLine && TakeLongLine(reader, start, length))
+    line = reader.longLine;
+  else
+    ++reader.linesPassedOver;
   if (endsAtCr) {
     ++reader.position;
     StepOverLf(reader);
@@ -241,6 +245,8 @@ void OpenSpoolFile(SpoolReader& reader, const ByteString& path) {
   if (!reader.buffer) reader.buffer.reset(new char[kSpoolBufferSize]);
   reader.file = platform::OpenExistingForReading(path);
   reader.dataEnds = reader.file == 0;
+  reader.ctrlZAt = -1;
+  reader.linesPassedOver = 0;
 }
 
 bool SpoolAtEnd(SpoolReader& reader) {

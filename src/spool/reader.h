@@ -31,6 +31,9 @@ struct SpoolReader {
   // there is no memory for. Kept by OpenSpoolFile.
   size_t longestLine = SIZE_MAX;
   ByteString longLine;  // the latest line longer than the buffer
+  // What the trace tells of the reading; kept where it costs nothing per line.
+  int64_t ctrlZAt = -1;          // file offset of the Ctrl-Z that ended the data, -1 when none
+  uint32_t linesPassedOver = 0;  // lines too long to hand out
 };
 
 /// One line taken apart. Only the fields of its kind are set; the others

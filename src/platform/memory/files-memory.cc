@@ -11,6 +11,7 @@
 
 #include "common/text.h"
 #include "platform/file_names.h"
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
@@ -21,6 +22,18 @@ constexpr size_t kLongestName = 255;
 // Far beyond any file the program writes; a write past it fails like one
 // to a full disk instead of asking for the memory.
 constexpr uint64_t kLongestFile = uint64_t{1} << 30;
+
+// The reasons a failure gives, in the words Windows uses for them.
+constexpr const char* kNoPath = "The system cannot find the path specified.";
+constexpr const char* kNoFile = "The system cannot find the file specified.";
+constexpr const char* kExists = "The file exists.";
+constexpr const char* kDenied = "Access is denied.";
+constexpr const char* kDiskFull = "There is not enough space on the disk.";
+
+bool Fail(const char* reason) {
+  NoteFailure(reason);
+  return false;
+}
 
 // Characters no name on a Windows file system can hold.
 bool IsForbidden(char c) {
@@ -88,6 +101,7 @@ struct MemoryFileSystem::Slot {
   int64_t position = 0;
   bool canRead = false;
   bool canWrite = false;
+  bool append = false;  // every write goes to the end
 };
 
 MemoryFileSystem::MemoryFileSystem() : capacity_(std::numeric_limits<size_t>::max()) {}
@@ -168,19 +182,20 @@ MemoryFileSystem::Slot* MemoryFileSystem::SlotOf(FileHandle handle) {
 
 bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& handle) {
   Parsed parsed = Parse(path);
-  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return false;
+  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return Fail(kNoPath);
   const bool writing = mode != OpenMode::kExistingForReading;
   Node* node = Lookup(parsed.key);
   if (node) {
-    if (mode == OpenMode::kCreateNewForWriting) return false;
-    if (node->directory || (writing && (node->attributes & kReadOnly))) return false;
+    if (mode == OpenMode::kCreateNewForWriting) return Fail(kExists);
+    if (node->directory || (writing && (node->attributes & kReadOnly))) return Fail(kDenied);
     if (mode == OpenMode::kCreateOrEmptyForWriting) {
       used_ -= node->bytes.size();
       node->bytes.clear();
       node->bytes.shrink_to_fit();
     }
   } else {
-    if (mode == OpenMode::kExistingForReading || refused_.count(parsed.parentKey)) return false;
+    if (mode == OpenMode::kExistingForReading) return Fail(kNoFile);
+    if (refused_.count(parsed.parentKey)) return Fail(kDenied);
     std::unique_ptr<Node> created(new Node);
     created->name = parsed.name;
     created->attributes = kArchive;
@@ -195,6 +210,7 @@ bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& 
   slot.position = 0;
   slot.canRead = mode == OpenMode::kExistingForReading || mode == OpenMode::kOrCreateForUpdate;
   slot.canWrite = writing;
+  slot.append = mode == OpenMode::kAppendForWriting;
   ++node->openCount;
   handle = static_cast<FileHandle>(free + 1);
   return true;
@@ -216,11 +232,12 @@ bool MemoryFileSystem::Write(FileHandle handle, const char* data, size_t size) {
   Slot* slot = SlotOf(handle);
   if (!slot || !slot->canWrite) return false;
   std::string& bytes = slot->node->bytes;
+  if (slot->append) slot->position = static_cast<int64_t>(bytes.size());
   // A position past the end leaves a gap of zero bytes, as on a disk.
   const uint64_t start = static_cast<uint64_t>(slot->position);
   const uint64_t end = start + size;
   const uint64_t growth = end > bytes.size() ? end - bytes.size() : 0;
-  if (end > kLongestFile || growth > capacity_ - used_) return false;
+  if (end > kLongestFile || growth > capacity_ - used_) return Fail(kDiskFull);
   try {
     if (start == bytes.size()) {
       bytes.append(data, size);  // the common case: no gap to fill first
@@ -268,15 +285,26 @@ bool MemoryFileSystem::Remove(const std::string& path) {
 
 bool MemoryFileSystem::MakeDirectory(const std::string& path) {
   Parsed parsed = Parse(path);
-  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed) || Lookup(parsed.key) ||
-      refused_.count(parsed.parentKey))
-    return false;
+  if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return Fail(kNoPath);
+  if (Lookup(parsed.key)) return Fail("Cannot create a file when that file already exists.");
+  if (refused_.count(parsed.parentKey)) return Fail(kDenied);
   std::unique_ptr<Node> created(new Node);
   created->name = parsed.name;
   created->directory = true;
   created->attributes = kDirectory;
   nodes_[parsed.key] = std::move(created);
   return true;
+}
+
+bool MemoryFileSystem::SameFile(FileHandle handle, const std::string& path) {
+  Slot* slot = SlotOf(handle);
+  Parsed parsed = Parse(path);
+  return slot && parsed.valid && !parsed.root && Lookup(parsed.key) == slot->node;
+}
+
+std::string MemoryFileSystem::EntryPath(const std::string& path) {
+  Parsed parsed = Parse(path);
+  return parsed.valid && Lookup(parsed.key) ? path : std::string();
 }
 
 bool MemoryFileSystem::FindEntryAttributes(const std::string& path, unsigned* attributes) {

@@ -44,6 +44,9 @@ class MemoryFileSystem : public FileSystem {
   bool Remove(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
   bool FindEntryAttributes(const std::string& path, unsigned* attributes) override;
+  bool SameFile(FileHandle handle, const std::string& path) override;
+  /// The path as written when it names an entry.
+  std::string EntryPath(const std::string& path) override;
 
   /// Creates the directory and every missing level above it. False for a
   /// path no directory can have (a file in the way, a name it cannot hold).

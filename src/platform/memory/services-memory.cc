@@ -20,9 +20,15 @@ std::string MemoryServices::Environment(const std::string& name) {
   return it == environment_.end() ? std::string() : it->second;
 }
 
-bool MemoryServices::RunAndWait(const std::string& commandLine) {
+ProgramRun MemoryServices::RunAndWait(const std::string& commandLine) {
   commandLines_.push_back(commandLine);
-  return !refuseStarting_;
+  ProgramRun run;
+  run.started = !refuseStarting_;
+  if (run.started)
+    run.exitCode = exitCode_;
+  else
+    run.failure = "The system cannot find the file specified.";
+  return run;
 }
 
 void MemoryServices::SetEnvironment(const std::string& name, const std::string& value) {

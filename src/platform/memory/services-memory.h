@@ -17,7 +17,8 @@ namespace platform {
 
 /// Starts with an empty environment, the clock at 2026-01-02 03:04:05.006,
 /// process number 4242 and random bits 0 (names then come out as they
-/// would without a random source); every program "starts" and ends at once.
+/// would without a random source); every program "starts" and ends at once
+/// with exit code 0.
 class MemoryServices : public Services {
  public:
   std::string Environment(const std::string& name) override;
@@ -27,7 +28,8 @@ class MemoryServices : public Services {
     ++randomReads_;
     return randomBits_;
   }
-  bool RunAndWait(const std::string& commandLine) override;
+  int64_t Milliseconds() override { return milliseconds_; }
+  ProgramRun RunAndWait(const std::string& commandLine) override;
 
   /// Sets a variable; names are compared without regard to letter case, as on Windows.
   void SetEnvironment(const std::string& name, const std::string& value);
@@ -39,8 +41,12 @@ class MemoryServices : public Services {
   void SetRandomBits(uint64_t bits) { randomBits_ = bits; }
   /// How often the random source was read.
   int RandomReads() const { return randomReads_; }
+  /// Moves the clock that only goes forward (it stands still otherwise).
+  void SetMilliseconds(int64_t milliseconds) { milliseconds_ = milliseconds; }
   /// From now on programs fail to start (they are still recorded).
   void RefuseStarting(bool refuse) { refuseStarting_ = refuse; }
+  /// The exit code of every program started from now on.
+  void SetExitCode(long exitCode) { exitCode_ = exitCode; }
 
   /// Every command line run so far, oldest first.
   const std::vector<std::string>& CommandLines() const { return commandLines_; }
@@ -51,7 +57,9 @@ class MemoryServices : public Services {
   uint32_t processNumber_ = 4242;
   uint64_t randomBits_ = 0;
   int randomReads_ = 0;
+  int64_t milliseconds_ = 0;
   bool refuseStarting_ = false;
+  long exitCode_ = 0;
   std::vector<std::string> commandLines_;
 };
 
