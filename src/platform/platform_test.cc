@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,22 @@ TEST(PlatformTest, ClockAndEnvironment) {
   EXPECT_TRUE(now.millisecond >= 0 && now.millisecond <= 999);
   EXPECT_EQ(platform::GetEnvironment("ORVPRINT_SURELY_UNSET_VARIABLE"), "");
   EXPECT_NE(platform::ProcessId(), 0u);
+}
+
+TEST(PlatformTest, TheSystemsRandomSourceGivesNewBitsEachReading) {
+  // Eight readings of 64 bits: a repeat, a 0 or a half never set would
+  // each come by chance far less than once in 2^40 runs.
+  std::set<uint64_t> seen;
+  uint64_t any = 0;
+  for (int i = 0; i < 8; ++i) {
+    const uint64_t bits = platform::RandomSeed();
+    EXPECT_NE(bits, 0u);
+    seen.insert(bits);
+    any |= bits;
+  }
+  EXPECT_EQ(seen.size(), 8u);
+  EXPECT_NE(any & 0xFFFFFFFFu, 0u);
+  EXPECT_NE(any >> 32, 0u);
 }
 
 TEST(PlatformTest, ServicesInMemoryStandInForTheSystem) {

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -26,22 +25,6 @@ class PosixServicesTest : public ::testing::Test {
   TempFolder temp_;
   const std::string folder_ = temp_.path();
 };
-
-TEST_F(PosixServicesTest, TheRandomSourceGivesNewBitsEachReading) {
-  // Eight readings of 64 bits: a repeat, a 0 or a half never set would
-  // each come by chance far less than once in 2^40 runs.
-  std::set<uint64_t> seen;
-  uint64_t any = 0;
-  for (int i = 0; i < 8; ++i) {
-    const uint64_t bits = platform::RandomSeed();
-    EXPECT_NE(bits, 0u);
-    seen.insert(bits);
-    any |= bits;
-  }
-  EXPECT_EQ(seen.size(), 8u);
-  EXPECT_NE(any & 0xFFFFFFFFu, 0u);
-  EXPECT_NE(any >> 32, 0u);
-}
 
 TEST_F(PosixServicesTest, EnvironmentValuesArriveInTheCodePage) {
   setenv("ORVTEST_VALUE", "Jos\xc3\xa9 \xe2\x82\xac", 1);

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -31,22 +30,6 @@ TEST(Win32ServicesTest, EnvironmentValuesArriveInTheOemCodePage) {
   EXPECT_EQ(platform::GetEnvironment("ORVTEST_VALUE"), std::string(1000, 'x'));
   SetEnvironmentVariableW(L"ORVTEST_VALUE", nullptr);
   EXPECT_EQ(platform::GetEnvironment("ORVTEST_VALUE"), "");
-}
-
-TEST(Win32ServicesTest, TheRandomSourceGivesNewBitsEachReading) {
-  // Eight readings of 64 bits: a repeat, a 0 or a half never set would
-  // each come by chance far less than once in 2^40 runs.
-  std::set<uint64_t> seen;
-  uint64_t any = 0;
-  for (int i = 0; i < 8; ++i) {
-    const uint64_t bits = platform::RandomSeed();
-    EXPECT_NE(bits, 0u);
-    seen.insert(bits);
-    any |= bits;
-  }
-  EXPECT_EQ(seen.size(), 8u);
-  EXPECT_NE(any & 0xFFFFFFFFu, 0u);
-  EXPECT_NE(any >> 32, 0u);
 }
 
 TEST(Win32ServicesTest, RunAndWaitPassesTheCommandLineAndWaits) {
