@@ -53,6 +53,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -230,13 +231,14 @@ FUZZ_UNTRACED int64_t StackTop(const std::string& bytes) {
   return static_cast<int32_t>(raw);
 }
 
-// Files by their folded paths.
-using Files = std::map<std::string, const std::string*>;
+// A file as it was before the run.
+struct Was {
+  const std::string* bytes;
+  unsigned attributes;
+};
 
-// The folders the run names documents in whose first names may be taken:
-// the session folder, the output folder the options give and one that
-// Send lines may route to.
-FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input);
+// Files by their folded paths.
+using Files = std::unordered_map<std::string, Was>;
 
 // One run's world, made from the input.
 struct World {
@@ -249,11 +251,10 @@ struct World {
   // The files there before the run: their bytes are the input's parts or
   // the documents of another run, their attributes as they were given.
   Files before;
-  std::map<std::string, unsigned> attributesBefore;
   std::deque<std::string> otherRuns;  // the bytes of another run's documents
 
-  // A world made without another run's documents tells where they go
-  // (NamingFolders).
+  // A world made without another run's documents serves a check that
+  // does not look at them (BoxFitsOnTheStack).
   explicit World(const Input& input, bool withOtherRuns = true)
       : World(input, Screens(input.Knob(0, 25) % 41, input.Knob(1, 80) % 121), withOtherRuns) {}
 
@@ -298,7 +299,7 @@ struct World {
     if (failures & kNamesCollide) {
       services.SetRandomBits(kCollidingBits);
       const unsigned char taken = input.Knob(4, 8);
-      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 120 + taken % 32, NamingFolders(input));
+      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 120 + taken % 32, NamingFolders());
     }
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
@@ -307,11 +308,25 @@ struct World {
   }
 
   // A later file of the same folded path replaces an earlier one.
-  void AddFile(const std::string& path, const std::string& bytes, unsigned attributes) {
-    if (!files.AddFile(path, bytes, attributes)) return;
-    const std::string key = files.FoldedPath(path);
-    before[key] = &bytes;
-    attributesBefore[key] = attributes;
+  FUZZ_UNTRACED void AddFile(const std::string& path, const std::string& bytes, unsigned attributes) {
+    if (files.AddFile(path, bytes, attributes)) AddedFile(files.FoldedPath(path), bytes, attributes);
+  }
+  FUZZ_UNTRACED void AddedFile(const std::string& key, const std::string& bytes, unsigned attributes) {
+    before[key] = Was{&bytes, attributes};
+  }
+
+  // The folders the run names documents in whose first names may be taken:
+  // the session folder, the output folder the options give and one that
+  // Send lines may route to. Read from the files made so far, which are
+  // all the settings there are.
+  FUZZ_UNTRACED std::vector<std::string> NamingFolders() {
+    platform::ScopedFileSystem scopedFiles(files);
+    platform::ScopedServices scopedServices(services);
+    SessionSettings settings;
+    LoadSessionSettings(settings);
+    PrintOptions options;
+    ReadPrintOptions(settings, options);
+    return {settings.sessionDir, options.outputDir, "C:\\CORREU\\"};
   }
 
   // Another run's documents at the first `count` names this run picks in
@@ -322,9 +337,11 @@ struct World {
       for (uint32_t attempt = 0; attempt < count; ++attempt) {
         const std::string path = BuildUniqueFileName(
             folder, "", "htm", UniqueNameSeed(now, services.ProcessNumber(), kCollidingBits, attempt));
-        if (before.count(files.FoldedPath(path))) continue;
+        const std::string key = files.FoldedPath(path);
+        if (key.empty() || before.count(key)) continue;
         otherRuns.push_back("another run's document " + path + "\r\n" + kTail);
-        AddFile(path, otherRuns.back(), kOtherRunAttributes[attempt % kOtherRunKinds]);
+        const unsigned attributes = kOtherRunAttributes[attempt % kOtherRunKinds];
+        if (files.AddFile(path, otherRuns.back(), attributes)) AddedFile(key, otherRuns.back(), attributes);
       }
     }
   }
@@ -345,21 +362,10 @@ struct World {
   }
 };
 
-FUZZ_UNTRACED std::vector<std::string> NamingFolders(const Input& input) {
-  World world(input, /*withOtherRuns=*/false);
-  platform::ScopedFileSystem files(world.files);
-  platform::ScopedServices services(world.services);
-  SessionSettings settings;
-  LoadSessionSettings(settings);
-  PrintOptions options;
-  ReadPrintOptions(settings, options);
-  return {settings.sessionDir, options.outputDir, "C:\\CORREU\\"};
-}
-
 // True when the progress box's record can go onto the window stack file:
 // the same world made again, with the box pushed there on its own.
 bool BoxFitsOnTheStack(const Input& input) {
-  World world(input);
+  World world(input, /*withOtherRuns=*/false);
   platform::ScopedFileSystem files(world.files);
   platform::ScopedServices services(world.services);
   SessionSettings settings;
@@ -372,7 +378,7 @@ bool BoxFitsOnTheStack(const Input& input) {
 FUZZ_UNTRACED void CheckStackFile(const World& world) {
   auto was = world.before.find(world.stackKey);
   if (world.stackKey.empty() || was == world.before.end()) return;  // checked with the other new files
-  const std::string& host = *was->second;
+  const std::string& host = *was->second.bytes;
   const int64_t top = host.size() < 4 ? 5 : StackTop(host);
   const std::string* now = world.files.FileAt(world.stackKey);
   if (!now) {
@@ -422,20 +428,17 @@ FUZZ_UNTRACED void CheckCommandLines(const Input& input, World& world) {
 }
 
 FUZZ_UNTRACED void CheckFiles(World& world, bool diskFull) {
-  // Files that were there: unchanged, bytes and attributes, but for the
-  // host's stack file.
-  for (const auto& file : world.before) {
-    if (file.first == world.stackKey) continue;
-    const std::string* now = world.files.FileAt(file.first);
-    FUZZ_CHECK(now && *now == *file.second);
-    unsigned attributes = 0;
-    FUZZ_CHECK(world.files.FindEntryAttributes(file.first, &attributes));
-    FUZZ_CHECK(attributes == world.attributesBefore.at(file.first));
-  }
-  CheckStackFile(world);
-  // New files: documents only, each finished unless the disk filled up.
-  world.files.ForEachFile([&](const std::string& key, const std::string& bytes) {
-    if (world.before.count(key)) return;
+  // One pass over the files. Those that were there keep their bytes and
+  // attributes, but for the host's stack file; new ones are documents
+  // only, each finished unless the disk filled up, and the trace.
+  size_t kept = 0;
+  world.files.ForEachFile([&](const std::string& key, const std::string& bytes, unsigned attributes) {
+    auto was = world.before.find(key);
+    if (was != world.before.end()) {
+      ++kept;
+      if (key != world.stackKey) FUZZ_CHECK(bytes == *was->second.bytes && attributes == was->second.attributes);
+      return;
+    }
     if (!world.traceKey.empty() && key == world.traceKey) {
       FUZZ_CHECK(IsTrace(bytes));
       return;
@@ -443,12 +446,19 @@ FUZZ_UNTRACED void CheckFiles(World& world, bool diskFull) {
     FUZZ_CHECK(IsDocumentName(key));
     if (!diskFull) FUZZ_CHECK(IsFinishedDocument(bytes));
   });
+  // None of them went but the stack file, which may.
+  const bool stackGone = world.before.count(world.stackKey) != 0 && !world.files.FileAt(world.stackKey);
+  FUZZ_CHECK(kept + (stackGone ? 1 : 0) == world.before.size());
+  CheckStackFile(world);
 }
 
 // Each run allocates a hundred blocks or more, and recording the stack of
 // every one is much of a run's time: five frames name the place. A finding
 // is run again with ASAN_OPTIONS=malloc_context_size=30 for whole stacks.
-extern "C" const char* __asan_default_options() { return "malloc_context_size=5"; }
+// Freed blocks wait in a quarantine of 16 MB, many runs' worth, before
+// they are used again: a use after a free within a run is still caught,
+// where the default 256 MB had every run fault in fresh pages.
+extern "C" const char* __asan_default_options() { return "malloc_context_size=5:quarantine_size_mb=16"; }
 
 }  // namespace
 

@@ -35,10 +35,21 @@ bool Fail(const char* reason) {
   return false;
 }
 
-// Characters no name on a Windows file system can hold.
+// Characters no name on a Windows file system can hold. Every level of
+// every path passes this test, so it is a switch rather than a search.
 bool IsForbidden(char c) {
-  unsigned char b = static_cast<unsigned char>(c);
-  return b < 32 || std::strchr("<>:\"|?*", c) != nullptr;
+  switch (c) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+      return true;
+    default:
+      return static_cast<unsigned char>(c) < 32;
+  }
 }
 
 }  // namespace
@@ -407,9 +418,9 @@ int MemoryFileSystem::OpenFileCount() const {
 }
 
 void MemoryFileSystem::ForEachFile(
-    const std::function<void(const std::string& key, const std::string& bytes)>& visit) const {
+    const std::function<void(const std::string& key, const std::string& bytes, unsigned attributes)>& visit) const {
   for (const auto& entry : nodes_)
-    if (!entry.second->directory) visit(entry.first, entry.second->bytes);
+    if (!entry.second->directory) visit(entry.first, entry.second->bytes, entry.second->attributes);
 }
 
 const std::string* MemoryFileSystem::FileAt(const std::string& path) const {

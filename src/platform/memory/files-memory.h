@@ -91,9 +91,10 @@ class MemoryFileSystem : public FileSystem {
   /// How many files are open.
   int OpenFileCount() const;
 
-  /// Calls `visit` with the full path, in the form FoldedPath gives, and
-  /// the bytes of every file, in no particular order.
-  void ForEachFile(const std::function<void(const std::string& key, const std::string& bytes)>& visit) const;
+  /// Calls `visit` with the full path, in the form FoldedPath gives, the
+  /// bytes and the attribute bits of every file, in no particular order.
+  void ForEachFile(
+      const std::function<void(const std::string& key, const std::string& bytes, unsigned attributes)>& visit) const;
 
   /// The bytes of the file `path` names, without a copy; null when it
   /// names none. Valid until the file changes.
