@@ -46,6 +46,7 @@
 // program only as the last thing, with the command line ORVEXE names. A
 // trace is the one other new file: lines of this run's process, each ending
 // in CR LF, and never one of the files that were there.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -330,15 +331,33 @@ struct World {
   }
 
   // Another run's documents at the first `count` names this run picks in
-  // each folder, made as the program makes them.
+  // each folder, made as the program makes them. The names are the same in
+  // every folder, so they are made once; a folder named twice is filled
+  // once. The names are digits, capitals and ".htm": their keys are the
+  // folder's key and the names in capitals.
   FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
+    if (count == 0) return;
     const platform::LocalTime now = services.Now();
+    std::vector<std::string> names, keyNames;
+    for (uint32_t attempt = 0; attempt < count; ++attempt) {
+      names.push_back(
+          BuildUniqueFileName("", "", "htm", UniqueNameSeed(now, services.ProcessNumber(), kCollidingBits, attempt)));
+      keyNames.push_back(names.back());
+      for (char& c : keyNames.back()) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    std::vector<std::string> filled;  // the keys of the folders filled, each with its separator
     for (const std::string& folder : folders) {
+      const std::string first = BuildUniqueFileName(folder, "", "htm", 0);
+      const std::string prefix = first.substr(0, first.size() - names[0].size());
+      const std::string firstKey = files.FoldedPath(prefix + names[0]);
+      if (firstKey.empty()) continue;
+      const std::string keyPrefix = firstKey.substr(0, firstKey.size() - keyNames[0].size());
+      if (std::find(filled.begin(), filled.end(), keyPrefix) != filled.end()) continue;
+      filled.push_back(keyPrefix);
       for (uint32_t attempt = 0; attempt < count; ++attempt) {
-        const std::string path = BuildUniqueFileName(
-            folder, "", "htm", UniqueNameSeed(now, services.ProcessNumber(), kCollidingBits, attempt));
-        const std::string key = files.FoldedPath(path);
-        if (key.empty() || before.count(key)) continue;
+        const std::string key = keyPrefix + keyNames[attempt];
+        if (before.count(key)) continue;
+        const std::string path = prefix + names[attempt];
         otherRuns.push_back("another run's document " + path + "\r\n" + kTail);
         const unsigned attributes = kOtherRunAttributes[attempt % kOtherRunKinds];
         if (files.AddFile(path, otherRuns.back(), attributes)) AddedFile(key, otherRuns.back(), attributes);
