@@ -24,8 +24,8 @@
 //        documents of another run (ordinary, read-only, hidden, system
 //        files) stand at the first names the run picks in the session
 //        folder, the output folder and C:\CORREU: byte 4 mod 16 of them
-//        (default 8), or from byte 4 = 224 on 120 to 151, about as many
-//        as a document is tried under or more (each costs ten runs),
+//        (default 8), or from byte 4 = 224 on 100 to 115, as many as a
+//        document is tried under or more (each costs ten runs),
 //        64 the trace on, into C:\TRACE.LOG unless @@L names its file
 //   @@L  ORVPRINT_LOG   the trace file, any path (the trace is on)
 //
@@ -300,7 +300,7 @@ struct World {
     if (failures & kNamesCollide) {
       services.SetRandomBits(kCollidingBits);
       const unsigned char taken = input.Knob(4, 8);
-      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 120 + taken % 32, NamingFolders());
+      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 100 + taken % 16, NamingFolders());
     }
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);

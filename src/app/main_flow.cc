@@ -58,7 +58,7 @@ void RunMainFlow(platform::Console& console, DocumentBuffer& documentBuffer) {
   PrintOptions options;
   LoadSessionSettings(settings);
   // The session folder is known: the trace may be opened, unless it is one of the run's own files.
-  platform::OpenTrace(RunFiles(settings));
+  if (platform::TraceOn()) platform::OpenTrace(RunFiles(settings));
   ReadPrintOptions(settings, options);
   ConsoleState consoleState = MakeConsoleState(console, settings.sessionDir, settings.screenColours);
   platform::Trace("console: ", ConsoleRows(consoleState), " rows, ", ConsoleColumns(consoleState), " columns");

@@ -99,12 +99,12 @@ struct MemoryFileSystem::Parsed {
   bool valid = false;
   bool root = false;  // the path names a drive or the root itself
   std::string key;
-  std::string parentKey;
-  std::string name;
+  size_t parentKeySize = 0;  // the parent's key is the start of the key
   Levels levels;
   const std::string* path = nullptr;
 
   std::string LevelName(size_t i) const { return path->substr(levels[i].begin, levels[i].size); }
+  std::string Name() const { return LevelName(levels.size() - 1); }
 };
 
 struct MemoryFileSystem::Slot {
@@ -159,13 +159,9 @@ MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const 
   }
   parsed.valid = true;
   parsed.root = parsed.levels.empty();
-  if (!parsed.root) {
-    parsed.name = parsed.LevelName(parsed.levels.size() - 1);
-    parsed.parentKey.assign(key, 0,
-                            parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize : rootSize);
-  } else {
-    parsed.parentKey = key;
-  }
+  parsed.parentKeySize = parsed.root                ? key.size()
+                          : parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize
+                                                     : rootSize;
   return parsed;
 }
 
@@ -179,9 +175,15 @@ const MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) c
   return it == nodes_.end() ? nullptr : it->second.get();
 }
 
+const std::string& MemoryFileSystem::KeyStart(const Parsed& parsed, size_t size) const {
+  scratchKey_.assign(parsed.key, 0, size);
+  return scratchKey_;
+}
+
 bool MemoryFileSystem::ParentIsDirectory(const Parsed& parsed) const {
-  if (parsed.parentKey.find('\\') == std::string::npos) return true;  // a drive or the root
-  const Node* parent = Lookup(parsed.parentKey);
+  const std::string& parentKey = KeyStart(parsed, parsed.parentKeySize);
+  if (parentKey.find('\\') == std::string::npos) return true;  // a drive or the root
+  const Node* parent = Lookup(parentKey);
   return parent && parent->directory;
 }
 
@@ -206,9 +208,9 @@ bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& 
     }
   } else {
     if (mode == OpenMode::kExistingForReading) return Fail(kNoFile);
-    if (refused_.count(parsed.parentKey)) return Fail(kDenied);
+    if (refused_.count(KeyStart(parsed, parsed.parentKeySize))) return Fail(kDenied);
     std::unique_ptr<Node> created(new Node);
-    created->name = parsed.name;
+    created->name = parsed.Name();
     created->attributes = kArchive;
     node = created.get();
     nodes_[parsed.key] = std::move(created);
@@ -298,9 +300,9 @@ bool MemoryFileSystem::MakeDirectory(const std::string& path) {
   Parsed parsed = Parse(path);
   if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return Fail(kNoPath);
   if (Lookup(parsed.key)) return Fail("Cannot create a file when that file already exists.");
-  if (refused_.count(parsed.parentKey)) return Fail(kDenied);
+  if (refused_.count(KeyStart(parsed, parsed.parentKeySize))) return Fail(kDenied);
   std::unique_ptr<Node> created(new Node);
-  created->name = parsed.name;
+  created->name = parsed.Name();
   created->directory = true;
   created->attributes = kDirectory;
   nodes_[parsed.key] = std::move(created);
@@ -329,7 +331,7 @@ bool MemoryFileSystem::FindEntryAttributes(const std::string& path, unsigned* at
 
 bool MemoryFileSystem::MakeLevels(const Parsed& parsed, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    const std::string key = parsed.key.substr(0, parsed.levels[i].keySize);
+    const std::string& key = KeyStart(parsed, parsed.levels[i].keySize);
     const Node* node = Lookup(key);
     if (node && !node->directory) return false;
     if (node) continue;
@@ -354,7 +356,7 @@ bool MemoryFileSystem::AddFile(const std::string& path, const std::string& bytes
   if (node && node->directory) return false;
   if (!node) {
     std::unique_ptr<Node> created(new Node);
-    created->name = parsed.name;
+    created->name = parsed.Name();
     node = created.get();
     nodes_[parsed.key] = std::move(created);
   }

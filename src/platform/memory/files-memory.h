@@ -111,6 +111,9 @@ class MemoryFileSystem : public FileSystem {
   Parsed Parse(const std::string& path) const;
   Node* Lookup(const std::string& key);
   const Node* Lookup(const std::string& key) const;
+  // The first `size` bytes of the key, in memory kept for it: looking up
+  // the levels above an entry allocates nothing.
+  const std::string& KeyStart(const Parsed& parsed, size_t size) const;
   bool ParentIsDirectory(const Parsed& parsed) const;
   bool MakeLevels(const Parsed& parsed, size_t count);
   Slot* SlotOf(FileHandle handle);
@@ -120,6 +123,7 @@ class MemoryFileSystem : public FileSystem {
   std::vector<Slot> slots_;                                       // handle h is slot h - 1
   size_t capacity_;
   size_t used_ = 0;
+  mutable std::string scratchKey_;  // KeyStart's
 };
 
 }  // namespace platform
