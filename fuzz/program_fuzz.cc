@@ -331,38 +331,58 @@ struct World {
   }
 
   // Another run's documents at the first `count` names this run picks in
-  // each folder, made as the program makes them. The names are the same in
-  // every folder, so they are made once; a folder named twice is filled
-  // once. The names are digits, capitals and ".htm": their keys are the
-  // folder's key and the names in capitals.
+  // each folder, made as the program makes them. Each appears when the run
+  // first looks for it, as the file of a run that made it a moment before
+  // would: only the names the run tries cost anything. The names are the
+  // same in every folder: digits, capitals and ".htm", so their keys are
+  // the folder's key and the names in capitals.
+  struct OtherRunsFolder {
+    std::string keyPrefix, prefix;  // the folder's key and path, each up to its separator
+  };
+  std::vector<OtherRunsFolder> otherRunsFolders;
+  std::vector<std::string> otherRunsNames;
+  std::unordered_map<std::string, uint32_t> otherRunsAttempts;  // by key name
+
   FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
     if (count == 0) return;
     const platform::LocalTime now = services.Now();
-    std::vector<std::string> names, keyNames;
     for (uint32_t attempt = 0; attempt < count; ++attempt) {
-      names.push_back(
+      otherRunsNames.push_back(
           BuildUniqueFileName("", "", "htm", UniqueNameSeed(now, services.ProcessNumber(), kCollidingBits, attempt)));
-      keyNames.push_back(names.back());
-      for (char& c : keyNames.back()) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      std::string keyName = otherRunsNames.back();
+      for (char& c : keyName) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      otherRunsAttempts.emplace(keyName, attempt);
     }
-    std::vector<std::string> filled;  // the keys of the folders filled, each with its separator
+    const size_t nameSize = otherRunsNames[0].size();
     for (const std::string& folder : folders) {
       const std::string first = BuildUniqueFileName(folder, "", "htm", 0);
-      const std::string prefix = first.substr(0, first.size() - names[0].size());
-      const std::string firstKey = files.FoldedPath(prefix + names[0]);
-      if (firstKey.empty()) continue;
-      const std::string keyPrefix = firstKey.substr(0, firstKey.size() - keyNames[0].size());
-      if (std::find(filled.begin(), filled.end(), keyPrefix) != filled.end()) continue;
-      filled.push_back(keyPrefix);
-      for (uint32_t attempt = 0; attempt < count; ++attempt) {
-        const std::string key = keyPrefix + keyNames[attempt];
-        if (before.count(key)) continue;
-        const std::string path = prefix + names[attempt];
-        otherRuns.push_back("another run's document " + path + "\r\n" + kTail);
-        const unsigned attributes = kOtherRunAttributes[attempt % kOtherRunKinds];
-        if (files.AddFile(path, otherRuns.back(), attributes)) AddedFile(key, otherRuns.back(), attributes);
-      }
+      const std::string prefix = first.substr(0, first.size() - nameSize);
+      const std::string firstKey = files.FoldedPath(prefix + otherRunsNames[0]);
+      if (firstKey.empty() || (!prefix.empty() && !files.AddDirectory(prefix))) continue;
+      const std::string keyPrefix = firstKey.substr(0, firstKey.size() - nameSize);
+      bool known = false;
+      for (const OtherRunsFolder& filled : otherRunsFolders) known = known || filled.keyPrefix == keyPrefix;
+      if (!known) otherRunsFolders.push_back({keyPrefix, prefix});
     }
+    files.SetLateFiles([this](const std::string& key, platform::MemoryFileSystem::LateFile& late) {
+      return OtherRunsDocument(key, late);
+    });
+  }
+
+  FUZZ_UNTRACED bool OtherRunsDocument(const std::string& key, platform::MemoryFileSystem::LateFile& late) {
+    const size_t cut = key.rfind('\\') + 1;
+    auto attempt = otherRunsAttempts.find(key.substr(cut));
+    if (attempt == otherRunsAttempts.end()) return false;
+    for (const OtherRunsFolder& folder : otherRunsFolders) {
+      if (folder.keyPrefix.size() != cut || key.compare(0, cut, folder.keyPrefix) != 0) continue;
+      late.name = otherRunsNames[attempt->second];
+      otherRuns.push_back("another run's document " + folder.prefix + late.name + "\r\n" + kTail);
+      late.bytes = otherRuns.back();
+      late.attributes = kOtherRunAttributes[attempt->second % kOtherRunKinds];
+      AddedFile(key, otherRuns.back(), late.attributes);
+      return true;
+    }
+    return false;
   }
 
   // A screen of that size with every cell told apart, the cursor at

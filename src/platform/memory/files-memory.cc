@@ -160,14 +160,33 @@ MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) const 
   parsed.valid = true;
   parsed.root = parsed.levels.empty();
   parsed.parentKeySize = parsed.root                ? key.size()
-                          : parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize
-                                                     : rootSize;
+                         : parsed.levels.size() > 1 ? parsed.levels[parsed.levels.size() - 2].keySize
+                                                    : rootSize;
   return parsed;
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) {
   auto it = nodes_.find(key);
-  return it == nodes_.end() ? nullptr : it->second.get();
+  if (it != nodes_.end()) return it->second.get();
+  if (!lateFiles_) return nullptr;
+  // Only in a directory that is there, as a program can make a file only there.
+  const size_t cut = key.rfind('\\');
+  if (cut == std::string::npos) return nullptr;
+  if (key.find('\\') < cut) {
+    const Node* parent = static_cast<const MemoryFileSystem*>(this)->Lookup(key.substr(0, cut));
+    if (!parent || !parent->directory) return nullptr;
+  }
+  LateFile late;
+  if (!lateFiles_(key, late)) return nullptr;
+  std::unique_ptr<Node> created(new Node);
+  created->name = std::move(late.name);
+  created->bytes = std::move(late.bytes);
+  created->attributes = late.attributes & ~static_cast<unsigned>(kDirectory);
+  used_ += created->bytes.size();
+  if (capacity_ != std::numeric_limits<size_t>::max()) capacity_ += created->bytes.size();
+  Node* node = created.get();
+  nodes_[key] = std::move(created);
+  return node;
 }
 
 const MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) const {

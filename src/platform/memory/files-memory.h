@@ -17,6 +17,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -83,6 +84,25 @@ class MemoryFileSystem : public FileSystem {
   /// Bytes all files hold together.
   size_t UsedBytes() const { return used_; }
 
+  /// A file another program makes at the moment this one first looks for
+  /// it: its name as created, bytes and attribute bits.
+  struct LateFile {
+    std::string name;
+    std::string bytes;
+    unsigned attributes = kArchive;
+  };
+  /// Asked with the folded path (FoldedPath's form) of an entry that is not
+  /// there, in a directory that is; true when a file stands there now, then
+  /// given in `file`.
+  using LateFiles = std::function<bool(const std::string& key, LateFile& file)>;
+
+  /// From now on an operation on a path that names no entry first asks
+  /// `appear` (null for none) whether another program has just made the
+  /// file, as when runs share a folder; one that appears stays, its bytes
+  /// held beyond the capacity. Reading the file system here (FileAt,
+  /// ForEachFile and the others) asks nothing.
+  void SetLateFiles(LateFiles appear) { lateFiles_ = std::move(appear); }
+
   /// From now on no file or directory may be created directly in
   /// `directory` (as when access to it is denied); existing files there
   /// still open, and emptying one is no creation.
@@ -124,6 +144,7 @@ class MemoryFileSystem : public FileSystem {
   size_t capacity_;
   size_t used_ = 0;
   mutable std::string scratchKey_;  // KeyStart's
+  LateFiles lateFiles_;
 };
 
 }  // namespace platform
