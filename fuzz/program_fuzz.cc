@@ -22,10 +22,9 @@
 //        8 WinPush.tmp read-only, 16 programs fail to start,
 //        32 names collide: the random source gives fixed bits, and
 //        documents of another run (ordinary, read-only, hidden, system
-//        files) stand at the first names the run picks in the session
-//        folder, the output folder and C:\CORREU: byte 4 mod 16 of them
-//        (default 8), or from byte 4 = 224 on 100 to 115, as many as a
-//        document is tried under or more (each costs ten runs),
+//        files) stand at the first names the run picks, in every folder
+//        there is: byte 4 mod 16 of them (default 8), or from byte 4 = 224
+//        on 100 to 115, as many as a document is tried under or more,
 //        64 the trace on, into C:\TRACE.LOG unless @@L names its file
 //   @@L  ORVPRINT_LOG   the trace file, any path (the trace is on)
 //
@@ -59,7 +58,6 @@
 #include <vector>
 
 #include "app/main_flow.h"
-#include "app/options.h"
 #include "app/settings.h"
 #include "console/console_state.h"
 #include "console/window_stack.h"
@@ -300,7 +298,12 @@ struct World {
     if (failures & kNamesCollide) {
       services.SetRandomBits(kCollidingBits);
       const unsigned char taken = input.Knob(4, 8);
-      if (withOtherRuns) AddOtherRunsDocuments(taken < 224 ? taken % 16 : 100 + taken % 16, NamingFolders());
+      if (withOtherRuns) {
+        // The folders that hold them most often are there, whatever the settings.
+        files.AddDirectory(sessionFolder.empty() ? "." : sessionFolder);
+        files.AddDirectory("C:\\CORREU");
+        AddOtherRunsDocuments(taken < 224 ? taken % 16 : 100 + taken % 16);
+      }
     }
 
     if (failures & kRefuseSession) files.RefuseCreatingIn(sessionFolder.empty() ? "." : sessionFolder);
@@ -316,34 +319,16 @@ struct World {
     before[key] = Was{&bytes, attributes};
   }
 
-  // The folders the run names documents in whose first names may be taken:
-  // the session folder, the output folder the options give and one that
-  // Send lines may route to. Read from the files made so far, which are
-  // all the settings there are.
-  FUZZ_UNTRACED std::vector<std::string> NamingFolders() {
-    platform::ScopedFileSystem scopedFiles(files);
-    platform::ScopedServices scopedServices(services);
-    SessionSettings settings;
-    LoadSessionSettings(settings);
-    PrintOptions options;
-    ReadPrintOptions(settings, options);
-    return {settings.sessionDir, options.outputDir, "C:\\CORREU\\"};
-  }
-
-  // Another run's documents at the first `count` names this run picks in
-  // each folder, made as the program makes them. Each appears when the run
-  // first looks for it, as the file of a run that made it a moment before
-  // would: only the names the run tries cost anything. The names are the
-  // same in every folder: digits, capitals and ".htm", so their keys are
-  // the folder's key and the names in capitals.
-  struct OtherRunsFolder {
-    std::string keyPrefix, prefix;  // the folder's key and path, each up to its separator
-  };
-  std::vector<OtherRunsFolder> otherRunsFolders;
+  // Another run's documents at the first `count` names this run picks, in
+  // every folder there is (the run's own and those Send lines route to),
+  // made as the program makes them. Each appears when the run first looks
+  // for it, as the file of a run that made it a moment before would: only
+  // the names tried cost anything. The names are digits, capitals and
+  // ".htm", so their keys are the names in capitals.
   std::vector<std::string> otherRunsNames;
   std::unordered_map<std::string, uint32_t> otherRunsAttempts;  // by key name
 
-  FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count, const std::vector<std::string>& folders) {
+  FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count) {
     if (count == 0) return;
     const platform::LocalTime now = services.Now();
     for (uint32_t attempt = 0; attempt < count; ++attempt) {
@@ -353,36 +338,20 @@ struct World {
       for (char& c : keyName) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
       otherRunsAttempts.emplace(keyName, attempt);
     }
-    const size_t nameSize = otherRunsNames[0].size();
-    for (const std::string& folder : folders) {
-      const std::string first = BuildUniqueFileName(folder, "", "htm", 0);
-      const std::string prefix = first.substr(0, first.size() - nameSize);
-      const std::string firstKey = files.FoldedPath(prefix + otherRunsNames[0]);
-      if (firstKey.empty() || (!prefix.empty() && !files.AddDirectory(prefix))) continue;
-      const std::string keyPrefix = firstKey.substr(0, firstKey.size() - nameSize);
-      bool known = false;
-      for (const OtherRunsFolder& filled : otherRunsFolders) known = known || filled.keyPrefix == keyPrefix;
-      if (!known) otherRunsFolders.push_back({keyPrefix, prefix});
-    }
     files.SetLateFiles([this](const std::string& key, platform::MemoryFileSystem::LateFile& late) {
       return OtherRunsDocument(key, late);
     });
   }
 
   FUZZ_UNTRACED bool OtherRunsDocument(const std::string& key, platform::MemoryFileSystem::LateFile& late) {
-    const size_t cut = key.rfind('\\') + 1;
-    auto attempt = otherRunsAttempts.find(key.substr(cut));
+    auto attempt = otherRunsAttempts.find(key.substr(key.rfind('\\') + 1));
     if (attempt == otherRunsAttempts.end()) return false;
-    for (const OtherRunsFolder& folder : otherRunsFolders) {
-      if (folder.keyPrefix.size() != cut || key.compare(0, cut, folder.keyPrefix) != 0) continue;
-      late.name = otherRunsNames[attempt->second];
-      otherRuns.push_back("another run's document " + folder.prefix + late.name + "\r\n" + kTail);
-      late.bytes = otherRuns.back();
-      late.attributes = kOtherRunAttributes[attempt->second % kOtherRunKinds];
-      AddedFile(key, otherRuns.back(), late.attributes);
-      return true;
-    }
-    return false;
+    late.name = otherRunsNames[attempt->second];
+    otherRuns.push_back("another run's document " + key + "\r\n" + kTail);
+    late.bytes = otherRuns.back();
+    late.attributes = kOtherRunAttributes[attempt->second % kOtherRunKinds];
+    AddedFile(key, otherRuns.back(), late.attributes);
+    return true;
   }
 
   // A screen of that size with every cell told apart, the cursor at
