@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,47 @@ TEST(MemoryFileSystemTest, ANewFileTakesOnlyAFreeName) {
   ASSERT_TRUE(platform::FindEntryAttributes("C:\\D\\new.htm", &attributes));
   EXPECT_EQ(attributes, platform::kArchive);
   EXPECT_EQ(files.List("C:\\D").size(), 8u);
+  EXPECT_EQ(files.OpenFileCount(), 0);
+}
+
+TEST(MemoryFileSystemTest, LateFilesAppearWhenFirstLookedFor) {
+  // Another program's files: asked for by key on the first look at a name
+  // no entry has, in a folder that is there; reading asks nothing.
+  MemoryFileSystem files;
+  ScopedFileSystem use(files);
+  ASSERT_TRUE(files.AddDirectory("C:\\D"));
+  files.SetCapacity(files.UsedBytes());
+  std::vector<std::string> asked;
+  files.SetLateFiles([&](const std::string& key, MemoryFileSystem::LateFile& late) {
+    asked.push_back(key);
+    if (key.find("\\LATE") == std::string::npos) return false;
+    late = {"Late" + key.substr(key.rfind('\\') + 5), "theirs", platform::kArchive | platform::kHidden};
+    return true;
+  });
+  EXPECT_EQ(files.FileAt("C:\\D\\late1.htm"), nullptr);
+  EXPECT_TRUE(asked.empty());
+  const struct {
+    const char* path;
+    bool appears, created;
+  } looks[] = {
+      {"C:\\D\\late1.htm", true, false},
+      {"C:\\D\\LATE2.HTM", true, false},
+      {"C:\\D\\other.htm", false, true},      // a name the other program did not take
+      {"C:\\None\\late3.htm", false, false},  // no folder, no file
+  };
+  for (const auto& look : looks) {
+    unsigned attributes = 0;
+    EXPECT_EQ(platform::FindEntryAttributes(look.path, &attributes), look.appears) << look.path;
+    const platform::FileNumber file = platform::CreateNewForWriting(look.path);
+    EXPECT_EQ(file != 0, look.created) << look.path;
+    if (file) platform::CloseFile(file);
+    EXPECT_EQ(files.FileBytes(look.path), look.appears ? "theirs" : "") << look.path;
+  }
+  unsigned attributes = 0;
+  ASSERT_TRUE(platform::FindEntryAttributes("C:\\D\\late2.htm", &attributes));
+  EXPECT_EQ(attributes, platform::kArchive | platform::kHidden);
+  EXPECT_EQ(files.List("C:\\D"), (std::vector<std::string>{"Late1.HTM", "Late2.HTM", "other.htm"}));
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), "C:\\D\\LATE1.HTM"), 1);
   EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
