@@ -89,7 +89,9 @@ fuzz() {
   # adds thousands of small files, and making them on a disk costs the
   # fuzzer a twentieth of its time.
   local corpora=build/fuzz/corpus-run
-  if [ -d /dev/shm ] && [ -w /dev/shm ]; then corpora=$(mktemp -d -p /dev/shm orvprint-fuzz.XXXXXX); fi
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    corpora=$(mktemp -d -p /dev/shm orvprint-fuzz.XXXXXX) || corpora=build/fuzz/corpus-run
+  fi
   for target in program_fuzz line_fuzz ini_fuzz window_stack_fuzz number_fuzz; do
     local corpus=$corpora/$target
     rm -rf "$corpus" && mkdir -p "$corpus" && cp fuzz/corpus/$target/* "$corpus"/
