@@ -45,7 +45,6 @@
 // program only as the last thing, with the command line ORVEXE names. A
 // trace is the one other new file: lines of this run's process, each ending
 // in CR LF, and never one of the files that were there.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -250,7 +249,9 @@ struct World {
   // The files there before the run: their bytes are the input's parts or
   // the documents of another run, their attributes as they were given.
   Files before;
-  std::deque<std::string> otherRuns;  // the bytes of another run's documents
+  std::deque<std::string> otherRuns;                            // the bytes of another run's documents
+  std::vector<std::string> otherRunsNames;                      // by the attempt whose name they take
+  std::unordered_map<std::string, uint32_t> otherRunsAttempts;  // the attempts by key name
 
   // A world made without another run's documents serves a check that
   // does not look at them (BoxFitsOnTheStack).
@@ -325,9 +326,6 @@ struct World {
   // for it, as the file of a run that made it a moment before would: only
   // the names tried cost anything. The names are digits, capitals and
   // ".htm", so their keys are the names in capitals.
-  std::vector<std::string> otherRunsNames;
-  std::unordered_map<std::string, uint32_t> otherRunsAttempts;  // by key name
-
   FUZZ_UNTRACED void AddOtherRunsDocuments(uint32_t count) {
     if (count == 0) return;
     const platform::LocalTime now = services.Now();

@@ -169,7 +169,8 @@ MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) {
   auto it = nodes_.find(key);
   if (it != nodes_.end()) return it->second.get();
   if (!lateFiles_) return nullptr;
-  // Only in a directory that is there, as a program can make a file only there.
+  // Only in a directory that is there, as a program can make a file only
+  // there; a drive and the root always are.
   const size_t cut = key.rfind('\\');
   if (cut == std::string::npos) return nullptr;
   if (key.find('\\') < cut) {
@@ -178,12 +179,18 @@ MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::string& key) {
   }
   LateFile late;
   if (!lateFiles_(key, late)) return nullptr;
+  Node* node = Insert(key, std::move(late.name), late.attributes & ~static_cast<unsigned>(kDirectory));
+  node->bytes = std::move(late.bytes);
+  used_ += node->bytes.size();
+  if (capacity_ != std::numeric_limits<size_t>::max()) capacity_ += node->bytes.size();
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Insert(const std::string& key, std::string name, unsigned attributes) {
   std::unique_ptr<Node> created(new Node);
-  created->name = std::move(late.name);
-  created->bytes = std::move(late.bytes);
-  created->attributes = late.attributes & ~static_cast<unsigned>(kDirectory);
-  used_ += created->bytes.size();
-  if (capacity_ != std::numeric_limits<size_t>::max()) capacity_ += created->bytes.size();
+  created->name = std::move(name);
+  created->directory = (attributes & kDirectory) != 0;
+  created->attributes = attributes;
   Node* node = created.get();
   nodes_[key] = std::move(created);
   return node;
@@ -228,11 +235,7 @@ bool MemoryFileSystem::Open(const std::string& path, OpenMode mode, FileHandle& 
   } else {
     if (mode == OpenMode::kExistingForReading) return Fail(kNoFile);
     if (refused_.count(KeyStart(parsed, parsed.parentKeySize))) return Fail(kDenied);
-    std::unique_ptr<Node> created(new Node);
-    created->name = parsed.Name();
-    created->attributes = kArchive;
-    node = created.get();
-    nodes_[parsed.key] = std::move(created);
+    node = Insert(parsed.key, parsed.Name(), kArchive);
   }
   size_t free = 0;
   while (free < slots_.size() && slots_[free].node) ++free;
@@ -320,11 +323,7 @@ bool MemoryFileSystem::MakeDirectory(const std::string& path) {
   if (!parsed.valid || parsed.root || !ParentIsDirectory(parsed)) return Fail(kNoPath);
   if (Lookup(parsed.key)) return Fail("Cannot create a file when that file already exists.");
   if (refused_.count(KeyStart(parsed, parsed.parentKeySize))) return Fail(kDenied);
-  std::unique_ptr<Node> created(new Node);
-  created->name = parsed.Name();
-  created->directory = true;
-  created->attributes = kDirectory;
-  nodes_[parsed.key] = std::move(created);
+  Insert(parsed.key, parsed.Name(), kDirectory);
   return true;
 }
 
@@ -354,11 +353,7 @@ bool MemoryFileSystem::MakeLevels(const Parsed& parsed, size_t count) {
     const Node* node = Lookup(key);
     if (node && !node->directory) return false;
     if (node) continue;
-    std::unique_ptr<Node> created(new Node);
-    created->name = parsed.LevelName(i);
-    created->directory = true;
-    created->attributes = kDirectory;
-    nodes_[key] = std::move(created);
+    Insert(key, parsed.LevelName(i), kDirectory);
   }
   return true;
 }
@@ -374,10 +369,7 @@ bool MemoryFileSystem::AddFile(const std::string& path, const std::string& bytes
   Node* node = Lookup(parsed.key);
   if (node && node->directory) return false;
   if (!node) {
-    std::unique_ptr<Node> created(new Node);
-    created->name = parsed.Name();
-    node = created.get();
-    nodes_[parsed.key] = std::move(created);
+    node = Insert(parsed.key, parsed.Name(), 0);
   }
   used_ = used_ - node->bytes.size() + bytes.size();
   node->bytes = bytes;

@@ -100,7 +100,8 @@ class MemoryFileSystem : public FileSystem {
   /// `appear` (null for none) whether another program has just made the
   /// file, as when runs share a folder; one that appears stays, its bytes
   /// held beyond the capacity. Reading the file system here (FileAt,
-  /// ForEachFile and the others) asks nothing.
+  /// ForEachFile and the others) asks nothing. `appear` must not use this
+  /// file system.
   void SetLateFiles(LateFiles appear) { lateFiles_ = std::move(appear); }
 
   /// From now on no file or directory may be created directly in
@@ -130,6 +131,8 @@ class MemoryFileSystem : public FileSystem {
   struct Slot;
   Parsed Parse(const std::string& path) const;
   Node* Lookup(const std::string& key);
+  // A new entry under `key`, a directory when the attributes say so.
+  Node* Insert(const std::string& key, std::string name, unsigned attributes);
   const Node* Lookup(const std::string& key) const;
   // The first `size` bytes of the key, in memory kept for it: looking up
   // the levels above an entry allocates nothing.
